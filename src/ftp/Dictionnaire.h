@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QVector>
+
+// Insertion-ordered string map with unique keys, filled by EnumereFichier.
+class Dictionnaire {
+public:
+    struct Entree {
+        QString cle;
+        QString element;
+    };
+
+    // False (and nothing added) when the key is already present.
+    bool Ajoute(const QString &cle, const QString &element) {
+        if (m_index.contains(cle))
+            return false;
+        m_index.insert(cle, m_entrees.size());
+        m_entrees.push_back({cle, element});
+        return true;
+    }
+    bool Existe(const QString &cle) const { return m_index.contains(cle); }
+    QString Element(const QString &cle) const {
+        auto it = m_index.constFind(cle);
+        return it == m_index.constEnd() ? QString() : m_entrees[*it].element;
+    }
+    int Count() const { return int(m_entrees.size()); }
+    const QVector<Entree> &Entrees() const { return m_entrees; }
+    void reserve(int n) {
+        m_index.reserve(n);
+        m_entrees.reserve(n);
+    }
+
+private:
+    QHash<QString, int> m_index;
+    QVector<Entree> m_entrees;
+};

@@ -1,0 +1,514 @@
+#include "ftp/FtpSession.h"
+
+#include "ftp/CanalDonnees.h"
+
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 LigneMax = 64 * 1024;      // one control line
+constexpr int LignesMaxParReponse = 10000;  // a multi-line reply
+constexpr qint64 TamponTransfert = 1 << 20; // data read size
+constexpr qint64 ListingMax = 1LL << 30;    // a listing larger than this is hostile
+constexpr int IntervalleProgressionMs = 20;
+
+bool estRefusDeCommande(int code) {
+    return code == 500 || code == 501 || code == 502 || code == 504;
+}
+
+} // namespace
+
+FtpSession::~FtpSession() {
+    Deconnecte();
+}
+
+bool FtpSession::AnalyseHote(const QString &texte, QString &hote, quint16 &port) {
+    const QString t = texte.trimmed();
+    port = 21;
+    QString partiePort;
+    if (t.startsWith(u'[')) {
+        const auto ferme = t.indexOf(u']');
+        if (ferme < 0)
+            return false;
+        hote = t.mid(1, ferme - 1);
+        const QString reste = t.mid(ferme + 1);
+        if (!reste.isEmpty()) {
+            if (!reste.startsWith(u':'))
+                return false;
+            partiePort = reste.mid(1);
+        }
+    } else if (t.count(u':') == 1) {
+        const auto deuxPoints = t.indexOf(u':');
+        hote = t.left(deuxPoints);
+        partiePort = t.mid(deuxPoints + 1);
+    } else {
+        hote = t; // a name, an IPv4 address or a bare IPv6 address
+    }
+    if (!partiePort.isNull()) {
+        bool ok = false;
+        const uint p = partiePort.toUInt(&ok);
+        if (!ok || p == 0 || p > 65535)
+            return false;
+        port = quint16(p);
+    }
+    return !hote.isEmpty();
+}
+
+bool FtpSession::Connectee() const {
+    return m_connectee && m_controle.state() == QAbstractSocket::ConnectedState;
+}
+
+bool FtpSession::echec(const QString &raison) {
+    m_erreur = raison;
+    return false;
+}
+
+bool FtpSession::perdue(const QString &raison) {
+    m_erreur = raison;
+    m_connectee = false;
+    m_controle.abort();
+    return false;
+}
+
+QByteArray FtpSession::encode(const QString &texte) const {
+    return texte.toUtf8();
+}
+
+// UTF-8 is what servers send today (RFC 2640); bytes that are not valid UTF-8
+// come from an older server and are read as Latin-1 rather than lost.
+QString FtpSession::decode(const QByteArray &octets) const {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString texte = utf8.decode(octets);
+    if (utf8.hasError())
+        return QString::fromLatin1(octets);
+    return texte;
+}
+
+void FtpSession::Deconnecte() {
+    if (m_controle.state() == QAbstractSocket::ConnectedState && m_connectee) {
+        m_controle.write("QUIT\r\n");
+        m_controle.waitForBytesWritten(200);
+    }
+    m_controle.abort();
+    m_connectee = false;
+}
+
+bool FtpSession::envoieLigne(const QByteArray &commande) {
+    if (m_controle.state() != QAbstractSocket::ConnectedState)
+        return perdue(QStringLiteral("connexion fermée"));
+    m_controle.write(commande);
+    m_controle.write("\r\n");
+    while (m_controle.bytesToWrite() > 0) {
+        if (!m_controle.waitForBytesWritten(m_delaiMs))
+            return perdue(QStringLiteral("envoi impossible sur la connexion de contrôle"));
+    }
+    return true;
+}
+
+bool FtpSession::litLigne(QByteArray &ligne) {
+    QDeadlineTimer limite(m_delaiMs);
+    while (!m_controle.canReadLine()) {
+        if (m_controle.bytesAvailable() > LigneMax)
+            return perdue(QStringLiteral("réponse du serveur illisible (ligne trop longue)"));
+        if (m_controle.state() != QAbstractSocket::ConnectedState)
+            return perdue(QStringLiteral("le serveur a fermé la connexion"));
+        if (limite.hasExpired() || !m_controle.waitForReadyRead(int(limite.remainingTime()))) {
+            if (m_controle.canReadLine())
+                break;
+            if (m_controle.state() != QAbstractSocket::ConnectedState)
+                return perdue(QStringLiteral("le serveur a fermé la connexion"));
+            if (limite.hasExpired())
+                return perdue(QStringLiteral("le serveur ne répond plus (délai dépassé)"));
+        }
+    }
+    ligne = m_controle.readLine(LigneMax);
+    while (ligne.endsWith('\n') || ligne.endsWith('\r'))
+        ligne.chop(1);
+    return true;
+}
+
+bool FtpSession::litReponse(Reponse::Complete &reponse) {
+    QByteArray ligne;
+    if (!litLigne(ligne))
+        return false;
+    reponse.code = Reponse::CodeDeLigne(ligne);
+    if (reponse.code < 100 || reponse.code > 599)
+        return perdue(
+            QStringLiteral("réponse du serveur illisible : %1").arg(decode(ligne.left(80))));
+    reponse.texte = ligne;
+    if (Reponse::OuvreMultiligne(ligne)) {
+        for (int n = 0;; ++n) {
+            if (n > LignesMaxParReponse)
+                return perdue(QStringLiteral("réponse du serveur sans fin"));
+            if (!litLigne(ligne))
+                return false;
+            reponse.texte += '\n';
+            reponse.texte += ligne;
+            if (Reponse::TermineReponse(ligne, reponse.code))
+                break;
+        }
+    }
+    if (reponse.code == 421) // service closing: nothing more will come
+        return perdue(decode(reponse.texte));
+    return true;
+}
+
+bool FtpSession::argumentSur(const QString &argument) {
+    // A line end would let a name carry a second command.
+    for (QChar c : argument)
+        if (c == u'\r' || c == u'\n' || c == u'\0')
+            return echec(QStringLiteral("nom refusé : il contient un caractère de contrôle"));
+    return true;
+}
+
+bool FtpSession::commande(const char *verbe, const QString &argument, Reponse::Complete &reponse) {
+    if (!Connectee())
+        return echec(QStringLiteral("pas de connexion"));
+    if (!argumentSur(argument))
+        return false;
+    QByteArray ligne(verbe);
+    if (!argument.isNull()) {
+        ligne += ' ';
+        ligne += encode(argument);
+    }
+    if (!envoieLigne(ligne) || !litReponse(reponse))
+        return false;
+    // A stray preliminary reply: the final one follows.
+    while (reponse.preliminaire())
+        if (!litReponse(reponse))
+            return false;
+    return true;
+}
+
+bool FtpSession::commandeSimple(const char *verbe, const QString &argument, int classeAttendue) {
+    Reponse::Complete r;
+    if (!commande(verbe, argument, r))
+        return false;
+    if (r.code / 100 != classeAttendue)
+        return echec(decode(r.texte));
+    return true;
+}
+
+bool FtpSession::Connecte(const QString &texteHote, const QString &utilisateur,
+                          const QString &motDePasse) {
+    Deconnecte();
+    m_mlst = m_sansEpsv = m_listeSansOption = false;
+    QString hote;
+    quint16 port = 21;
+    if (!AnalyseHote(texteHote, hote, port))
+        return echec(QStringLiteral("nom de serveur vide ou invalide"));
+    if (!argumentSur(utilisateur) || !argumentSur(motDePasse))
+        return false;
+
+    m_controle.connectToHost(hote, port);
+    if (!m_controle.waitForConnected(m_delaiMs)) {
+        const QString raison = m_controle.errorString();
+        m_controle.abort();
+        return echec(QStringLiteral("connexion à %1 impossible : %2").arg(texteHote, raison));
+    }
+    m_controle.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    m_connectee = true;
+
+    Reponse::Complete r;
+    do {
+        if (!litReponse(r))
+            return false;
+    } while (r.preliminaire()); // 120: ready in a few minutes
+    if (r.code != 220)
+        return perdue(decode(r.texte));
+
+    const bool anonyme = utilisateur.isEmpty();
+    const QString user = anonyme ? QStringLiteral("anonymous") : utilisateur;
+    const QString pass =
+        (anonyme && motDePasse.isEmpty()) ? QStringLiteral("anonymous@") : motDePasse;
+    if (!commande("USER", user, r))
+        return false;
+    if (r.code == 331 || r.code == 332) {
+        if (!commande("PASS", pass, r))
+            return false;
+    }
+    if (r.code != 230 && r.code != 202)
+        return perdue(QStringLiteral("identification refusée : %1").arg(decode(r.texte)));
+
+    if (commande("FEAT", QString(), r) && r.code == 211) {
+        bool utf8 = false;
+        for (const QByteArray &ligne : r.texte.split('\n')) {
+            const QByteArray f = ligne.trimmed().toUpper();
+            if (f == "MLST" || f.startsWith("MLST "))
+                m_mlst = true;
+            else if (f == "UTF8")
+                utf8 = true;
+        }
+        if (utf8 && !commande("OPTS", QStringLiteral("UTF8 ON"), r))
+            return false;
+    } else if (!Connectee()) {
+        return false;
+    }
+    if (!commandeSimple("TYPE", QStringLiteral("I")))
+        return Connectee() ? perdue(QStringLiteral("mode binaire refusé : %1").arg(m_erreur))
+                           : false;
+    return true;
+}
+
+std::optional<QString> FtpSession::Pwd() {
+    Reponse::Complete r;
+    if (!commande("PWD", QString(), r))
+        return std::nullopt;
+    if (r.code != 257) {
+        echec(decode(r.texte));
+        return std::nullopt;
+    }
+    return decode(Reponse::AnalysePwd(r.texte));
+}
+
+bool FtpSession::Cwd(const QString &chemin) {
+    return commandeSimple("CWD", chemin);
+}
+
+bool FtpSession::Mkd(const QString &chemin) {
+    return commandeSimple("MKD", chemin);
+}
+
+bool FtpSession::Rmd(const QString &chemin) {
+    return commandeSimple("RMD", chemin);
+}
+
+bool FtpSession::Dele(const QString &chemin) {
+    return commandeSimple("DELE", chemin);
+}
+
+bool FtpSession::Renomme(const QString &ancien, const QString &nouveau) {
+    if (!argumentSur(nouveau))
+        return false;
+    return commandeSimple("RNFR", ancien, 3) && commandeSimple("RNTO", nouveau);
+}
+
+qint64 FtpSession::Taille(const QString &chemin) {
+    Reponse::Complete r;
+    if (!commande("SIZE", chemin, r))
+        return -1;
+    if (r.code != 213) {
+        echec(decode(r.texte));
+        return -1;
+    }
+    bool ok = false;
+    const qint64 n = r.texte.mid(4).trimmed().toLongLong(&ok);
+    if (!ok || n < 0) {
+        echec(QStringLiteral("taille illisible : %1").arg(decode(r.texte)));
+        return -1;
+    }
+    return n;
+}
+
+bool FtpSession::ouvreDonnees(CanalDonnees &canal) {
+    const QHostAddress pair = m_controle.peerAddress();
+    Reponse::Complete r;
+    if (!m_sansEpsv) {
+        if (!commande("EPSV", QString(), r))
+            return false;
+        if (r.code == 229) {
+            if (const auto port = Reponse::AnalyseEpsv(r.texte)) {
+                if (canal.Connecte(pair, *port, m_delaiMs))
+                    return true;
+            }
+        } else if (!estRefusDeCommande(r.code)) {
+            return echec(decode(r.texte));
+        }
+        m_sansEpsv = true; // refused or unusable: PASV from now on
+    }
+    if (!commande("PASV", QString(), r))
+        return false;
+    if (r.code != 227)
+        return echec(decode(r.texte));
+    const auto adresse = Reponse::AnalysePasv(r.texte);
+    if (!adresse)
+        return echec(QStringLiteral("réponse PASV illisible : %1").arg(decode(r.texte)));
+    // "227 Entering Passive Mode (10,0,0,5,...)" from a server behind NAT: the
+    // address it sees for itself is not ours to reach.
+    const QHostAddress hote = Reponse::AdresseJoignable(adresse->hote, pair) ? adresse->hote : pair;
+    if (!canal.Connecte(hote, adresse->port, m_delaiMs))
+        return echec(canal.Erreur());
+    return true;
+}
+
+bool FtpSession::lanceTransfert(const char *verbe, const QString &argument, CanalDonnees &canal,
+                                Reponse::Complete &premiere) {
+    if (!argumentSur(argument) || !ouvreDonnees(canal))
+        return false;
+    QByteArray ligne(verbe);
+    if (!argument.isNull()) {
+        ligne += ' ';
+        ligne += encode(argument);
+    }
+    if (!envoieLigne(ligne) || !litReponse(premiere))
+        return false;
+    if (premiere.code >= 400)
+        return echec(decode(premiere.texte));
+    return true;
+}
+
+bool FtpSession::termineTransfert(CanalDonnees &canal, const Reponse::Complete &premiere) {
+    canal.Ferme();
+    Reponse::Complete fin = premiere;
+    if (premiere.preliminaire() && !litReponse(fin))
+        return false;
+    if (fin.code / 100 != 2)
+        return echec(decode(fin.texte));
+    return true;
+}
+
+void FtpSession::signaleProgression(qint64 fait, qint64 total, bool forcer) {
+    if (!m_progression)
+        return;
+    const qint64 maintenant = QDateTime::currentMSecsSinceEpoch();
+    if (!forcer && maintenant - m_derniereProgression < IntervalleProgressionMs)
+        return;
+    m_derniereProgression = maintenant;
+    m_progression(fait, total);
+}
+
+bool FtpSession::Telecharge(const QString &distant, const QString &local) {
+    if (!Connectee())
+        return echec(QStringLiteral("pas de connexion"));
+    // The target is replaced only once the whole file has arrived.
+    QSaveFile fichier(local);
+    if (!fichier.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return echec(QStringLiteral("%1 : %2").arg(local, fichier.errorString()));
+    CanalDonnees canal;
+    Reponse::Complete premiere;
+    if (!lanceTransfert("RETR", distant, canal, premiere)) {
+        fichier.cancelWriting();
+        return false;
+    }
+    const qint64 annoncee = Reponse::TailleAnnoncee(premiere.texte);
+    QByteArray tampon(TamponTransfert, Qt::Uninitialized);
+    const int fd = fichier.handle();
+    qint64 recu = 0;
+    for (;;) {
+        const qint64 n = canal.Lit(tampon.data(), tampon.size(), m_delaiMs);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            fichier.cancelWriting();
+            return perdue(canal.Erreur());
+        }
+        for (qint64 ecrit = 0; ecrit < n;) {
+            const ssize_t e = ::write(fd, tampon.constData() + ecrit, size_t(n - ecrit));
+            if (e < 0 && errno == EINTR)
+                continue;
+            if (e <= 0) {
+                const QString raison = QString::fromLocal8Bit(strerror(errno));
+                fichier.cancelWriting();
+                // Leaving the transfer half-read would desynchronise the
+                // control connection.
+                return perdue(QStringLiteral("écriture de %1 impossible : %2").arg(local, raison));
+            }
+            ecrit += e;
+        }
+        recu += n;
+        signaleProgression(recu, annoncee);
+    }
+    signaleProgression(recu, annoncee, true);
+    if (!termineTransfert(canal, premiere)) {
+        fichier.cancelWriting();
+        return false;
+    }
+    if (annoncee >= 0 && recu != annoncee) {
+        fichier.cancelWriting();
+        return echec(QStringLiteral("transfert incomplet : %1 octets reçus sur %2 annoncés")
+                         .arg(recu)
+                         .arg(annoncee));
+    }
+    if (!fichier.commit())
+        return echec(QStringLiteral("%1 : %2").arg(local, fichier.errorString()));
+    return true;
+}
+
+bool FtpSession::Envoie(const QString &local, const QString &distant) {
+    if (!Connectee())
+        return echec(QStringLiteral("pas de connexion"));
+    QFile fichier(local);
+    if (QFileInfo(local).isDir() || !fichier.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return echec(QStringLiteral("%1 : %2").arg(local, fichier.errorString()));
+    const qint64 taille = fichier.size();
+    CanalDonnees canal;
+    Reponse::Complete premiere;
+    if (!lanceTransfert("STOR", distant, canal, premiere))
+        return false;
+    const bool envoye = canal.EnvoieFichier(fichier.handle(), taille, m_delaiMs,
+                                            [&](qint64 fait) { signaleProgression(fait, taille); });
+    signaleProgression(taille, taille, true);
+    if (!envoye) {
+        canal.Ferme();
+        return perdue(canal.Erreur());
+    }
+    return termineTransfert(canal, premiere);
+}
+
+bool FtpSession::Liste(QStringList &lignes, bool &mlsd) {
+    if (!Connectee())
+        return echec(QStringLiteral("pas de connexion"));
+    mlsd = m_mlst;
+    CanalDonnees canal;
+    Reponse::Complete premiere;
+    bool lance = false;
+    if (mlsd) {
+        lance = lanceTransfert("MLSD", QString(), canal, premiere);
+    } else {
+        if (!m_listeSansOption) {
+            // "-a" shows dot-files on servers that hide them; a server that
+            // takes it for a file name refuses it, and plain LIST is used from
+            // then on.
+            lance = lanceTransfert("LIST", QStringLiteral("-a"), canal, premiere);
+            if (!lance && Connectee() && premiere.code >= 500) {
+                m_listeSansOption = true;
+                canal.Ferme();
+            }
+        }
+        if (!lance && m_listeSansOption && Connectee())
+            lance = lanceTransfert("LIST", QString(), canal, premiere);
+    }
+    if (!lance)
+        return false;
+
+    QByteArray brut;
+    QByteArray tampon(256 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = canal.Lit(tampon.data(), tampon.size(), m_delaiMs);
+        if (n == 0)
+            break;
+        if (n < 0)
+            return perdue(canal.Erreur());
+        if (brut.size() + n > ListingMax)
+            return perdue(QStringLiteral("liste du dossier démesurée"));
+        brut.append(tampon.constData(), n);
+        signaleProgression(brut.size(), -1);
+    }
+    if (!termineTransfert(canal, premiere))
+        return false;
+
+    lignes.clear();
+    qsizetype debut = 0;
+    while (debut < brut.size()) {
+        qsizetype fin = brut.indexOf('\n', debut);
+        if (fin < 0)
+            fin = brut.size();
+        qsizetype finTexte = fin;
+        if (finTexte > debut && brut[finTexte - 1] == '\r')
+            --finTexte;
+        if (finTexte > debut)
+            lignes.push_back(
+                decode(QByteArray::fromRawData(brut.constData() + debut, finTexte - debut)));
+        debut = fin + 1;
+    }
+    return true;
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTcpSocket>
+
+#include <functional>
+#include <optional>
+
+#include "ftp/Reponse.h"
+
+class CanalDonnees;
+
+// The FTP protocol client behind clsFTP: one control connection, passive data
+// connections, blocking calls bounded by a time-out. It holds no policy: every
+// call reports success or failure and leaves the reason in Erreur().
+class FtpSession {
+public:
+    using Progression = std::function<void(qint64 fait, qint64 total)>;
+
+    FtpSession() = default;
+    ~FtpSession();
+
+    // Host text: "host", "host:port", "[v6addr]:port" or a bare IPv6 address.
+    bool Connecte(const QString &hote, const QString &utilisateur, const QString &motDePasse);
+    void Deconnecte();
+    bool Connectee() const;
+    bool Occupee() const { return m_occupee; }
+
+    std::optional<QString> Pwd();
+    bool Cwd(const QString &chemin);
+    bool Mkd(const QString &chemin);
+    bool Rmd(const QString &chemin);
+    bool Dele(const QString &chemin);
+    bool Renomme(const QString &ancien, const QString &nouveau);
+    qint64 Taille(const QString &chemin); // -1 when unknown
+    bool Telecharge(const QString &distant, const QString &local);
+    bool Envoie(const QString &local, const QString &distant);
+    // Lines of a listing of the current folder, and whether they are MLSD facts.
+    bool Liste(QStringList &lignes, bool &mlsd);
+
+    void setProgression(Progression p) { m_progression = std::move(p); }
+    void setDelaiMs(int ms) { m_delaiMs = ms; }
+    int delaiMs() const { return m_delaiMs; }
+    QString Erreur() const { return m_erreur; }
+    void EffaceErreur() { m_erreur.clear(); }
+
+    // Splits a host text into host and port (21 by default); false when the
+    // text is empty or the port is not a number in 1..65535.
+    static bool AnalyseHote(const QString &texte, QString &hote, quint16 &port);
+
+private:
+    friend class Occupation;
+
+    bool echec(const QString &raison);
+    bool perdue(const QString &raison); // the connection can't be trusted any more
+    QByteArray encode(const QString &texte) const;
+    QString decode(const QByteArray &octets) const;
+
+    bool envoieLigne(const QByteArray &commande);
+    bool litLigne(QByteArray &ligne);
+    bool litReponse(Reponse::Complete &reponse);
+    // Sends "VERB argument" and reads the final reply (1xx are not expected).
+    bool commande(const char *verbe, const QString &argument, Reponse::Complete &reponse);
+    bool commandeSimple(const char *verbe, const QString &argument, int classeAttendue = 2);
+    bool argumentSur(const QString &argument);
+
+    bool ouvreDonnees(CanalDonnees &canal);
+    // Sends a transfer command once the data connection is up; false when
+    // the server refuses it. `finale` is set when the server already gave
+    // its final reply.
+    bool lanceTransfert(const char *verbe, const QString &argument, CanalDonnees &canal,
+                        Reponse::Complete &premiere);
+    bool termineTransfert(CanalDonnees &canal, const Reponse::Complete &premiere);
+    void signaleProgression(qint64 fait, qint64 total, bool forcer = false);
+
+    QTcpSocket m_controle;
+    bool m_connectee = false;
+    bool m_occupee = false;
+    bool m_mlst = false;
+    bool m_sansEpsv = false;
+    bool m_listeSansOption = false;
+    int m_delaiMs = 30000;
+    QString m_erreur;
+    Progression m_progression;
+    qint64 m_derniereProgression = 0;
+};
+
+// Marks the session busy for the life of one operation.
+class Occupation {
+public:
+    explicit Occupation(FtpSession &s) : m_s(s), m_libre(!s.m_occupee) { s.m_occupee = true; }
+    ~Occupation() {
+        if (m_libre)
+            m_s.m_occupee = false;
+    }
+    bool libre() const { return m_libre; }
+
+private:
+    FtpSession &m_s;
+    bool m_libre;
+};

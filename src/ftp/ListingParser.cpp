@@ -1,0 +1,205 @@
+#include "ftp/ListingParser.h"
+
+#include <QList>
+#include <QStringView>
+#include <QVarLengthArray>
+
+namespace ListingParser {
+
+namespace {
+
+struct Jeton {
+    int debut;
+    int fin; // one past the last character
+};
+
+bool estBlanc(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+
+bool tousChiffres(QStringView s, int min, int max) {
+    if (s.size() < min || s.size() > max)
+        return false;
+    for (QChar c : s)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+bool estMois(QStringView s) {
+    static const char *const mois[] = {"jan", "feb", "mar", "apr", "may", "jun",
+                                       "jul", "aug", "sep", "oct", "nov", "dec"};
+    if (s.size() != 3)
+        return false;
+    for (const char *m : mois)
+        if (s.compare(QLatin1String(m, 3), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// "12:00" or "9:05"
+bool estHeure(QStringView s) {
+    const auto deuxPoints = s.indexOf(u':');
+    return deuxPoints > 0 && tousChiffres(s.left(deuxPoints), 1, 2) &&
+           tousChiffres(s.mid(deuxPoints + 1), 2, 2);
+}
+
+// "2020-01-31"
+bool estDateIso(QStringView s) {
+    return s.size() == 10 && s[4] == u'-' && s[7] == u'-' && tousChiffres(s.left(4), 4, 4) &&
+           tousChiffres(s.mid(5, 2), 2, 2) && tousChiffres(s.mid(8, 2), 2, 2);
+}
+
+// Drwxr-xr-x and friends, with an optional ACL/extended-attribute mark.
+bool estModeUnix(QStringView s) {
+    if (s.size() < 10 || s.size() > 11)
+        return false;
+    if (!QStringView(u"-dlbcpsD").contains(s[0]))
+        return false;
+    for (int i = 1; i < 10; ++i)
+        if (!QStringView(u"-rwxsStTlL").contains(s[i]))
+            return false;
+    return s.size() == 10 || QStringView(u"+@.").contains(s[10]);
+}
+
+std::optional<Entree> ligneUnix(QStringView ligne) {
+    QVarLengthArray<Jeton, 16> jetons;
+    int i = 0;
+    const int n = int(ligne.size());
+    while (i < n && jetons.size() < 16) {
+        while (i < n && estBlanc(ligne[i]))
+            ++i;
+        if (i >= n)
+            break;
+        const int debut = i;
+        while (i < n && !estBlanc(ligne[i]))
+            ++i;
+        jetons.push_back({debut, i});
+    }
+    auto jeton = [&](int k) { return ligne.mid(jetons[k].debut, jetons[k].fin - jetons[k].debut); };
+    if (jetons.size() < 4 || !estModeUnix(jeton(0)))
+        return std::nullopt;
+
+    // The name starts one blank after the date; the date is the leftmost
+    // "Mon DD HH:MM|YYYY" (or ISO "YYYY-MM-DD HH:MM") preceded by the size.
+    for (int k = 2; k + 1 < jetons.size(); ++k) {
+        int finDate = -1;
+        if (estDateIso(jeton(k)) && estHeure(jeton(k + 1)))
+            finDate = k + 1;
+        else if (k + 2 < jetons.size() && estMois(jeton(k)) && tousChiffres(jeton(k + 1), 1, 2) &&
+                 (estHeure(jeton(k + 2)) || tousChiffres(jeton(k + 2), 4, 4)))
+            finDate = k + 2;
+        if (finDate < 0 || !tousChiffres(jeton(k - 1), 1, 20))
+            continue;
+        const int debutNom = jetons[finDate].fin + 1;
+        if (debutNom >= n)
+            return std::nullopt;
+        Entree e;
+        e.nom = ligne.mid(debutNom).toString();
+        e.dossier = ligne[0] == u'd' || ligne[0] == u'D';
+        e.lien = ligne[0] == u'l';
+        bool ok = false;
+        e.taille = jeton(k - 1).toLongLong(&ok);
+        if (!ok)
+            e.taille = -1;
+        if (e.lien) {
+            const auto fleche = e.nom.indexOf(QLatin1String(" -> "));
+            if (fleche >= 0)
+                e.nom.truncate(fleche);
+        }
+        return e;
+    }
+    return std::nullopt;
+}
+
+// "01-16-02  11:14AM       <DIR>          epsgroup"
+// "2002-06-05  15:09             1234 file name.txt"
+std::optional<Entree> ligneDos(QStringView ligne) {
+    int i = 0;
+    const int n = int(ligne.size());
+    auto suivant = [&]() -> QStringView {
+        while (i < n && estBlanc(ligne[i]))
+            ++i;
+        const int debut = i;
+        while (i < n && !estBlanc(ligne[i]))
+            ++i;
+        return ligne.mid(debut, i - debut);
+    };
+    const QStringView date = suivant();
+    if (date.size() < 6 || date.size() > 10 || !date[0].isDigit() ||
+        !(date.contains(u'-') || date.contains(u'/') || date.contains(u'.')))
+        return std::nullopt;
+    for (QChar c : date)
+        if (!c.isDigit() && c != u'-' && c != u'/' && c != u'.')
+            return std::nullopt;
+    QStringView heure = suivant();
+    if (heure.endsWith(u"AM", Qt::CaseInsensitive) || heure.endsWith(u"PM", Qt::CaseInsensitive))
+        heure.chop(2);
+    if (!estHeure(heure))
+        return std::nullopt;
+    const QStringView genre = suivant();
+    Entree e;
+    if (genre.compare(u"<DIR>", Qt::CaseInsensitive) == 0) {
+        e.dossier = true;
+    } else if (tousChiffres(genre, 1, 20)) {
+        e.taille = genre.toLongLong();
+    } else {
+        return std::nullopt;
+    }
+    while (i < n && estBlanc(ligne[i]))
+        ++i;
+    if (i >= n)
+        return std::nullopt;
+    e.nom = ligne.mid(i).toString();
+    return e;
+}
+
+} // namespace
+
+std::optional<Entree> LigneMlsd(const QString &ligne) {
+    const auto espace = ligne.indexOf(u' ');
+    if (espace < 0)
+        return std::nullopt;
+    Entree e;
+    e.nom = ligne.mid(espace + 1);
+    const QStringView faits = QStringView(ligne).left(espace);
+    for (QStringView fait : faits.split(u';', Qt::SkipEmptyParts)) {
+        const auto egal = fait.indexOf(u'=');
+        if (egal <= 0)
+            continue;
+        const QStringView nom = fait.left(egal);
+        const QStringView valeur = fait.mid(egal + 1);
+        if (nom.compare(u"type", Qt::CaseInsensitive) == 0) {
+            if (valeur.compare(u"cdir", Qt::CaseInsensitive) == 0 ||
+                valeur.compare(u"pdir", Qt::CaseInsensitive) == 0)
+                return std::nullopt;
+            e.dossier = valeur.compare(u"dir", Qt::CaseInsensitive) == 0;
+            e.lien = valeur.startsWith(u"OS.unix=slink", Qt::CaseInsensitive);
+        } else if (nom.compare(u"size", Qt::CaseInsensitive) == 0) {
+            bool ok = false;
+            const qint64 t = valeur.toLongLong(&ok);
+            e.taille = ok ? t : -1;
+        }
+    }
+    return e;
+}
+
+std::optional<Entree> LigneList(const QString &ligne) {
+    const QStringView vue(ligne);
+    if (vue.isEmpty())
+        return std::nullopt;
+    if (vue[0].isDigit())
+        return ligneDos(vue);
+    return ligneUnix(vue);
+}
+
+bool NomAcceptable(const QString &nom) {
+    if (nom.isEmpty() || nom == QLatin1String(".") || nom == QLatin1String(".."))
+        return false;
+    for (QChar c : nom)
+        if (c == u'/' || c == u'\\' || c == u'\0' || c == u'\r' || c == u'\n')
+            return false;
+    return true;
+}
+
+} // namespace ListingParser

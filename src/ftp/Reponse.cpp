@@ -1,0 +1,128 @@
+#include "ftp/Reponse.h"
+
+#include <QRegularExpression>
+
+namespace Reponse {
+
+namespace {
+
+bool estChiffre(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Addresses that only mean something inside one network.
+bool nonPublique(const QHostAddress &a) {
+    if (a.isNull() || a.isLoopback() || a.isLinkLocal() || a.isSiteLocal() ||
+        a.isUniqueLocalUnicast())
+        return true;
+    if (a == QHostAddress::AnyIPv4 || a == QHostAddress::AnyIPv6)
+        return true;
+    bool v4 = false;
+    const quint32 ip = a.toIPv4Address(&v4);
+    if (!v4)
+        return false;
+    return (ip >> 24) == 0 || (ip >> 24) == 10 || (ip >> 20) == 0xAC1 /* 172.16/12 */ ||
+           (ip >> 16) == 0xC0A8 /* 192.168/16 */ || (ip >> 22) == 0x191 /* 100.64/10 */ ||
+           (ip >> 16) == 0xA9FE /* 169.254/16 */;
+}
+
+} // namespace
+
+int CodeDeLigne(const QByteArray &ligne) {
+    if (ligne.size() < 3 || !estChiffre(ligne[0]) || !estChiffre(ligne[1]) || !estChiffre(ligne[2]))
+        return 0;
+    if (ligne.size() > 3 && ligne[3] != ' ' && ligne[3] != '-')
+        return 0;
+    return (ligne[0] - '0') * 100 + (ligne[1] - '0') * 10 + (ligne[2] - '0');
+}
+
+bool OuvreMultiligne(const QByteArray &ligne) {
+    return CodeDeLigne(ligne) != 0 && ligne.size() > 3 && ligne[3] == '-';
+}
+
+bool TermineReponse(const QByteArray &ligne, int code) {
+    return CodeDeLigne(ligne) == code && (ligne.size() == 3 || ligne[3] == ' ');
+}
+
+std::optional<Adresse> AnalysePasv(const QByteArray &texte) {
+    static const QRegularExpression six(
+        QStringLiteral("(\\d{1,3}),(\\d{1,3}),(\\d{1,3}),(\\d{1,3}),(\\d{1,3}),(\\d{1,3})"));
+    // Skip the reply code itself so "227 " never takes part in the match.
+    const auto m = six.match(QString::fromLatin1(texte.mid(4)));
+    if (!m.hasMatch())
+        return std::nullopt;
+    int n[6];
+    for (int i = 0; i < 6; ++i) {
+        n[i] = m.captured(i + 1).toInt();
+        if (n[i] > 255)
+            return std::nullopt;
+    }
+    Adresse a;
+    a.hote = QHostAddress(quint32(n[0]) << 24 | quint32(n[1]) << 16 | quint32(n[2]) << 8 |
+                          quint32(n[3]));
+    a.port = quint16(n[4] * 256 + n[5]);
+    if (a.port == 0)
+        return std::nullopt;
+    return a;
+}
+
+std::optional<quint16> AnalyseEpsv(const QByteArray &texte) {
+    const int ouvre = texte.indexOf('(');
+    const int ferme = texte.indexOf(')', ouvre + 1);
+    if (ouvre < 0 || ferme < ouvre + 5)
+        return std::nullopt;
+    const QByteArray dedans = texte.mid(ouvre + 1, ferme - ouvre - 1);
+    // (<d><d><d>port<d>) with the same delimiter four times.
+    const char d = dedans[0];
+    if (dedans.size() < 5 || dedans[1] != d || dedans[2] != d || dedans.back() != d)
+        return std::nullopt;
+    bool ok = false;
+    const uint port = dedans.mid(3, dedans.size() - 4).toUInt(&ok);
+    if (!ok || port == 0 || port > 65535)
+        return std::nullopt;
+    return quint16(port);
+}
+
+QByteArray AnalysePwd(const QByteArray &texte) {
+    const QByteArray premiere =
+        texte.left(texte.indexOf('\n') < 0 ? texte.size() : texte.indexOf('\n'));
+    const int debut = premiere.indexOf('"');
+    if (debut < 0)
+        return premiere.mid(4).trimmed();
+    QByteArray chemin;
+    for (int i = debut + 1; i < premiere.size(); ++i) {
+        if (premiere[i] == '"') {
+            if (i + 1 < premiere.size() && premiere[i + 1] == '"') {
+                chemin += '"';
+                ++i;
+                continue;
+            }
+            return chemin;
+        }
+        chemin += premiere[i];
+    }
+    return chemin; // unterminated quote: keep what came
+}
+
+qint64 TailleAnnoncee(const QByteArray &texte) {
+    static const QRegularExpression octets(QStringLiteral("\\((\\d+) bytes\\)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const auto m = octets.match(QString::fromLatin1(texte));
+    if (!m.hasMatch())
+        return -1;
+    bool ok = false;
+    const qint64 n = m.captured(1).toLongLong(&ok);
+    return ok ? n : -1;
+}
+
+bool AdresseJoignable(const QHostAddress &proposee, const QHostAddress &pair) {
+    if (proposee.isEqual(pair, QHostAddress::TolerantConversion))
+        return true;
+    // A server reached on loopback lives here: any other address is a lie, and
+    // following it would send traffic elsewhere.
+    if (pair.isLoopback())
+        return false;
+    return !nonPublique(proposee);
+}
+
+} // namespace Reponse

@@ -1,0 +1,145 @@
+#include "ftp/clsFTP.h"
+
+#include "ftp/FtpSession.h"
+#include "ftp/ListingParser.h"
+
+QString sSite;
+QString sUtilisateur;
+QString sMotDePasse;
+clsFTP *oFTP = nullptr;
+
+namespace {
+
+constexpr short Vrai = -1;
+
+short drapeau(bool ok) {
+    return ok ? 1 : 0;
+}
+
+} // namespace
+
+clsFTP::clsFTP() : m_session(std::make_unique<FtpSession>()) {}
+
+clsFTP::~clsFTP() = default;
+
+bool clsFTP::hConnexion() const {
+    return m_session->Connectee();
+}
+
+bool clsFTP::EnCours() const {
+    return m_session->Occupee();
+}
+
+void clsFTP::setProgression(Progression rappel) {
+    m_session->setProgression(std::move(rappel));
+}
+
+void clsFTP::setDelaiMs(int ms) {
+    m_session->setDelaiMs(ms);
+}
+
+int clsFTP::delaiMs() const {
+    return m_session->delaiMs();
+}
+
+QString clsFTP::DerniereErreur() const {
+    return m_session->Erreur();
+}
+
+// Each operation below runs alone: one started while another is in progress
+// (re-entered from the event loop during a transfer) fails at once rather than
+// mixing two commands on the connection.
+#define QUILLON_UNE_OPERATION(valeurSiOccupe)                                                      \
+    Occupation occupation(*m_session);                                                             \
+    if (!occupation.libre())                                                                       \
+        return valeurSiOccupe;                                                                     \
+    m_session->EffaceErreur();
+
+short clsFTP::Connexion() {
+    QUILLON_UNE_OPERATION(0)
+    return m_session->Connecte(sSite, sUtilisateur, sMotDePasse) ? Vrai : 0;
+}
+
+QString clsFTP::DonneRepertoireCourant() {
+    QUILLON_UNE_OPERATION(QString())
+    return m_session->Pwd().value_or(QString());
+}
+
+short clsFTP::CreeRepertoire(const QString &sRepertoire) {
+    QUILLON_UNE_OPERATION(0)
+    return drapeau(m_session->Mkd(sRepertoire));
+}
+
+short clsFTP::AttribueRepertoireCourant(const QString &sRepertoire) {
+    QUILLON_UNE_OPERATION(0)
+    return drapeau(m_session->Cwd(sRepertoire));
+}
+
+short clsFTP::UploadFichier(const QString &sCheminLocal, const QString &sNomSurSite) {
+    QUILLON_UNE_OPERATION(0)
+    return drapeau(m_session->Envoie(sCheminLocal, sNomSurSite));
+}
+
+short clsFTP::RenommeFichier(const QString &sAncienNom, const QString &sNouveauNom) {
+    QUILLON_UNE_OPERATION(0)
+    return drapeau(m_session->Renomme(sAncienNom, sNouveauNom));
+}
+
+short clsFTP::DownloadFichier(const QString &sNomSurSite, const QString &sCheminLocal) {
+    QUILLON_UNE_OPERATION(0)
+    return drapeau(m_session->Telecharge(sNomSurSite, sCheminLocal));
+}
+
+short clsFTP::EffaceFichier(const QString &sNomSurSite) {
+    QUILLON_UNE_OPERATION(0)
+    return drapeau(m_session->Dele(sNomSurSite));
+}
+
+short clsFTP::EffaceRepertoire(const QString &sRepertoire) {
+    QUILLON_UNE_OPERATION(0)
+    return drapeau(m_session->Rmd(sRepertoire));
+}
+
+qint64 clsFTP::TailleOctets(const QString &sNomSurSite) {
+    QUILLON_UNE_OPERATION(-1)
+    return m_session->Taille(sNomSurSite);
+}
+
+void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
+    QUILLON_UNE_OPERATION()
+    // Listing another folder under the keys of this one would mislabel every
+    // entry: a folder that can't be entered lists as empty.
+    if (!m_session->Cwd(sRepertoire))
+        return;
+    QStringList lignes;
+    bool mlsd = false;
+    if (!m_session->Liste(lignes, mlsd))
+        return;
+    Pdic.reserve(Pdic.Count() + int(lignes.size()));
+    for (const QString &ligne : lignes) {
+        const auto entree =
+            mlsd ? ListingParser::LigneMlsd(ligne) : ListingParser::LigneList(ligne);
+        // A name that is not one plain path component (a hostile "../x")
+        // never reaches the caller, which builds local paths from it.
+        if (!entree || !ListingParser::NomAcceptable(entree->nom))
+            continue;
+        if (entree->dossier) {
+            if (!entree->nom.startsWith(u'.'))
+                Pdic.Ajoute(QLatin1Char('?') + sRepertoire + entree->nom + QLatin1Char('/'),
+                            entree->nom);
+        } else {
+            Pdic.Ajoute(sRepertoire + entree->nom, entree->nom);
+        }
+    }
+}
+
+#undef QUILLON_UNE_OPERATION
+
+short EffaceCache(const QString &) {
+    return 0;
+}
+
+double TailleFichierSite(clsFTP &ftp, const QString &sNomSurSite) {
+    const qint64 octets = ftp.TailleOctets(sNomSurSite.trimmed());
+    return double(octets < 0 ? -1 : octets) / 1024.0;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+#include "ftp/Dictionnaire.h"
+
+class FtpSession;
+
+// Session parameters, process-wide: written by the main window, the connection
+// dialog and the command-line transfer before each Connexion.
+extern QString sSite;
+extern QString sUtilisateur;
+extern QString sMotDePasse;
+
+// The one object that talks to the FTP server. Every operation blocks until the
+// server has answered or the time-out has expired, and reports only a flag:
+// Connexion returns -1 on success, every other operation 1 (0 on failure).
+class clsFTP {
+public:
+    clsFTP();  // Class_Initialize
+    ~clsFTP(); // Class_Terminate: closes the connection
+    clsFTP(const clsFTP &) = delete;
+    clsFTP &operator=(const clsFTP &) = delete;
+
+    short Connexion();
+    QString DonneRepertoireCourant();
+    short CreeRepertoire(const QString &sRepertoire);
+    short AttribueRepertoireCourant(const QString &sRepertoire);
+    short UploadFichier(const QString &sCheminLocal, const QString &sNomSurSite);
+    short RenommeFichier(const QString &sAncienNom, const QString &sNouveauNom);
+    void EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire);
+    short DownloadFichier(const QString &sNomSurSite, const QString &sCheminLocal);
+    short EffaceFichier(const QString &sNomSurSite);
+    short EffaceRepertoire(const QString &sRepertoire);
+
+    // hConnexion of the original: nonzero while a logged-in connection is held.
+    bool hConnexion() const;
+    // True while an operation is running (a progress callback may yield to the
+    // event loop); any other call made meanwhile fails at once.
+    bool EnCours() const;
+
+    // Size of a remote file in bytes, or -1 when it can't be read.
+    qint64 TailleOctets(const QString &sNomSurSite);
+
+    // Called during transfers with bytes done and the total (-1 when unknown);
+    // the window may repaint from it but must not call clsFTP again.
+    using Progression = std::function<void(qint64 fait, qint64 total)>;
+    void setProgression(Progression rappel);
+    // Limit for connecting, for each reply and for an idle data connection.
+    void setDelaiMs(int ms);
+    int delaiMs() const;
+    // Human-readable reason of the last failure (for the command-line tool).
+    QString DerniereErreur() const;
+
+private:
+    std::unique_ptr<FtpSession> m_session;
+};
+
+// The program-wide instance, owned by the main window.
+extern clsFTP *oFTP;
+
+// No URL cache exists on this platform: always 0 ("absent du cache").
+short EffaceCache(const QString &sUrl);
+// Size in kilobytes of a remote file (true 64-bit size / 1024); a negative value
+// (-1/1024) when the file can't be read.
+double TailleFichierSite(clsFTP &ftp, const QString &sNomSurSite);

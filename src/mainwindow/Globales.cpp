@@ -1,0 +1,7 @@
+#include "mainwindow/Globales.h"
+
+short InstancePrecedente = 0;
+short DernierEmplacement = 0;
+bool DoubleClicOuvre = true;
+bool FichierLocalChoisi = false;
+bool FichierSiteChoisi = false;

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QString>
+
+// The per-user settings store: one INI file per application name (the
+// executable's base name) in the user's config folder, readable by its owner
+// only since it holds passwords. Section (and key) names are case-insensitive:
+// they are folded to lower case in the file.
+namespace Reglages {
+
+enum class DefautDynamique { Aucun, DossierProgramme };
+
+// One key of the store with its read default. Every key the program uses is
+// declared below; a default that depends on the run (the executable's folder)
+// is given by `dynamique` instead of `defaut`.
+struct Cle {
+    const char *section;
+    const char *nom;
+    const char *defaut;
+    DefautDynamique dynamique = DefautDynamique::Aucun;
+};
+
+// "data"
+inline constexpr Cle TxtSite{"data", "TxtSite", ""};
+inline constexpr Cle TxtUtilisateur{"data", "txtUtilisateur", ""};
+inline constexpr Cle TxtMDP{"data", "txtMDP", ""};
+inline constexpr Cle ConAuto{"data", "ConAuto", "0"};
+inline constexpr Cle RecAuto{"data", "RecAuto", "0"};
+inline constexpr Cle DBC{"data", "DBC", "True"};
+inline constexpr Cle ADSITE{"data", "ADSITE", ""};
+inline constexpr Cle AutreProg{"Data", "AutreProg", ""};
+// "path" (drvloc, dirloc, filloc default to the executable's folder)
+inline constexpr Cle PathSite{"path", "PathSite", "/"};
+inline constexpr Cle DrvLoc{"path", "drvloc", "", DefautDynamique::DossierProgramme};
+inline constexpr Cle DirLoc{"path", "dirloc", "", DefautDynamique::DossierProgramme};
+inline constexpr Cle FilLoc{"path", "filloc", "", DefautDynamique::DossierProgramme};
+// "pos" (twips)
+inline constexpr Cle PosW{"pos", "w", "8445"};
+inline constexpr Cle PosH{"pos", "h", "8205"};
+inline constexpr Cle PosLM{"pos", "LM", "0"};
+
+// Keys of connection memory n (section "0".."8"; note "TxtUtil" here).
+QString SectionMemoire(int n);
+inline constexpr const char *MemNomBout = "NomBout";
+inline constexpr const char *MemTxtSite = "TxtSite";
+inline constexpr const char *MemTxtUtil = "TxtUtil";
+inline constexpr const char *MemTxtMDP = "txtMDP";
+inline constexpr const char *MemDrvLoc = "drvloc";
+inline constexpr const char *MemDirLoc = "dirloc";
+inline constexpr const char *MemFilLoc = "filloc";
+
+// Keys of recorded transfer n (section "LDC", key name directly followed by n).
+inline constexpr const char *SectionLDC = "LDC";
+QString CleLDC(const char *nom, int n); // CleLDC("TxtSite", 3) == "TxtSite3"
+
+// The folder that holds the executable (default of drvloc, dirloc, filloc).
+QString DossierProgramme();
+
+// Raw access: reading never creates a key; a missing key yields the default.
+// Section and key names are compared without regard to case. Every write is
+// on disk when Ecrit returns; false (and a warning on stderr) when it could not
+// be saved (unwritable folder, full disk).
+QString Lit(const QString &section, const QString &cle, const QString &defaut = QString());
+bool Ecrit(const QString &section, const QString &cle, const QString &valeur);
+
+// Typed access to the declared keys.
+QString Lit(const Cle &cle); // DefautDynamique::DossierProgramme keys default to it
+bool Ecrit(const Cle &cle, const QString &valeur);
+// Booleans are written "True"/"False"; read from those words (any case) or from a
+// number (0 false, anything else true). Text that is neither gives `ok` false.
+// When `ok` is false the result is the key's default.
+bool LitBooleen(const Cle &cle, bool *ok = nullptr);
+bool EcritBooleen(const Cle &cle, bool valeur);
+// Numbers: decimal text ("8445", "8445.5", surrounding blanks ignored, a decimal
+// comma accepted); `ok` false (result 0) when the text does not convert.
+double LitNombre(const Cle &cle, bool *ok = nullptr);
+// Writes the shortest decimal text of a single-precision number ("8445", "8445.5").
+bool EcritNombre(const Cle &cle, double valeur);
+
+// Text forms used by the store, exposed for the Parts that write raw keys.
+QString TexteBooleen(bool valeur); // "True" / "False"
+// "True"/"False" in any case, or a number (0 false, anything else true).
+bool ConvertitBooleen(const QString &texte, bool *ok);
+double ConvertitNombre(const QString &texte, bool *ok);
+
+// The application name: the executable's file name without its extension.
+QString NomApplication();
+// The file in use: <XDG config folder>/<name>/<name>.ini (for tests and diagnostics).
+QString CheminFichier();
+
+} // namespace Reglages
