@@ -1,0 +1,327 @@
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include "settings/Reglages.h"
+
+using namespace Reglages;
+
+// Each case runs against its own empty config folder.
+class TstReglages : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void premierDemarrage();
+    void lectureNeCreeRien();
+    void emplacementDuFichier();
+    void sectionsSansCasse();
+    void valeursDifficiles_data();
+    void valeursDifficiles();
+    void nomsDifficiles_data();
+    void nomsDifficiles();
+    void valeurVideDistincteDeAbsente();
+    void booleens_data();
+    void booleens();
+    void booleensEcritsEnMots();
+    void nombres_data();
+    void nombres();
+    void nombreEcrit();
+    void fichierPrive();
+    void ecritureImpossible();
+    void listeTapeeALaMain();
+    void clesDesMemoiresEtTransferts();
+
+private:
+    // QSettings keeps parsed files in a process-wide cache, trusted while size
+    // and time stamp are unchanged; moving the time stamp makes the next read
+    // parse the file on disk again.
+    static void forceRelecture() {
+        QFile f(CheminFichier());
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                              QFileDevice::FileModificationTime));
+    }
+    std::unique_ptr<QTemporaryDir> m_config;
+    QByteArray m_ancienXdg;
+};
+
+void TstReglages::init() {
+    m_config = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_config->isValid());
+    m_ancienXdg = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
+}
+
+void TstReglages::cleanup() {
+    qputenv("XDG_CONFIG_HOME", m_ancienXdg);
+    m_config.reset();
+}
+
+void TstReglages::premierDemarrage() {
+    const QString programme = QFileInfo(QCoreApplication::applicationFilePath()).absolutePath();
+    QCOMPARE(Lit(TxtSite), QString());
+    QCOMPARE(Lit(PathSite), QStringLiteral("/"));
+    QCOMPARE(Lit(DrvLoc), programme);
+    QCOMPARE(Lit(DirLoc), programme);
+    QCOMPARE(Lit(FilLoc), programme);
+    QCOMPARE(DossierProgramme(), programme);
+    bool ok = false;
+    QCOMPARE(LitNombre(PosW, &ok), 8445.0);
+    QVERIFY(ok);
+    QCOMPARE(LitNombre(PosH, &ok), 8205.0);
+    QCOMPARE(LitNombre(PosLM, &ok), 0.0);
+    QCOMPARE(LitBooleen(ConAuto, &ok), false);
+    QVERIFY(ok);
+    QCOMPARE(LitBooleen(DBC, &ok), true);
+    QVERIFY(ok);
+    QCOMPARE(LitBooleen(RecAuto), false);
+}
+
+void TstReglages::lectureNeCreeRien() {
+    QCOMPARE(Lit(QStringLiteral("data"), QStringLiteral("x"), QStringLiteral("d")),
+             QStringLiteral("d"));
+    QVERIFY(!QFileInfo::exists(CheminFichier()));
+
+    Ecrit(TxtSite, QStringLiteral("ftp.exemple.fr"));
+    QFile f(CheminFichier());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray avant = f.readAll();
+    f.close();
+    Lit(QStringLiteral("autre"), QStringLiteral("absente"));
+    LitBooleen(DBC);
+    LitNombre(PosW);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), avant);
+}
+
+void TstReglages::emplacementDuFichier() {
+    const QString nom = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    QCOMPARE(NomApplication(), nom);
+    QCOMPARE(CheminFichier(), m_config->path() + "/" + nom + "/" + nom + ".ini");
+    // The value is on disk as soon as Ecrit returns.
+    Ecrit(TxtUtilisateur, QStringLiteral("marie"));
+    QFile f(CheminFichier());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.readAll().contains("marie"));
+}
+
+void TstReglages::sectionsSansCasse() {
+    Ecrit(QStringLiteral("Data"), QStringLiteral("AutreProg"), QStringLiteral("/usr/bin/gedit"));
+    QCOMPARE(Lit(QStringLiteral("data"), QStringLiteral("AutreProg")),
+             QStringLiteral("/usr/bin/gedit"));
+    QCOMPARE(Lit(AutreProg), QStringLiteral("/usr/bin/gedit"));
+
+    Ecrit(QStringLiteral("data"), QStringLiteral("TxtSite"), QStringLiteral("a"));
+    Ecrit(QStringLiteral("DATA"), QStringLiteral("TxtSite"), QStringLiteral("b"));
+    QCOMPARE(Lit(QStringLiteral("Data"), QStringLiteral("TxtSite")), QStringLiteral("b"));
+    QCOMPARE(Lit(TxtSite), QStringLiteral("b"));
+
+    // One section in the file, not two.
+    QFile f(CheminFichier());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll().count("[data]"), qsizetype(1));
+}
+
+void TstReglages::valeursDifficiles_data() {
+    QTest::addColumn<QString>("valeur");
+    QTest::newRow("virgules") << QStringLiteral("a,b,,c,");
+    QTest::newRow("mot de passe mêlé") << QStringLiteral(" p,a\"s;s=w#o'r d é ");
+    QTest::newRow("guillemets") << QStringLiteral("\"entre\"");
+    QTest::newRow("point-virgule en tête") << QStringLiteral(";commentaire?");
+    QTest::newRow("dièse en tête") << QStringLiteral("#commentaire?");
+    QTest::newRow("égal") << QStringLiteral("=x=y=");
+    QTest::newRow("arobase") << QStringLiteral("@Variant(\\0\\0\\0\\x7f)");
+    QTest::newRow("double arobase") << QStringLiteral("@@");
+    QTest::newRow("barres inverses") << QStringLiteral("C:\\Temp\\n\\\\");
+    QTest::newRow("crochets") << QStringLiteral("[section]");
+    QTest::newRow("espaces seuls") << QStringLiteral("   ");
+    QTest::newRow("fin de ligne") << QStringLiteral("ligne1\nligne2\r\n");
+    QTest::newRow("tabulation") << QStringLiteral("\tx\t");
+    QTest::newRow("accents et emoji") << QStringLiteral("Été à Noël ✓ 😀");
+    QTest::newRow("nombre") << QStringLiteral("0012");
+    QTest::newRow("mot true") << QStringLiteral("true");
+    QTest::newRow("longue") << QString(5000, QLatin1Char('x'));
+}
+
+void TstReglages::valeursDifficiles() {
+    QFETCH(QString, valeur);
+    QVERIFY(Ecrit(TxtMDP, valeur));
+    forceRelecture();
+    QCOMPARE(Lit(TxtMDP), valeur);
+    // Neighbours are untouched by an odd value.
+    QVERIFY(Ecrit(TxtUtilisateur, QStringLiteral("u")));
+    forceRelecture();
+    QCOMPARE(Lit(TxtMDP), valeur);
+    QCOMPARE(Lit(TxtUtilisateur), QStringLiteral("u"));
+}
+
+void TstReglages::nomsDifficiles_data() {
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("cle");
+    QTest::newRow("memoire") << QStringLiteral("0") << QStringLiteral("TxtUtil");
+    QTest::newRow("barre") << QStringLiteral("a/b") << QStringLiteral("c/d");
+    QTest::newRow("barre inverse") << QStringLiteral("a\\b") << QStringLiteral("c\\d");
+    QTest::newRow("pourcent") << QStringLiteral("100%") << QStringLiteral("%2f");
+    QTest::newRow("General") << QStringLiteral("General") << QStringLiteral("x");
+    QTest::newRow("espaces et signes") << QStringLiteral("ma section") << QStringLiteral("k=v;#");
+    QTest::newRow("accents") << QStringLiteral("Éléments") << QStringLiteral("clé");
+}
+
+void TstReglages::nomsDifficiles() {
+    QFETCH(QString, section);
+    QFETCH(QString, cle);
+    QVERIFY(Ecrit(section, cle, QStringLiteral("valeur")));
+    forceRelecture();
+    QCOMPARE(Lit(section, cle), QStringLiteral("valeur"));
+    QCOMPARE(Lit(section.toUpper(), cle), QStringLiteral("valeur"));
+    // No spill-over into a section or key with a similar name.
+    QCOMPARE(Lit(section + "x", cle, QStringLiteral("-")), QStringLiteral("-"));
+    QCOMPARE(Lit(QStringLiteral("a"), QStringLiteral("b/c/d"), QStringLiteral("-")),
+             QStringLiteral("-"));
+}
+
+void TstReglages::valeurVideDistincteDeAbsente() {
+    Ecrit(DirLoc, QString());
+    QCOMPARE(Lit(DirLoc), QString());
+    QCOMPARE(Lit(FilLoc), DossierProgramme());
+}
+
+void TstReglages::booleens_data() {
+    QTest::addColumn<QString>("texte");
+    QTest::addColumn<bool>("attendu");
+    QTest::addColumn<bool>("valide");
+    QTest::newRow("True") << "True" << true << true;
+    QTest::newRow("False") << "False" << false << true;
+    QTest::newRow("true") << "true" << true << true;
+    QTest::newRow("FALSE") << "FALSE" << false << true;
+    QTest::newRow("0") << "0" << false << true;
+    QTest::newRow("1") << "1" << true << true;
+    QTest::newRow("-1") << "-1" << true << true;
+    QTest::newRow("2.5") << "2.5" << true << true;
+    QTest::newRow("0.0") << "0.0" << false << true;
+    QTest::newRow("blancs") << " 1 " << true << true;
+    // Not a boolean: `ok` false and the key's default (DBC: true).
+    QTest::newRow("oui") << "oui" << true << false;
+    QTest::newRow("vide") << "" << true << false;
+}
+
+void TstReglages::booleens() {
+    QFETCH(QString, texte);
+    QFETCH(bool, attendu);
+    QFETCH(bool, valide);
+    Ecrit(DBC, texte);
+    bool ok = !valide;
+    QCOMPARE(LitBooleen(DBC, &ok), attendu);
+    QCOMPARE(ok, valide);
+}
+
+void TstReglages::booleensEcritsEnMots() {
+    EcritBooleen(ConAuto, true);
+    EcritBooleen(DBC, false);
+    QCOMPARE(Lit(ConAuto), QStringLiteral("True"));
+    QCOMPARE(Lit(DBC), QStringLiteral("False"));
+    QCOMPARE(LitBooleen(ConAuto), true);
+    QCOMPARE(LitBooleen(DBC), false);
+    QFile f(CheminFichier());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray contenu = f.readAll();
+    QVERIFY(contenu.contains("conauto=True"));
+    QVERIFY(contenu.contains("dbc=False"));
+}
+
+void TstReglages::nombres_data() {
+    QTest::addColumn<QString>("texte");
+    QTest::addColumn<double>("attendu");
+    QTest::addColumn<bool>("valide");
+    QTest::newRow("entier") << "8445" << 8445.0 << true;
+    QTest::newRow("décimal") << "8445.5" << 8445.5 << true;
+    QTest::newRow("virgule décimale") << "8445,5" << 8445.5 << true;
+    QTest::newRow("négatif") << "-120" << -120.0 << true;
+    QTest::newRow("blancs") << "  300 " << 300.0 << true;
+    QTest::newRow("exposant") << "1e3" << 1000.0 << true;
+    QTest::newRow("texte") << "large" << 0.0 << false;
+    QTest::newRow("suffixe") << "12px" << 0.0 << false;
+    QTest::newRow("vide") << "" << 0.0 << false;
+    QTest::newRow("infini") << "inf" << 0.0 << false;
+    QTest::newRow("deux virgules") << "1,2,3" << 0.0 << false;
+}
+
+void TstReglages::nombres() {
+    QFETCH(QString, texte);
+    QFETCH(double, attendu);
+    QFETCH(bool, valide);
+    Ecrit(PosW, texte);
+    bool ok = !valide;
+    QCOMPARE(LitNombre(PosW, &ok), attendu);
+    QCOMPARE(ok, valide);
+}
+
+void TstReglages::nombreEcrit() {
+    EcritNombre(PosW, 8445);
+    QCOMPARE(Lit(PosW), QStringLiteral("8445"));
+    EcritNombre(PosH, 8205.5);
+    QCOMPARE(Lit(PosH), QStringLiteral("8205.5"));
+    EcritNombre(PosLM, 0.1);
+    QCOMPARE(Lit(PosLM), QStringLiteral("0.1"));
+}
+
+void TstReglages::fichierPrive() {
+    Ecrit(TxtMDP, QStringLiteral("secret"));
+    // Owner, group and other bits (the "User" bits only mirror the owner's).
+    const auto droits = [] { return int(QFile::permissions(CheminFichier())) & 0x7077; };
+    const auto prive = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    QCOMPARE(droits(), int(prive));
+    // Made private again even when someone opened it up in between.
+    QVERIFY(QFile::setPermissions(CheminFichier(),
+                                  prive | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    Ecrit(TxtMDP, QStringLiteral("secret2"));
+    QCOMPARE(droits(), int(prive));
+    // The folder created for it is private too.
+    const auto dossier = QFile::permissions(QFileInfo(CheminFichier()).absolutePath());
+    QVERIFY(!(dossier & (QFileDevice::ReadOther | QFileDevice::ReadGroup)));
+}
+
+void TstReglages::ecritureImpossible() {
+    // The config folder's place is taken by a file: the write fails cleanly.
+    const QString dossier = QFileInfo(CheminFichier()).absolutePath();
+    QFile bouchon(dossier);
+    QVERIFY(bouchon.open(QIODevice::WriteOnly));
+    bouchon.close();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("impossible d'écrire"));
+    QVERIFY(!Ecrit(TxtSite, QStringLiteral("x")));
+    QCOMPARE(Lit(TxtSite), QString());
+}
+
+void TstReglages::listeTapeeALaMain() {
+    // A file written by hand: section and key in another case, a value with
+    // commas and no quotes; everything still reads as typed.
+    Ecrit(TxtSite, QStringLiteral("x"));
+    QFile f(CheminFichier());
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("[Data]\nTxtSite=a,b,c\ntxtMDP=mot de passe\n");
+    f.close();
+    forceRelecture();
+    QCOMPARE(Lit(TxtSite), QStringLiteral("a,b,c"));
+    QCOMPARE(Lit(TxtMDP), QStringLiteral("mot de passe"));
+}
+
+void TstReglages::clesDesMemoiresEtTransferts() {
+    QCOMPARE(SectionMemoire(0), QStringLiteral("0"));
+    QCOMPARE(SectionMemoire(8), QStringLiteral("8"));
+    QCOMPARE(CleLDC("TxtSite", 3), QStringLiteral("TxtSite3"));
+    QCOMPARE(CleLDC("FicLoc", 0), QStringLiteral("FicLoc0"));
+    Ecrit(SectionMemoire(4), QLatin1String(MemTxtUtil), QStringLiteral("paul"));
+    Ecrit(QLatin1String(SectionLDC), CleLDC("txtUtilisateur", 4), QStringLiteral("jean"));
+    QCOMPARE(Lit(QStringLiteral("4"), QStringLiteral("TxtUtil")), QStringLiteral("paul"));
+    QCOMPARE(Lit(QStringLiteral("ldc"), QStringLiteral("txtUtilisateur4")), QStringLiteral("jean"));
+}
+
+QTEST_GUILESS_MAIN(TstReglages)
+#include "tst_reglages.moc"
