@@ -1,0 +1,81 @@
+#include "platform/Prompts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+Prompts::Bouton PromptsDialogues::Question(const QString &titre, const QString &texte,
+                                           Choix choix) {
+    QMessageBox::StandardButtons boutons = QMessageBox::Yes | QMessageBox::No;
+    QMessageBox::StandardButton parDefaut = QMessageBox::No;
+    if (choix == Choix::OuiNonAnnuler) {
+        boutons |= QMessageBox::Cancel;
+        parDefaut = QMessageBox::Cancel;
+    }
+    QMessageBox boite(QMessageBox::Question, titre, texte, boutons, QApplication::activeWindow());
+    boite.setDefaultButton(QMessageBox::Yes);
+    boite.setEscapeButton(parDefaut);
+    boite.button(QMessageBox::Yes)->setText(QStringLiteral("Oui"));
+    boite.button(QMessageBox::No)->setText(QStringLiteral("Non"));
+    if (choix == Choix::OuiNonAnnuler)
+        boite.button(QMessageBox::Cancel)->setText(QStringLiteral("Annuler"));
+    switch (boite.exec()) {
+    case QMessageBox::Yes:
+        return Bouton::Oui;
+    case QMessageBox::No:
+        return Bouton::Non;
+    default:
+        return choix == Choix::OuiNonAnnuler ? Bouton::Annuler : Bouton::Non;
+    }
+}
+
+void PromptsDialogues::Message(const QString &titre, const QString &texte) {
+    QMessageBox::information(QApplication::activeWindow(), titre, texte);
+}
+
+std::optional<QString> PromptsDialogues::Saisie(const QString &titre, const QString &invite,
+                                                const QString &defaut) {
+    QInputDialog boite(QApplication::activeWindow());
+    boite.setWindowTitle(titre);
+    boite.setLabelText(invite);
+    boite.setTextValue(defaut);
+    boite.setOkButtonText(QStringLiteral("OK"));
+    boite.setCancelButtonText(QStringLiteral("Annuler"));
+    if (boite.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return boite.textValue();
+}
+
+Prompts::Bouton PromptsRepondeur::Question(const QString &titre, const QString &texte,
+                                           Choix choix) {
+    demandes.push_back({QStringLiteral("Question"), titre, texte, QString()});
+    if (!reponses.isEmpty())
+        return reponses.takeFirst();
+    return choix == Choix::OuiNonAnnuler ? Bouton::Annuler : Bouton::Non;
+}
+
+void PromptsRepondeur::Message(const QString &titre, const QString &texte) {
+    demandes.push_back({QStringLiteral("Message"), titre, texte, QString()});
+}
+
+std::optional<QString> PromptsRepondeur::Saisie(const QString &titre, const QString &invite,
+                                                const QString &defaut) {
+    demandes.push_back({QStringLiteral("Saisie"), titre, invite, defaut});
+    if (!saisies.isEmpty())
+        return saisies.takeFirst();
+    return std::nullopt;
+}
+
+namespace {
+Prompts *g_prompts = nullptr;
+}
+
+Prompts &PromptsCourant() {
+    static PromptsDialogues dialogues;
+    return g_prompts ? *g_prompts : dialogues;
+}
+
+void DefinitPrompts(Prompts *service) {
+    g_prompts = service;
+}

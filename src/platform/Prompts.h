@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVector>
+
+#include <optional>
+
+// Message boxes and text prompts, behind one interface so that tests can answer
+// them. Questions and prompts are modal on the active window.
+class Prompts {
+public:
+    enum class Bouton { Oui, Non, Annuler, OK };
+    enum class Choix { OuiNon, OuiNonAnnuler };
+
+    virtual ~Prompts() = default;
+    // A question; returns the button pressed (closing the box counts as the
+    // last button of the set: Non for OuiNon, Annuler for OuiNonAnnuler).
+    virtual Bouton Question(const QString &titre, const QString &texte,
+                            Choix choix = Choix::OuiNonAnnuler) = 0;
+    // A message with an OK button only.
+    virtual void Message(const QString &titre, const QString &texte) = 0;
+    // A text prompt; std::nullopt when cancelled (an accepted empty text is "").
+    virtual std::optional<QString> Saisie(const QString &titre, const QString &invite,
+                                          const QString &defaut = QString()) = 0;
+};
+
+// The real boxes: QMessageBox and QInputDialog.
+class PromptsDialogues : public Prompts {
+public:
+    Bouton Question(const QString &titre, const QString &texte,
+                    Choix choix = Choix::OuiNonAnnuler) override;
+    void Message(const QString &titre, const QString &texte) override;
+    std::optional<QString> Saisie(const QString &titre, const QString &invite,
+                                  const QString &defaut = QString()) override;
+};
+
+// Test stand-in: answers from queues and records what was asked. An empty
+// queue answers as a closed box would (Non/Annuler, cancelled prompt).
+class PromptsRepondeur : public Prompts {
+public:
+    struct Demande {
+        QString genre; // "Question", "Message" or "Saisie"
+        QString titre;
+        QString texte;  // the question, message or prompt
+        QString defaut; // proposed value of a prompt
+    };
+    QVector<Demande> demandes;
+    QList<Bouton> reponses;                // for Question, taken from the front
+    QList<std::optional<QString>> saisies; // for Saisie, taken from the front
+
+    Bouton Question(const QString &titre, const QString &texte,
+                    Choix choix = Choix::OuiNonAnnuler) override;
+    void Message(const QString &titre, const QString &texte) override;
+    std::optional<QString> Saisie(const QString &titre, const QString &invite,
+                                  const QString &defaut = QString()) override;
+};
+
+// The process-wide service: the real boxes unless replaced. DefinitPrompts does
+// not take ownership; nullptr restores the real boxes.
+Prompts &PromptsCourant();
+void DefinitPrompts(Prompts *service);

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// The shell services: open a document, a folder or a web address, start a
+// program, show the help, put text on the clipboard. No call reports a failure
+// to the user; the boolean results (false when the request could not even be
+// handed over) are for logging only.
+class ServicesShell {
+public:
+    virtual ~ServicesShell() = default;
+    virtual bool OuvreDocument(const QString &chemin) = 0;
+    virtual bool OuvreDossier(const QString &chemin) = 0;
+    virtual bool OuvreAdresseWeb(const QString &adresse) = 0;
+    // The arguments are handed to the program as they are, never re-split.
+    virtual bool LanceProgramme(const QString &programme, const QStringList &arguments) = 0;
+    virtual bool AfficheAide(const QString &fichierAide) = 0;
+    virtual void CopieDansPressePapiers(const QString &texte) = 0;
+};
+
+// The real services: QDesktopServices, QProcess::startDetached, QClipboard.
+class ShellSysteme : public ServicesShell {
+public:
+    bool OuvreDocument(const QString &chemin) override;
+    bool OuvreDossier(const QString &chemin) override;
+    bool OuvreAdresseWeb(const QString &adresse) override;
+    bool LanceProgramme(const QString &programme, const QStringList &arguments) override;
+    bool AfficheAide(const QString &fichierAide) override;
+    void CopieDansPressePapiers(const QString &texte) override;
+};
+
+// Test stand-in: records every call and does nothing else.
+class ShellEnregistreur : public ServicesShell {
+public:
+    struct Appel {
+        QString operation; // the method name: "OuvreDocument", "LanceProgramme"...
+        QStringList arguments;
+        bool operator==(const Appel &autre) const {
+            return operation == autre.operation && arguments == autre.arguments;
+        }
+    };
+    QVector<Appel> appels;
+    bool resultat = true;  // what every call returns
+    QString pressePapiers; // last text "copied"
+
+    bool OuvreDocument(const QString &chemin) override;
+    bool OuvreDossier(const QString &chemin) override;
+    bool OuvreAdresseWeb(const QString &adresse) override;
+    bool LanceProgramme(const QString &programme, const QStringList &arguments) override;
+    bool AfficheAide(const QString &fichierAide) override;
+    void CopieDansPressePapiers(const QString &texte) override;
+};
+
+// The process-wide service: the system one unless replaced. DefinitShell does
+// not take ownership; nullptr restores the system service.
+ServicesShell &ShellCourant();
+void DefinitShell(ServicesShell *service);
