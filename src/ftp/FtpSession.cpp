@@ -454,7 +454,7 @@ bool FtpSession::Envoie(const QString &local, const QString &distant) {
     return termineTransfert(canal, premiere);
 }
 
-bool FtpSession::Liste(QStringList &lignes, bool &mlsd) {
+bool FtpSession::Liste(bool &mlsd, const std::function<void(QByteArrayView lignes)> &bloc) {
     if (!Connectee())
         return echec(QStringLiteral("pas de connexion"));
     mlsd = m_mlst;
@@ -480,35 +480,34 @@ bool FtpSession::Liste(QStringList &lignes, bool &mlsd) {
     if (!lance)
         return false;
 
-    QByteArray brut;
-    QByteArray tampon(256 * 1024, Qt::Uninitialized);
+    constexpr qint64 Bloc = 256 * 1024;
+    QByteArray tampon(2 * Bloc, Qt::Uninitialized);
+    qint64 enAttente = 0; // bytes of an unfinished line at the start of tampon
+    qint64 total = 0;
     for (;;) {
-        const qint64 n = canal.Lit(tampon.data(), tampon.size(), m_delaiMs);
-        if (n == 0)
-            break;
+        if (tampon.size() < enAttente + Bloc)
+            tampon.resize(2 * (enAttente + Bloc)); // a very long line
+        const qint64 n = canal.Lit(tampon.data() + enAttente, Bloc, m_delaiMs);
         if (n < 0)
             return perdue(canal.Erreur());
-        if (brut.size() + n > ListingMax)
+        total += n;
+        if (total > ListingMax)
             return perdue(QStringLiteral("liste du dossier démesurée"));
-        brut.append(tampon.constData(), n);
-        signaleProgression(brut.size(), -1);
+        if (n == 0) {
+            if (enAttente > 0)
+                bloc(QByteArrayView(tampon.constData(), enAttente));
+            break;
+        }
+        const qint64 rempli = enAttente + n;
+        const qint64 finLigne = QByteArrayView(tampon.constData(), rempli).lastIndexOf('\n');
+        if (finLigne >= 0) {
+            bloc(QByteArrayView(tampon.constData(), finLigne + 1));
+            enAttente = rempli - finLigne - 1;
+            std::memmove(tampon.data(), tampon.constData() + finLigne + 1, size_t(enAttente));
+        } else {
+            enAttente = rempli;
+        }
+        signaleProgression(total, -1);
     }
-    if (!termineTransfert(canal, premiere))
-        return false;
-
-    lignes.clear();
-    qsizetype debut = 0;
-    while (debut < brut.size()) {
-        qsizetype fin = brut.indexOf('\n', debut);
-        if (fin < 0)
-            fin = brut.size();
-        qsizetype finTexte = fin;
-        if (finTexte > debut && brut[finTexte - 1] == '\r')
-            --finTexte;
-        if (finTexte > debut)
-            lignes.push_back(
-                decode(QByteArray::fromRawData(brut.constData() + debut, finTexte - debut)));
-        debut = fin + 1;
-    }
-    return true;
+    return termineTransfert(canal, premiere);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QTcpSocket>
 
@@ -36,8 +37,11 @@ public:
     qint64 Taille(const QString &chemin); // -1 when unknown
     bool Telecharge(const QString &distant, const QString &local);
     bool Envoie(const QString &local, const QString &distant);
-    // Lines of a listing of the current folder, and whether they are MLSD facts.
-    bool Liste(QStringList &lignes, bool &mlsd);
+    // The listing of the current folder, handed over in blocks of whole lines
+    // as it arrives (so that parsing overlaps the server's work); `mlsd` tells
+    // whether the lines are MLSD facts. False when the listing failed, even
+    // after some blocks were handed over.
+    bool Liste(bool &mlsd, const std::function<void(QByteArrayView lignes)> &bloc);
 
     void setProgression(Progression p) { m_progression = std::move(p); }
     void setDelaiMs(int ms) { m_delaiMs = ms; }

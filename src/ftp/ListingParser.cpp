@@ -1,6 +1,7 @@
 #include "ftp/ListingParser.h"
 
 #include <QList>
+#include <QStringDecoder>
 #include <QStringView>
 #include <QVarLengthArray>
 
@@ -27,14 +28,36 @@ bool tousChiffres(QStringView s, int min, int max) {
 }
 
 bool estMois(QStringView s) {
-    static const char *const mois[] = {"jan", "feb", "mar", "apr", "may", "jun",
-                                       "jul", "aug", "sep", "oct", "nov", "dec"};
     if (s.size() != 3)
         return false;
-    for (const char *m : mois)
-        if (s.compare(QLatin1String(m, 3), Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+    // Three ASCII letters folded to lower case, compared as one number.
+    quint32 cle = 0;
+    for (QChar c : s) {
+        const char16_t u = c.unicode() | 0x20;
+        if (u < u'a' || u > u'z')
+            return false;
+        cle = cle << 8 | u;
+    }
+    constexpr auto m = [](const char(&t)[4]) {
+        return quint32(t[0]) << 16 | quint32(t[1]) << 8 | quint32(t[2]);
+    };
+    switch (cle) {
+    case m("jan"):
+    case m("feb"):
+    case m("mar"):
+    case m("apr"):
+    case m("may"):
+    case m("jun"):
+    case m("jul"):
+    case m("aug"):
+    case m("sep"):
+    case m("oct"):
+    case m("nov"):
+    case m("dec"):
+        return true;
+    default:
+        return false;
+    }
 }
 
 // "12:00" or "9:05"
@@ -54,12 +77,37 @@ bool estDateIso(QStringView s) {
 bool estModeUnix(QStringView s) {
     if (s.size() < 10 || s.size() > 11)
         return false;
-    if (!QStringView(u"-dlbcpsD").contains(s[0]))
+    switch (s[0].unicode()) {
+    case u'-':
+    case u'd':
+    case u'l':
+    case u'b':
+    case u'c':
+    case u'p':
+    case u's':
+    case u'D':
+        break;
+    default:
         return false;
-    for (int i = 1; i < 10; ++i)
-        if (!QStringView(u"-rwxsStTlL").contains(s[i]))
+    }
+    for (int i = 1; i < 10; ++i) {
+        switch (s[i].unicode()) {
+        case u'-':
+        case u'r':
+        case u'w':
+        case u'x':
+        case u's':
+        case u'S':
+        case u't':
+        case u'T':
+        case u'l':
+        case u'L':
+            break;
+        default:
             return false;
-    return s.size() == 10 || QStringView(u"+@.").contains(s[10]);
+        }
+    }
+    return s.size() == 10 || s[10] == u'+' || s[10] == u'@' || s[10] == u'.';
 }
 
 std::optional<Entree> ligneUnix(QStringView ligne) {
@@ -83,13 +131,15 @@ std::optional<Entree> ligneUnix(QStringView ligne) {
     // The name starts one blank after the date; the date is the leftmost
     // "Mon DD HH:MM|YYYY" (or ISO "YYYY-MM-DD HH:MM") preceded by the size.
     for (int k = 2; k + 1 < jetons.size(); ++k) {
+        if (!tousChiffres(jeton(k - 1), 1, 20))
+            continue; // the size always comes just before the date
         int finDate = -1;
         if (estDateIso(jeton(k)) && estHeure(jeton(k + 1)))
             finDate = k + 1;
         else if (k + 2 < jetons.size() && estMois(jeton(k)) && tousChiffres(jeton(k + 1), 1, 2) &&
                  (estHeure(jeton(k + 2)) || tousChiffres(jeton(k + 2), 4, 4)))
             finDate = k + 2;
-        if (finDate < 0 || !tousChiffres(jeton(k - 1), 1, 20))
+        if (finDate < 0)
             continue;
         const int debutNom = jetons[finDate].fin + 1;
         if (debutNom >= n)
@@ -156,13 +206,13 @@ std::optional<Entree> ligneDos(QStringView ligne) {
 
 } // namespace
 
-std::optional<Entree> LigneMlsd(const QString &ligne) {
+std::optional<Entree> LigneMlsd(QStringView ligne) {
     const auto espace = ligne.indexOf(u' ');
     if (espace < 0)
         return std::nullopt;
     Entree e;
-    e.nom = ligne.mid(espace + 1);
-    const QStringView faits = QStringView(ligne).left(espace);
+    e.nom = ligne.mid(espace + 1).toString();
+    const QStringView faits = ligne.left(espace);
     for (QStringView fait : faits.split(u';', Qt::SkipEmptyParts)) {
         const auto egal = fait.indexOf(u'=');
         if (egal <= 0)
@@ -184,13 +234,41 @@ std::optional<Entree> LigneMlsd(const QString &ligne) {
     return e;
 }
 
-std::optional<Entree> LigneList(const QString &ligne) {
-    const QStringView vue(ligne);
-    if (vue.isEmpty())
+std::optional<Entree> LigneList(QStringView ligne) {
+    if (ligne.isEmpty())
         return std::nullopt;
-    if (vue[0].isDigit())
-        return ligneDos(vue);
-    return ligneUnix(vue);
+    if (ligne[0].isDigit())
+        return ligneDos(ligne);
+    return ligneUnix(ligne);
+}
+
+void Analyse(QByteArrayView brut, bool mlsd, const std::function<void(const Entree &)> &rappel) {
+    auto analyseLigne = [&](QStringView ligne) {
+        if (ligne.endsWith(u'\r'))
+            ligne.chop(1);
+        const auto e = mlsd ? LigneMlsd(ligne) : LigneList(ligne);
+        if (e)
+            rappel(*e);
+    };
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString texte = utf8.decode(brut);
+    if (!utf8.hasError()) {
+        for (QStringView ligne : QStringView(texte).tokenize(u'\n', Qt::SkipEmptyParts))
+            analyseLigne(ligne);
+        return;
+    }
+    for (qsizetype debut = 0; debut < brut.size();) {
+        qsizetype fin = brut.indexOf('\n', debut);
+        if (fin < 0)
+            fin = brut.size();
+        const QByteArrayView ligne = brut.sliced(debut, fin - debut);
+        debut = fin + 1;
+        QStringDecoder ligneUtf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString l = ligneUtf8.decode(ligne);
+        if (ligneUtf8.hasError())
+            l = QString::fromLatin1(ligne);
+        analyseLigne(l);
+    }
 }
 
 bool NomAcceptable(const QString &nom) {

@@ -84,24 +84,27 @@ std::optional<quint16> AnalyseEpsv(const QByteArray &texte) {
 }
 
 QByteArray AnalysePwd(const QByteArray &texte) {
-    const QByteArray premiere =
-        texte.left(texte.indexOf('\n') < 0 ? texte.size() : texte.indexOf('\n'));
-    const int debut = premiere.indexOf('"');
-    if (debut < 0)
-        return premiere.mid(4).trimmed();
-    QByteArray chemin;
-    for (int i = debut + 1; i < premiere.size(); ++i) {
-        if (premiere[i] == '"') {
-            if (i + 1 < premiere.size() && premiere[i + 1] == '"') {
-                chemin += '"';
-                ++i;
-                continue;
+    // The quoted path may sit on any line of a multi-line 257 reply.
+    const QList<QByteArray> lignes = texte.split('\n');
+    for (const QByteArray &ligne : lignes) {
+        const int debut = ligne.indexOf('"');
+        if (debut < 0)
+            continue;
+        QByteArray chemin;
+        for (int i = debut + 1; i < ligne.size(); ++i) {
+            if (ligne[i] == '"') {
+                if (i + 1 < ligne.size() && ligne[i + 1] == '"') {
+                    chemin += '"';
+                    ++i;
+                    continue;
+                }
+                break;
             }
-            return chemin;
+            chemin += ligne[i];
         }
-        chemin += premiere[i];
+        return chemin; // an unterminated quote keeps what came
     }
-    return chemin; // unterminated quote: keep what came
+    return lignes.first().mid(4).trimmed();
 }
 
 qint64 TailleAnnoncee(const QByteArray &texte) {

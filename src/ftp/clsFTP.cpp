@@ -111,26 +111,32 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
     // entry: a folder that can't be entered lists as empty.
     if (!m_session->Cwd(sRepertoire))
         return;
-    QStringList lignes;
+    // Entries are gathered aside: a listing that fails half-way adds nothing.
+    Dictionnaire lus;
     bool mlsd = false;
-    if (!m_session->Liste(lignes, mlsd))
+    const bool complete = m_session->Liste(mlsd, [&](QByteArrayView lignes) {
+        ListingParser::Analyse(lignes, mlsd, [&](const ListingParser::Entree &entree) {
+            // A name that is not one plain path component (a hostile "../x")
+            // never reaches the caller, which builds local paths from it.
+            if (!ListingParser::NomAcceptable(entree.nom))
+                return;
+            if (entree.dossier) {
+                if (!entree.nom.startsWith(u'.'))
+                    lus.Ajoute(QLatin1Char('?') + sRepertoire + entree.nom + QLatin1Char('/'),
+                               entree.nom);
+            } else {
+                lus.Ajoute(sRepertoire + entree.nom, entree.nom);
+            }
+        });
+    });
+    if (!complete)
         return;
-    Pdic.reserve(Pdic.Count() + int(lignes.size()));
-    for (const QString &ligne : lignes) {
-        const auto entree =
-            mlsd ? ListingParser::LigneMlsd(ligne) : ListingParser::LigneList(ligne);
-        // A name that is not one plain path component (a hostile "../x")
-        // never reaches the caller, which builds local paths from it.
-        if (!entree || !ListingParser::NomAcceptable(entree->nom))
-            continue;
-        if (entree->dossier) {
-            if (!entree->nom.startsWith(u'.'))
-                Pdic.Ajoute(QLatin1Char('?') + sRepertoire + entree->nom + QLatin1Char('/'),
-                            entree->nom);
-        } else {
-            Pdic.Ajoute(sRepertoire + entree->nom, entree->nom);
-        }
+    if (Pdic.Count() == 0) {
+        Pdic = std::move(lus);
+        return;
     }
+    for (const auto &e : lus.Entrees())
+        Pdic.Ajoute(e.cle, e.element);
 }
 
 #undef QUILLON_UNE_OPERATION

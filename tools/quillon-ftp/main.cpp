@@ -101,11 +101,9 @@ int main(int argc, char *argv[]) {
         QString dossier = cible.chemin;
         if (!dossier.endsWith(u'/'))
             dossier += u'/';
-        // EnumereFichier lists nothing for a folder it can't enter; say so.
-        if (ftp.AttribueRepertoireCourant(dossier) == 0)
-            return echoue(ftp, "ls");
         Dictionnaire dic;
         ftp.EnumereFichier(dic, dossier);
+        // A folder that can't be entered or listed lists as empty: say why.
         if (dic.Count() == 0 && !ftp.DerniereErreur().isEmpty())
             return echoue(ftp, "ls");
         QString sortie;
