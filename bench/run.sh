@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# quillon-ftp against curl on the same loopback vsftpd, in one run:
+#   download and upload of a 1 GiB file kept on /dev/shm,
+#   the listing of a folder of 100,000 empty files.
+# Each command runs RUNS times (default 5), alternating with its peer; each
+# figure is printed as the ratio of quillon-ftp's median time to curl's.
+# Not part of the test run. Needs root (apt-get, vsftpd) and about 4 GiB of /dev/shm.
+# Uses build/quillon-ftp (built when missing), or the program named by QUILLON_FTP.
+set -euo pipefail
+
+HERE=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=servers.sh
+. "$HERE/servers.sh"
+
+RUNS=${RUNS:-5}
+FILES=${FILES:-100000}
+SIZE_MIB=${SIZE_MIB:-1024}
+
+[ "$(id -u)" -eq 0 ] || die "run as root (installs packages, starts vsftpd)"
+ensure_tool
+install_packages curl python3
+
+WORK=$(mktemp -d /dev/shm/quillon-bench.XXXXXX)
+cleanup() {
+    set +e
+    stop_servers
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+ROOT=$WORK/root
+start_vsftpd "$ROOT"
+PUB=$ROOT/pub
+log "vsftpd on 127.0.0.1:$SERVER_PORT, files on $WORK"
+
+log "creating a $SIZE_MIB MiB file and a folder of $FILES empty files"
+head -c "$((SIZE_MIB * 1024 * 1024))" /dev/urandom >"$WORK/source.bin"
+cp "$WORK/source.bin" "$PUB/big.bin"
+mkdir "$PUB/many"
+python3 - "$PUB/many" "$FILES" <<'EOF'
+import os, sys
+folder, count = sys.argv[1], int(sys.argv[2])
+for i in range(count):
+    open(os.path.join(folder, "file-%06d.txt" % i), "w").close()
+EOF
+chown -R "$(stat -c %U "$PUB")" "$PUB"
+
+# Seconds taken by a command, its output discarded; fails the run if it fails.
+seconds() {
+    local start end
+    start=$(date +%s%N)
+    "$@" >/dev/null || die "failed: $*"
+    end=$(date +%s%N)
+    echo "$(((end - start) / 1000))e-6"
+}
+
+median() {
+    python3 -c 'import statistics, sys; print("%.3f" % statistics.median(float(x) for x in sys.argv[1:]))' "$@"
+}
+
+# measure NAME PREPARE QUILLON_CMD CURL_CMD: PREPARE runs before every timed run.
+measure() {
+    local name=$1 prepare=$2 qcmd=$3 ccmd=$4
+    local q=() c=()
+    for _ in $(seq "$RUNS"); do
+        eval "$prepare"
+        q+=("$(eval "seconds $qcmd")")
+        eval "$prepare"
+        c+=("$(eval "seconds $ccmd")")
+    done
+    local mq mc
+    mq=$(median "${q[@]}")
+    mc=$(median "${c[@]}")
+    printf '%-26s quillon-ftp %8.3f s   curl %8.3f s   ratio %s\n' "$name" "$mq" "$mc" \
+        "$(python3 -c "print('%.2f' % ($mq / $mc))")"
+}
+
+URL=$SERVER_URL/pub
+DL=$WORK/download.bin
+# Warm-up, and a check that both tools really transfer the same bytes.
+"$QFTP" get "$URL/big.bin" "$DL" && cmp -s "$DL" "$WORK/source.bin" || die "quillon-ftp get differs"
+curl -sS -o "$DL" "$URL/big.bin" && cmp -s "$DL" "$WORK/source.bin" || die "curl download differs"
+"$QFTP" put "$WORK/source.bin" "$URL/up.bin" && cmp -s "$PUB/up.bin" "$WORK/source.bin" ||
+    die "quillon-ftp put differs"
+[ "$("$QFTP" ls "$URL/many/" | wc -l)" -eq "$FILES" ] || die "quillon-ftp ls: wrong count"
+
+echo "quillon-ftp vs curl on vsftpd, loopback, median of $RUNS runs (ratio = quillon-ftp / curl)"
+measure "download ${SIZE_MIB} MiB" 'rm -f "$DL"' \
+    '"$QFTP" get "$URL/big.bin" "$DL"' \
+    'curl -sS -o "$DL" "$URL/big.bin"'
+measure "upload ${SIZE_MIB} MiB" 'rm -f "$PUB/up.bin"' \
+    '"$QFTP" put "$WORK/source.bin" "$URL/up.bin"' \
+    'curl -sS -T "$WORK/source.bin" "$URL/up.bin"'
+measure "listing of $FILES files" ':' \
+    '"$QFTP" ls "$URL/many/"' \
+    'curl -sS "$URL/many/"'

@@ -1,0 +1,840 @@
+// clsFTP against a real FTP server on loopback (pyftpdlib, started by the CTest
+// fixture) and, for the faults a real server won't produce, the scripted server.
+// Files are prepared and checked directly on the server's disk.
+
+#include "ftp/clsFTP.h"
+#include "support/TestServeur.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// The in-memory site of the scripted server's normal mode.
+const QByteArray AlphaScripte = OctetsTest(3000);
+
+quint16 portFerme() {
+    QTcpServer s;
+    s.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = s.serverPort();
+    s.close();
+    return port;
+}
+
+QStringList cles(const Dictionnaire &dic) {
+    QStringList liste;
+    for (const auto &e : dic.Entrees())
+        liste << e.cle;
+    return liste;
+}
+
+QByteArray lit(const QString &chemin) {
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+}
+
+bool ecrit(const QString &chemin, const QByteArray &contenu) {
+    QFile f(chemin);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(contenu) == contenu.size();
+}
+
+} // namespace
+
+class TstClsFtp : public QObject {
+    Q_OBJECT
+
+    TestServeur &m_srv = TestServeur::instance();
+    std::unique_ptr<clsFTP> m_ftp;
+    std::unique_ptr<QTemporaryDir> m_local;
+    QString m_dossier; // the test's own remote folder, "/name/"
+
+    short connecte(bool anonyme = false) {
+        m_srv.parametres(anonyme);
+        return m_ftp->Connexion();
+    }
+    QString local(const QString &nom) const { return m_local->filePath(nom); }
+    QStringList fichiersLocaux() const {
+        return QDir(m_local->path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+    // Every operation fails, as after a failed or missing Connexion.
+    void verifieToutEchoue();
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void connexion_data();
+    void connexion();
+    void anonymeEcritDansLaMemeRacine();
+    void nouvelleConnexionRemplaceLAncienne();
+    void nouvelleConnexionRepartDeLaRacine();
+    void connexionEchoueeFaitEchouerLaSuite();
+    void sansConnexionToutEchoue();
+
+    void dossiers();
+    void fichiers();
+    void renommage();
+    void dossierCourantPersiste();
+
+    void allerRetour_data();
+    void allerRetour();
+    void telechargementRemplaceLeFichierLocal();
+    void telechargementEchoueGardeLeFichierLocal_data();
+    void telechargementEchoueGardeLeFichierLocal();
+    void envoiEchoueNeCreeRien();
+    void appelPendantUnTransfertEchoue();
+
+    void enumereRegles();
+    void enumereOrdreDuServeur();
+    void enumereFormats_data();
+    void enumereFormats();
+    void enumereVideOuAbsent();
+    void enumereListeHostile_data();
+    void enumereListeHostile();
+
+    void tailles();
+    void repertoireCourantLong();
+    void repertoireCourantAccentue();
+    void reponsesMultilignes();
+
+    void retourALaLigneRefuse_data();
+    void retourALaLigneRefuse();
+    void retourALaLigneJamaisEnvoye();
+
+    void serveurBloque_data();
+    void serveurBloque();
+    void serveurMuetALaConnexion_data();
+    void serveurMuetALaConnexion();
+    void reponsesIllisibles();
+    void adressePasvInjoignable_data();
+    void adressePasvInjoignable();
+};
+
+void TstClsFtp::initTestCase() {
+    QVERIFY2(m_srv.valide(), qPrintable(m_srv.erreur()));
+}
+
+void TstClsFtp::init() {
+    m_ftp = std::make_unique<clsFTP>();
+    // Bounds a hang caused by a fault of the layer; fault tests lower it.
+    m_ftp->setDelaiMs(10000);
+    m_local = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_local->isValid());
+    m_dossier = m_srv.nouveauDossier(QString::fromLatin1(QTest::currentTestFunction()));
+    QVERIFY(!m_dossier.isEmpty());
+}
+
+void TstClsFtp::cleanup() {
+    m_ftp.reset();
+    m_local.reset();
+    if (!m_dossier.isEmpty())
+        QDir(m_srv.disque(m_dossier)).removeRecursively();
+}
+
+void TstClsFtp::verifieToutEchoue() {
+    QVERIFY(!m_ftp->hConnexion());
+    QCOMPARE(m_ftp->DonneRepertoireCourant(), QString());
+    QCOMPARE(m_ftp->CreeRepertoire(m_dossier + "n"), short(0));
+    QVERIFY(!m_srv.existe(m_dossier + "n"));
+    QCOMPARE(m_ftp->AttribueRepertoireCourant(m_dossier), short(0));
+    QVERIFY(ecrit(local("envoi"), "x"));
+    QCOMPARE(m_ftp->UploadFichier(local("envoi"), m_dossier + "envoi"), short(0));
+    QVERIFY(!m_srv.existe(m_dossier + "envoi"));
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "f", "contenu"));
+    QCOMPARE(m_ftp->DownloadFichier(m_dossier + "f", local("f")), short(0));
+    QVERIFY(!QFile::exists(local("f")));
+    QCOMPARE(m_ftp->RenommeFichier(m_dossier + "f", m_dossier + "g"), short(0));
+    QCOMPARE(m_ftp->EffaceFichier(m_dossier + "f"), short(0));
+    QVERIFY(m_srv.existe(m_dossier + "f"));
+    QVERIFY(m_srv.creeDossier(m_dossier + "d"));
+    QCOMPARE(m_ftp->EffaceRepertoire(m_dossier + "d"), short(0));
+    QVERIFY(m_srv.existe(m_dossier + "d"));
+    Dictionnaire dic;
+    m_ftp->EnumereFichier(dic, m_dossier);
+    QCOMPARE(dic.Count(), 0);
+    QVERIFY(TailleFichierSite(*m_ftp, m_dossier + "f") < 0);
+}
+
+void TstClsFtp::connexion_data() {
+    QTest::addColumn<QString>("site");
+    QTest::addColumn<QString>("utilisateur");
+    QTest::addColumn<QString>("motDePasse");
+    QTest::addColumn<short>("attendu");
+
+    const TestServeur &s = TestServeur::instance();
+    const QString ferme = QStringLiteral("127.0.0.1:%1").arg(portFerme());
+    QTest::newRow("utilisateur") << s.site() << s.utilisateur() << s.motDePasse() << short(-1);
+    QTest::newRow("anonyme") << s.site() << QString() << QString() << short(-1);
+    QTest::newRow("nom d'hôte") << QStringLiteral("localhost:%1").arg(s.port()) << s.utilisateur()
+                                << s.motDePasse() << short(-1);
+    QTest::newRow("anonyme nommé") << s.site() << "anonymous"
+                                   << "moi@exemple.fr" << short(-1);
+    QTest::newRow("mauvais mot de passe") << s.site() << s.utilisateur() << "faux" << short(0);
+    QTest::newRow("mot de passe vide") << s.site() << s.utilisateur() << QString() << short(0);
+    QTest::newRow("utilisateur inconnu") << s.site() << "personne"
+                                         << "secret" << short(0);
+    QTest::newRow("port fermé") << ferme << s.utilisateur() << s.motDePasse() << short(0);
+    QTest::newRow("hôte vide") << QString() << s.utilisateur() << s.motDePasse() << short(0);
+    QTest::newRow("hôte blanc") << "   " << s.utilisateur() << s.motDePasse() << short(0);
+    QTest::newRow("port hors limites")
+        << "127.0.0.1:70000" << s.utilisateur() << s.motDePasse() << short(0);
+    QTest::newRow("port illisible")
+        << "127.0.0.1:ftp" << s.utilisateur() << s.motDePasse() << short(0);
+}
+
+void TstClsFtp::connexion() {
+    QFETCH(QString, site);
+    QFETCH(QString, utilisateur);
+    QFETCH(QString, motDePasse);
+    QFETCH(short, attendu);
+    sSite = site;
+    sUtilisateur = utilisateur;
+    sMotDePasse = motDePasse;
+    QCOMPARE(m_ftp->Connexion(), attendu);
+    if (attendu == -1) {
+        QVERIFY(m_ftp->hConnexion());
+        QCOMPARE(m_ftp->DonneRepertoireCourant(), QStringLiteral("/"));
+    } else {
+        QVERIFY(!m_ftp->DerniereErreur().isEmpty());
+        verifieToutEchoue();
+    }
+}
+
+void TstClsFtp::anonymeEcritDansLaMemeRacine() {
+    QCOMPARE(connecte(true), short(-1));
+    QVERIFY(ecrit(local("a.txt"), "anonyme"));
+    QCOMPARE(m_ftp->UploadFichier(local("a.txt"), m_dossier + "a.txt"), short(1));
+    QCOMPARE(m_srv.litFichier(m_dossier + "a.txt"), QByteArray("anonyme"));
+}
+
+void TstClsFtp::nouvelleConnexionRemplaceLAncienne() {
+    ServeurScripte serveur(QStringLiteral("normal"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    // The first control connection is closed, not left behind.
+    QTRY_VERIFY2_WITH_TIMEOUT(serveur.journal().contains("-conn 1"), qPrintable(serveur.journal()),
+                              5000);
+    QVERIFY(!serveur.journal().contains("-conn 2"));
+    QCOMPARE(m_ftp->DonneRepertoireCourant(), QStringLiteral("/"));
+    QVERIFY2(serveur.journal().contains("2> PWD"), qPrintable(serveur.journal()));
+}
+
+void TstClsFtp::nouvelleConnexionRepartDeLaRacine() {
+    QCOMPARE(connecte(), short(-1));
+    QCOMPARE(m_ftp->AttribueRepertoireCourant(m_dossier), short(1));
+    QCOMPARE(m_ftp->DonneRepertoireCourant() + '/', m_dossier);
+    QCOMPARE(connecte(true), short(-1));
+    QCOMPARE(m_ftp->DonneRepertoireCourant(), QStringLiteral("/"));
+}
+
+void TstClsFtp::connexionEchoueeFaitEchouerLaSuite() {
+    QCOMPARE(connecte(), short(-1));
+    QVERIFY(m_ftp->hConnexion());
+    sSite = QStringLiteral("127.0.0.1:%1").arg(portFerme());
+    QCOMPARE(m_ftp->Connexion(), short(0));
+    verifieToutEchoue();
+    // ...until the next successful Connexion.
+    QCOMPARE(connecte(), short(-1));
+    QCOMPARE(m_ftp->EffaceFichier(m_dossier + "f"), short(1));
+}
+
+void TstClsFtp::sansConnexionToutEchoue() {
+    m_srv.parametres();
+    verifieToutEchoue();
+}
+
+void TstClsFtp::dossiers() {
+    QCOMPARE(connecte(), short(-1));
+    const QString d = m_dossier + "nouveau dossier";
+    QCOMPARE(m_ftp->CreeRepertoire(d), short(1));
+    QVERIFY(QFileInfo(m_srv.disque(d)).isDir());
+    QCOMPARE(m_ftp->CreeRepertoire(d), short(0)); // already there
+    QCOMPARE(m_ftp->CreeRepertoire(m_dossier + "absent/sous"), short(0));
+    QCOMPARE(m_ftp->AttribueRepertoireCourant(d), short(1));
+    QCOMPARE(m_ftp->AttribueRepertoireCourant(m_dossier + "absent"), short(0));
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "fichier", "x"));
+    QCOMPARE(m_ftp->AttribueRepertoireCourant(m_dossier + "fichier"), short(0));
+
+    QVERIFY(m_srv.ecrisFichier(d + "/dedans", "x"));
+    QCOMPARE(m_ftp->EffaceRepertoire(d), short(0)); // not empty
+    QVERIFY(m_srv.existe(d + "/dedans"));
+    QVERIFY(QFile::remove(m_srv.disque(d + "/dedans")));
+    QCOMPARE(m_ftp->EffaceRepertoire(d), short(1));
+    QVERIFY(!m_srv.existe(d));
+    QCOMPARE(m_ftp->EffaceRepertoire(d), short(0));
+    QCOMPARE(m_ftp->EffaceRepertoire(m_dossier + "fichier"), short(0));
+    QVERIFY(m_srv.existe(m_dossier + "fichier"));
+}
+
+void TstClsFtp::fichiers() {
+    QCOMPARE(connecte(), short(-1));
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "a.txt", "a"));
+    QVERIFY(m_srv.creeDossier(m_dossier + "d"));
+    QCOMPARE(m_ftp->EffaceFichier(m_dossier + "d"), short(0)); // a folder
+    QVERIFY(m_srv.existe(m_dossier + "d"));
+    QCOMPARE(m_ftp->EffaceFichier(m_dossier + "a.txt"), short(1));
+    QVERIFY(!m_srv.existe(m_dossier + "a.txt"));
+    QCOMPARE(m_ftp->EffaceFichier(m_dossier + "a.txt"), short(0));
+    QCOMPARE(m_ftp->DownloadFichier(m_dossier + "a.txt", local("a.txt")), short(0));
+    QVERIFY(!QFile::exists(local("a.txt")));
+    QCOMPARE(m_ftp->DownloadFichier(m_dossier + "d", local("d")), short(0));
+    QCOMPARE(fichiersLocaux(), QStringList());
+}
+
+void TstClsFtp::renommage() {
+    QCOMPARE(connecte(), short(-1));
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "a.txt", "contenu"));
+    QCOMPARE(m_ftp->RenommeFichier(m_dossier + "a.txt", m_dossier + "é à ü.txt"), short(1));
+    QVERIFY(!m_srv.existe(m_dossier + "a.txt"));
+    QCOMPARE(m_srv.litFichier(m_dossier + "é à ü.txt"), QByteArray("contenu"));
+    QCOMPARE(m_ftp->RenommeFichier(m_dossier + "a.txt", m_dossier + "b.txt"), short(0));
+    QVERIFY(!m_srv.existe(m_dossier + "b.txt"));
+    QCOMPARE(m_ftp->RenommeFichier(m_dossier + "é à ü.txt", m_dossier + "absent/b.txt"), short(0));
+    QVERIFY(m_srv.existe(m_dossier + "é à ü.txt"));
+    // A folder is renamed the same way.
+    QVERIFY(m_srv.creeDossier(m_dossier + "d1"));
+    QCOMPARE(m_ftp->RenommeFichier(m_dossier + "d1", m_dossier + "d2"), short(1));
+    QVERIFY(QFileInfo(m_srv.disque(m_dossier + "d2")).isDir());
+}
+
+void TstClsFtp::dossierCourantPersiste() {
+    QCOMPARE(connecte(), short(-1));
+    QCOMPARE(m_ftp->AttribueRepertoireCourant(m_dossier), short(1));
+    QCOMPARE(m_ftp->DonneRepertoireCourant() + '/', m_dossier);
+
+    // Relative names refer to the folder set above, call after call.
+    QVERIFY(ecrit(local("l.txt"), "relatif"));
+    QCOMPARE(m_ftp->UploadFichier(local("l.txt"), "rel.txt"), short(1));
+    QCOMPARE(m_srv.litFichier(m_dossier + "rel.txt"), QByteArray("relatif"));
+    QCOMPARE(m_ftp->RenommeFichier("rel.txt", "rel2.txt"), short(1));
+    QCOMPARE(TailleFichierSite(*m_ftp, "rel2.txt"), 7.0 / 1024);
+    QCOMPARE(m_ftp->DownloadFichier("rel2.txt", local("r.txt")), short(1));
+    QCOMPARE(lit(local("r.txt")), QByteArray("relatif"));
+    QCOMPARE(m_ftp->CreeRepertoire("sous"), short(1));
+    QVERIFY(QFileInfo(m_srv.disque(m_dossier + "sous")).isDir());
+    QCOMPARE(m_ftp->AttribueRepertoireCourant("sous"), short(1));
+    QCOMPARE(m_ftp->DonneRepertoireCourant(), m_dossier + "sous");
+    QCOMPARE(m_ftp->EffaceFichier("../rel2.txt"), short(1));
+    QVERIFY(!m_srv.existe(m_dossier + "rel2.txt"));
+    QCOMPARE(m_ftp->AttribueRepertoireCourant(".."), short(1));
+    QCOMPARE(m_ftp->EffaceRepertoire("sous"), short(1));
+    QCOMPARE(m_srv.contenu(m_dossier), QStringList());
+}
+
+void TstClsFtp::allerRetour_data() {
+    QTest::addColumn<QString>("nom");
+    QTest::addColumn<QByteArray>("contenu");
+    QTest::newRow("vide") << "vide" << QByteArray();
+    QTest::newRow("un octet") << "un" << QByteArray(1, '\0');
+    QTest::newRow("256 valeurs") << "octets.bin" << OctetsTest(256);
+    QTest::newRow("fins de ligne") << "texte.txt" << QByteArray("a\r\nb\nc\rd\r\n\x1a\x04");
+    // Larger than any transfer buffer, and not a multiple of one.
+    QTest::newRow("3 Mio") << "gros.bin" << OctetsTest(3 * 1024 * 1024 + 17);
+    QTest::newRow("nom accentué") << "é à ü.txt" << QByteArray("accents");
+}
+
+void TstClsFtp::allerRetour() {
+    QFETCH(QString, nom);
+    QFETCH(QByteArray, contenu);
+    QCOMPARE(connecte(), short(-1));
+
+    QVERIFY(ecrit(local("source"), contenu));
+    qint64 dernier = -1;
+    m_ftp->setProgression([&](qint64 fait, qint64) { dernier = fait; });
+    QCOMPARE(m_ftp->UploadFichier(local("source"), m_dossier + nom), short(1));
+    QCOMPARE(m_srv.litFichier(m_dossier + nom), contenu);
+    QVERIFY(dernier == -1 || dernier == contenu.size());
+
+    // Sent again: the server's copy is replaced, not appended to.
+    QCOMPARE(m_ftp->UploadFichier(local("source"), m_dossier + nom), short(1));
+    QCOMPARE(m_srv.litFichier(m_dossier + nom), contenu);
+
+    dernier = -1;
+    QCOMPARE(m_ftp->DownloadFichier(m_dossier + nom, local("retour")), short(1));
+    QCOMPARE(lit(local("retour")), contenu);
+    QVERIFY(dernier == -1 || dernier == contenu.size());
+    QCOMPARE(fichiersLocaux(), QStringList({"retour", "source"}));
+}
+
+void TstClsFtp::telechargementRemplaceLeFichierLocal() {
+    QCOMPARE(connecte(), short(-1));
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "f.txt", "court"));
+    QVERIFY(ecrit(local("f.txt"), "un ancien contenu bien plus long que le nouveau"));
+    QCOMPARE(m_ftp->DownloadFichier(m_dossier + "f.txt", local("f.txt")), short(1));
+    QCOMPARE(lit(local("f.txt")), QByteArray("court"));
+    QCOMPARE(fichiersLocaux(), QStringList({"f.txt"}));
+}
+
+void TstClsFtp::telechargementEchoueGardeLeFichierLocal_data() {
+    QTest::addColumn<QString>("mode"); // empty: the real server
+    QTest::addColumn<QString>("distant");
+    QTest::newRow("fichier absent") << QString() << "absent.bin";
+    QTest::newRow("dossier au lieu d'un fichier") << QString() << "dossier";
+    QTest::newRow("coupure en cours") << "drop-download"
+                                      << "f.bin";
+    QTest::newRow("données bloquées") << "stall-data"
+                                      << "f.bin";
+    QTest::newRow("taille annoncée non tenue") << "lying-size"
+                                               << "f.bin";
+    QTest::newRow("serveur bloqué") << "stall"
+                                    << "f.bin";
+}
+
+void TstClsFtp::telechargementEchoueGardeLeFichierLocal() {
+    QFETCH(QString, mode);
+    QFETCH(QString, distant);
+    std::unique_ptr<ServeurScripte> serveur;
+    if (mode.isEmpty()) {
+        QVERIFY(m_srv.creeDossier(m_dossier + "dossier"));
+        distant = m_dossier + distant;
+        QCOMPARE(connecte(), short(-1));
+    } else {
+        serveur = std::make_unique<ServeurScripte>(mode);
+        QVERIFY2(serveur->demarre(), qPrintable(serveur->erreur()));
+        serveur->parametres();
+        m_ftp->setDelaiMs(1500);
+        QCOMPARE(m_ftp->Connexion(), short(-1));
+    }
+    const QByteArray ancien("le fichier local d'avant, à garder");
+    QVERIFY(ecrit(local("cible.bin"), ancien));
+    QElapsedTimer chrono;
+    chrono.start();
+    QCOMPARE(m_ftp->DownloadFichier(distant, local("cible.bin")), short(0));
+    QVERIFY2(chrono.elapsed() < 20000, "the call must end soon after the time-out");
+    QVERIFY(!m_ftp->DerniereErreur().isEmpty());
+    QCOMPARE(lit(local("cible.bin")), ancien);
+    // No partial or temporary file is left beside it.
+    QCOMPARE(fichiersLocaux(), QStringList({"cible.bin"}));
+}
+
+void TstClsFtp::envoiEchoueNeCreeRien() {
+    QCOMPARE(connecte(), short(-1));
+    QCOMPARE(m_ftp->UploadFichier(local("absent"), m_dossier + "envoi"), short(0));
+    QCOMPARE(m_ftp->UploadFichier(m_local->path(), m_dossier + "envoi"), short(0));
+    QCOMPARE(m_srv.contenu(m_dossier), QStringList());
+    QVERIFY(ecrit(local("f"), "x"));
+    QCOMPARE(m_ftp->UploadFichier(local("f"), m_dossier + "absent/envoi"), short(0));
+    QVERIFY(m_srv.creeDossier(m_dossier + "d"));
+    QCOMPARE(m_ftp->UploadFichier(local("f"), m_dossier + "d"), short(0)); // onto a folder
+    QVERIFY(QFileInfo(m_srv.disque(m_dossier + "d")).isDir());
+    // The connection is still good after these failures.
+    QCOMPARE(m_ftp->UploadFichier(local("f"), m_dossier + "f"), short(1));
+}
+
+void TstClsFtp::appelPendantUnTransfertEchoue() {
+    QCOMPARE(connecte(), short(-1));
+    const QByteArray contenu = OctetsTest(4 * 1024 * 1024);
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "gros.bin", contenu));
+    int appels = 0;
+    int refus = 0;
+    m_ftp->setProgression([&](qint64, qint64) {
+        ++appels;
+        QVERIFY(m_ftp->EnCours());
+        // A handler re-entered from the event loop must not mix commands in.
+        if (m_ftp->CreeRepertoire(m_dossier + "pendant") == 0)
+            ++refus;
+    });
+    QCOMPARE(m_ftp->DownloadFichier(m_dossier + "gros.bin", local("gros.bin")), short(1));
+    QCOMPARE(lit(local("gros.bin")), contenu);
+    QVERIFY(appels > 0);
+    QCOMPARE(refus, appels);
+    QVERIFY(!m_srv.existe(m_dossier + "pendant"));
+    QVERIFY(!m_ftp->EnCours());
+    m_ftp->setProgression({});
+    QCOMPARE(m_ftp->CreeRepertoire(m_dossier + "après"), short(1));
+}
+
+void TstClsFtp::enumereRegles() {
+    for (const char *d : {".cache", ".hidden", "docs", "dossier à espaces"})
+        QVERIFY(m_srv.creeDossier(m_dossier + d));
+    for (const char *f : {".profile", "a.txt", "é à ü.txt", "deux  espaces.txt", "_"})
+        QVERIFY(m_srv.ecrisFichier(m_dossier + f, "x"));
+    // Legal on the server's disk, but a path separator here.
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "oblique\\inverse", "x"));
+    QCOMPARE(connecte(), short(-1));
+    Dictionnaire dic;
+    m_ftp->EnumereFichier(dic, m_dossier);
+
+    QMap<QString, QString> attendu;
+    attendu["?" + m_dossier + "docs/"] = "docs";
+    attendu["?" + m_dossier + "dossier à espaces/"] = "dossier à espaces";
+    for (const char *f : {".profile", "a.txt", "é à ü.txt", "deux  espaces.txt", "_"})
+        attendu[m_dossier + f] = f;
+    QMap<QString, QString> obtenu;
+    for (const auto &e : dic.Entrees())
+        obtenu[e.cle] = e.element;
+    QCOMPARE(obtenu, attendu);
+
+    // The server's current folder is now the listed one: relative names work.
+    QCOMPARE(m_ftp->DonneRepertoireCourant() + '/', m_dossier);
+    QCOMPARE(m_ftp->EffaceFichier("a.txt"), short(1));
+    QVERIFY(!m_srv.existe(m_dossier + "a.txt"));
+}
+
+void TstClsFtp::enumereOrdreDuServeur() {
+    // pyftpdlib lists a folder in the order the file system gives: the
+    // dictionary keeps exactly that order, without sorting.
+    const QStringList noms = {"m", "b", "zz", "a", "k", "c", "y", "d"};
+    for (const QString &n : noms)
+        QVERIFY(m_srv.ecrisFichier(m_dossier + n, "x"));
+    QCOMPARE(connecte(), short(-1));
+    Dictionnaire dic;
+    m_ftp->EnumereFichier(dic, m_dossier);
+    QStringList ordreDisque = QDir(m_srv.disque(m_dossier)).entryList(QDir::Files, QDir::Unsorted);
+    for (QString &n : ordreDisque)
+        n.prepend(m_dossier);
+    QCOMPARE(cles(dic), ordreDisque);
+}
+
+void TstClsFtp::enumereFormats_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("LIST Unix") << QStringList();
+    QTest::newRow("LIST DOS") << QStringList{"listing=dos"};
+    QTest::newRow("MLSD") << QStringList{"feat=mlst,utf8"};
+    QTest::newRow("sans FEAT UTF8") << QStringList{"feat="};
+}
+
+void TstClsFtp::enumereFormats() {
+    QFETCH(QStringList, options);
+    ServeurScripte serveur(QStringLiteral("normal"), options);
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    Dictionnaire dic;
+    m_ftp->EnumereFichier(dic, QStringLiteral("/pub/"));
+    // The server's order (not sorted), dot-folder skipped, dot-file kept.
+    QCOMPARE(cles(dic),
+             QStringList({"?/pub/mid/", "/pub/zeta.txt", "/pub/alpha.bin", "/pub/.dotfile"}));
+    QCOMPARE(dic.Element("/pub/alpha.bin"), QStringLiteral("alpha.bin"));
+    QCOMPARE(dic.Element("?/pub/mid/"), QStringLiteral("mid"));
+    QVERIFY2(serveur.journal().contains(options.contains("feat=mlst,utf8") ? "> MLSD" : "> LIST"),
+             qPrintable(serveur.journal()));
+}
+
+void TstClsFtp::enumereVideOuAbsent() {
+    QCOMPARE(connecte(), short(-1));
+    Dictionnaire dic;
+    m_ftp->EnumereFichier(dic, m_dossier);
+    QCOMPARE(dic.Count(), 0);
+
+    // A folder that can't be entered lists as nothing, not as the content of
+    // whatever folder the server stayed in.
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "ici.txt", "x"));
+    QCOMPARE(m_ftp->AttribueRepertoireCourant(m_dossier), short(1));
+    m_ftp->EnumereFichier(dic, m_dossier + "absent/");
+    QCOMPARE(dic.Count(), 0);
+
+    // Only adds: what the dictionary held stays.
+    dic.Ajoute("avant", "avant");
+    m_ftp->EnumereFichier(dic, m_dossier);
+    QCOMPARE(cles(dic), QStringList({"avant", m_dossier + "ici.txt"}));
+}
+
+void TstClsFtp::enumereListeHostile_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("attendus"); // in this order, each once
+    QTest::newRow("LIST Unix") << QStringList()
+                               << QStringList{"?/h/good/", "/h/ok.txt", "/h/last.txt"};
+    QTest::newRow("LIST DOS") << QStringList{"listing=dos"}
+                              << QStringList{"?/h/dosdir/", "/h/dos ok.txt", "/h/last.txt"};
+    QTest::newRow("MLSD") << QStringList{"feat=mlst,utf8"}
+                          << QStringList{"?/h/good/", "/h/ok.txt", "/h/last.txt"};
+}
+
+void TstClsFtp::enumereListeHostile() {
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, attendus);
+    ServeurScripte serveur(QStringLiteral("hostile-list"), options);
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    m_ftp->setDelaiMs(5000);
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    Dictionnaire dic;
+    m_ftp->EnumereFichier(dic, QStringLiteral("/h/"));
+
+    int position = -1;
+    for (const QString &cle : attendus) {
+        const int i = int(cles(dic).indexOf(cle));
+        QVERIFY2(i > position,
+                 qPrintable(cle + " missing or out of order: " + cles(dic).join(" | ").left(2000)));
+        position = i;
+    }
+    // No name that could lead out of the folder, or be taken for two names.
+    for (const auto &e : dic.Entrees()) {
+        const QString &nom = e.element;
+        QVERIFY2(!nom.isEmpty() && nom != "." && nom != ".." && !nom.contains('/') &&
+                     !nom.contains('\\') && !nom.contains(QChar(0)) && !nom.contains('\r') &&
+                     !nom.contains('\n'),
+                 qPrintable(nom.left(200)));
+        QVERIFY(e.cle == "/h/" + nom || e.cle == "?/h/" + nom + "/");
+    }
+    QVERIFY(!dic.Existe("?/h/../"));
+    // The connection is still in step with the server after such a listing.
+    QCOMPARE(m_ftp->DonneRepertoireCourant(), QStringLiteral("/h/"));
+}
+
+void TstClsFtp::tailles() {
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "1536.bin", OctetsTest(1536)));
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "vide", QByteArray()));
+    // 5 GiB without using the disk: a sparse file on the server's side.
+    QFile gros(m_srv.disque(m_dossier + "5 Gio.iso"));
+    QVERIFY(gros.open(QIODevice::WriteOnly));
+    QVERIFY(gros.resize(5LL * 1024 * 1024 * 1024));
+    gros.close();
+
+    QCOMPARE(connecte(), short(-1));
+    QCOMPARE(TailleFichierSite(*m_ftp, m_dossier + "1536.bin"), 1.5);
+    QCOMPARE(TailleFichierSite(*m_ftp, "  " + m_dossier + "1536.bin  "), 1.5);
+    QCOMPARE(TailleFichierSite(*m_ftp, m_dossier + "vide"), 0.0);
+    QCOMPARE(TailleFichierSite(*m_ftp, m_dossier + "5 Gio.iso"), 5.0 * 1024 * 1024);
+    QCOMPARE(m_ftp->TailleOctets(m_dossier + "5 Gio.iso"), 5LL * 1024 * 1024 * 1024);
+    QVERIFY(TailleFichierSite(*m_ftp, m_dossier + "absent") < 0);
+    QCOMPARE(m_ftp->TailleOctets(m_dossier + "absent"), -1LL);
+    QVERIFY(m_srv.creeDossier(m_dossier + "d"));
+    QVERIFY(TailleFichierSite(*m_ftp, m_dossier + "d") < 0);
+    // A failed size leaves the connection usable.
+    QCOMPARE(TailleFichierSite(*m_ftp, m_dossier + "1536.bin"), 1.5);
+}
+
+void TstClsFtp::repertoireCourantLong() {
+    ServeurScripte serveur(QStringLiteral("long-pwd"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    const QString attendu = '/' + QStringList(8, QString(49, 'd')).join('/');
+    QCOMPARE(attendu.size(), 400);
+    QCOMPARE(m_ftp->DonneRepertoireCourant(), attendu);
+}
+
+void TstClsFtp::repertoireCourantAccentue() {
+    const QString d = m_dossier + "é à ü \"cité\"";
+    QVERIFY(m_srv.creeDossier(d));
+    QCOMPARE(connecte(), short(-1));
+    QCOMPARE(m_ftp->AttribueRepertoireCourant(d), short(1));
+    QCOMPARE(m_ftp->DonneRepertoireCourant(), d);
+}
+
+void TstClsFtp::reponsesMultilignes() {
+    ServeurScripte serveur(QStringLiteral("multiline"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    m_ftp->setDelaiMs(5000);
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    QCOMPARE(m_ftp->CreeRepertoire("x"), short(1));
+    QCOMPARE(m_ftp->AttribueRepertoireCourant("/y"), short(1));
+    QCOMPARE(m_ftp->RenommeFichier("a", "b"), short(1));
+    QCOMPARE(m_ftp->DownloadFichier("alpha.bin", local("alpha.bin")), short(1));
+    QCOMPARE(lit(local("alpha.bin")), AlphaScripte);
+    Dictionnaire dic;
+    m_ftp->EnumereFichier(dic, "/m/");
+    QCOMPARE(dic.Count(), 4);
+    // The 257 reply is multi-line too: the quoted path is on its last line.
+    QCOMPARE(m_ftp->DonneRepertoireCourant(), QStringLiteral("/dir with \"quotes\" inside"));
+    // Replies stay paired with their commands all along.
+    QCOMPARE(m_ftp->CreeRepertoire("z"), short(1));
+    QVERIFY2(serveur.journal().contains("> MKD z"), qPrintable(serveur.journal()));
+}
+
+void TstClsFtp::retourALaLigneRefuse_data() {
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("fin"); // the line end that tries to smuggle a command in
+    for (const char *op : {"CreeRepertoire", "AttribueRepertoireCourant", "EffaceRepertoire",
+                           "EffaceFichier", "RenommeAncien", "RenommeNouveau", "UploadFichier",
+                           "DownloadFichier", "EnumereFichier", "TailleFichierSite"}) {
+        QTest::addRow("%s CRLF", op) << op << "\r\n";
+        QTest::addRow("%s LF", op) << op << "\n";
+        QTest::addRow("%s CR", op) << op << "\r";
+    }
+}
+
+void TstClsFtp::retourALaLigneRefuse() {
+    QFETCH(QString, operation);
+    QFETCH(QString, fin);
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "victime", "à garder"));
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "a", "a"));
+    QVERIFY(ecrit(local("l"), "l"));
+    QCOMPARE(connecte(), short(-1));
+    QCOMPARE(m_ftp->AttribueRepertoireCourant(m_dossier), short(1));
+
+    const QString piege = "a" + fin + "DELE victime";
+    short r = 0;
+    if (operation == "CreeRepertoire")
+        r = m_ftp->CreeRepertoire(piege);
+    else if (operation == "AttribueRepertoireCourant")
+        r = m_ftp->AttribueRepertoireCourant(piege);
+    else if (operation == "EffaceRepertoire")
+        r = m_ftp->EffaceRepertoire(piege);
+    else if (operation == "EffaceFichier")
+        r = m_ftp->EffaceFichier(piege);
+    else if (operation == "RenommeAncien")
+        r = m_ftp->RenommeFichier(piege, "b");
+    else if (operation == "RenommeNouveau")
+        r = m_ftp->RenommeFichier("a", piege);
+    else if (operation == "UploadFichier")
+        r = m_ftp->UploadFichier(local("l"), piege);
+    else if (operation == "DownloadFichier")
+        r = m_ftp->DownloadFichier(piege, local("d"));
+    else if (operation == "EnumereFichier") {
+        Dictionnaire dic;
+        m_ftp->EnumereFichier(dic, m_dossier + piege + "/");
+        QCOMPARE(dic.Count(), 0);
+    } else if (operation == "TailleFichierSite")
+        QVERIFY(TailleFichierSite(*m_ftp, piege) < 0);
+    QCOMPARE(r, short(0));
+    QCOMPARE(m_srv.litFichier(m_dossier + "victime"), QByteArray("à garder"));
+    QCOMPARE(m_srv.contenu(m_dossier), QStringList({"a", "victime"}));
+    QCOMPARE(fichiersLocaux(), QStringList({"l"}));
+    // Refused before anything was sent: the connection is still in step.
+    QCOMPARE(m_ftp->DonneRepertoireCourant() + '/', m_dossier);
+}
+
+void TstClsFtp::retourALaLigneJamaisEnvoye() {
+    ServeurScripte serveur(QStringLiteral("normal"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    m_ftp->setDelaiMs(5000);
+
+    // In the login too.
+    sUtilisateur = QStringLiteral("quillon\r\nDELE victime");
+    QCOMPARE(m_ftp->Connexion(), short(0));
+    serveur.parametres();
+    sMotDePasse = QStringLiteral("secret\nDELE victime");
+    QCOMPARE(m_ftp->Connexion(), short(0));
+
+    serveur.parametres();
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    QVERIFY(ecrit(local("l"), "l"));
+    for (const QString &fin :
+         {QStringLiteral("\r\n"), QStringLiteral("\n"), QStringLiteral("\r")}) {
+        const QString piege = "a" + fin + "DELE victime";
+        QCOMPARE(m_ftp->EffaceFichier(piege), short(0));
+        QCOMPARE(m_ftp->CreeRepertoire(piege), short(0));
+        QCOMPARE(m_ftp->RenommeFichier("zeta.txt", piege), short(0));
+        QCOMPARE(m_ftp->UploadFichier(local("l"), piege), short(0));
+        QCOMPARE(m_ftp->DownloadFichier(piege, local("d")), short(0));
+        Dictionnaire dic;
+        m_ftp->EnumereFichier(dic, "/" + piege + "/");
+        QCOMPARE(dic.Count(), 0);
+    }
+    QCOMPARE(m_ftp->DonneRepertoireCourant(), QStringLiteral("/"));
+    const QString journal = serveur.journal();
+    QVERIFY2(!journal.contains("victime"), qPrintable(journal));
+    // Nor was half a command sent: nothing but the logins and the final PWD.
+    QVERIFY2(!journal.contains("> DELE") && !journal.contains("> MKD") &&
+                 !journal.contains("> RNFR") && !journal.contains("> STOR") &&
+                 !journal.contains("> RETR") && !journal.contains("> CWD"),
+             qPrintable(journal));
+}
+
+void TstClsFtp::serveurBloque_data() {
+    QTest::addColumn<QString>("operation");
+    for (const char *op : {"DonneRepertoireCourant", "CreeRepertoire", "EnumereFichier",
+                           "UploadFichier", "TailleFichierSite"})
+        QTest::newRow(op) << op;
+}
+
+void TstClsFtp::serveurBloque() {
+    QFETCH(QString, operation);
+    ServeurScripte serveur(QStringLiteral("stall"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    m_ftp->setDelaiMs(1500);
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    QVERIFY(ecrit(local("l"), OctetsTest(100000)));
+
+    QElapsedTimer chrono;
+    chrono.start();
+    if (operation == "DonneRepertoireCourant") {
+        QCOMPARE(m_ftp->DonneRepertoireCourant(), QString());
+    } else if (operation == "CreeRepertoire") {
+        QCOMPARE(m_ftp->CreeRepertoire("x"), short(0));
+    } else if (operation == "EnumereFichier") {
+        Dictionnaire dic;
+        m_ftp->EnumereFichier(dic, "/");
+        QCOMPARE(dic.Count(), 0);
+    } else if (operation == "UploadFichier") {
+        QCOMPARE(m_ftp->UploadFichier(local("l"), "l"), short(0));
+    } else {
+        QVERIFY(TailleFichierSite(*m_ftp, "alpha.bin") < 0);
+    }
+    QVERIFY2(chrono.elapsed() < 20000, "the call must end soon after the time-out");
+    QVERIFY(!m_ftp->DerniereErreur().isEmpty());
+    // The connection can't be trusted any more, and says so quickly.
+    chrono.restart();
+    QCOMPARE(m_ftp->CreeRepertoire("y"), short(0));
+    QVERIFY(chrono.elapsed() < 20000);
+}
+
+void TstClsFtp::serveurMuetALaConnexion_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("sans accueil") << "stall-greeting";
+    QTest::newRow("accueil illisible") << "garbage-greeting";
+}
+
+void TstClsFtp::serveurMuetALaConnexion() {
+    QFETCH(QString, mode);
+    ServeurScripte serveur(mode);
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    m_ftp->setDelaiMs(1500);
+    QElapsedTimer chrono;
+    chrono.start();
+    QCOMPARE(m_ftp->Connexion(), short(0));
+    QVERIFY(chrono.elapsed() < 20000);
+    QVERIFY(!m_ftp->hConnexion());
+    QVERIFY(!m_ftp->DerniereErreur().isEmpty());
+}
+
+void TstClsFtp::reponsesIllisibles() {
+    ServeurScripte serveur(QStringLiteral("garbage"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    m_ftp->setDelaiMs(1500);
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    QVERIFY(ecrit(local("cible"), "ancien"));
+    QCOMPARE(m_ftp->DonneRepertoireCourant(), QString());
+    QCOMPARE(m_ftp->CreeRepertoire("x"), short(0));
+    QCOMPARE(m_ftp->DownloadFichier("alpha.bin", local("cible")), short(0));
+    Dictionnaire dic;
+    m_ftp->EnumereFichier(dic, "/");
+    QCOMPARE(dic.Count(), 0);
+    QCOMPARE(lit(local("cible")), QByteArray("ancien"));
+    QCOMPARE(fichiersLocaux(), QStringList({"cible"}));
+}
+
+void TstClsFtp::adressePasvInjoignable_data() {
+    QTest::addColumn<QString>("adresse");
+    QTest::newRow("privée") << "10.1.2.3";
+    QTest::newRow("non spécifiée") << "0.0.0.0";
+}
+
+void TstClsFtp::adressePasvInjoignable() {
+    QFETCH(QString, adresse);
+    ServeurScripte serveur(QStringLiteral("pasv-unroutable"), {"pasv=" + adresse});
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    // Short, so that a client that tries the announced address fails fast.
+    m_ftp->setDelaiMs(3000);
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    QCOMPARE(m_ftp->DownloadFichier("alpha.bin", local("alpha.bin")), short(1));
+    QCOMPARE(lit(local("alpha.bin")), AlphaScripte);
+    Dictionnaire dic;
+    m_ftp->EnumereFichier(dic, "/p/");
+    QCOMPARE(dic.Count(), 4);
+    QVERIFY(ecrit(local("envoi"), "envoi"));
+    QCOMPARE(m_ftp->UploadFichier(local("envoi"), "envoi"), short(1));
+    QVERIFY2(serveur.journal().contains("stored 5 bytes"), qPrintable(serveur.journal()));
+}
+
+QTEST_GUILESS_MAIN(TstClsFtp)
+#include "tst_clsftp.moc"
