@@ -1,0 +1,377 @@
+#include "dialogs/Form2.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "ftp/clsFTP.h"
+#include "mainwindow/Form1.h"
+#include "mainwindow/Globales.h"
+#include "platform/LocalLists.h"
+#include "platform/Prompts.h"
+#include "settings/Reglages.h"
+
+namespace {
+
+QPushButton *bouton(const QString &nomObjet, const QString &texte, QWidget *parent) {
+    auto *b = new QPushButton(texte, parent);
+    b->setObjectName(nomObjet);
+    // Enter runs OK only from the user and password boxes.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+QCheckBox *caseACocher(const QString &nomObjet, const QString &texte, QWidget *parent) {
+    auto *c = new QCheckBox(texte, parent);
+    c->setObjectName(nomObjet);
+    return c;
+}
+
+QString numero(int index) {
+    return QString::number(index + 1);
+}
+
+} // namespace
+
+Form2::Form2(Form1 *form1, QWidget *parent) : QDialog(parent ? parent : form1), m_form1(form1) {
+    construit();
+    Form_Load();
+}
+
+Form2::~Form2() {
+    if (m_curseurAttente)
+        QApplication::restoreOverrideCursor();
+}
+
+void Form2::construit() {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Connexion"));
+    setModal(true);
+
+    Label1 = new QLabel(QStringLiteral("Site"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label2 = new QLabel(QStringLiteral("Utilisateur"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label3 = new QLabel(QStringLiteral("Mot de passe"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    TxtSite = new QLineEdit(this);
+    TxtSite->setObjectName(QStringLiteral("TxtSite"));
+    txtUtilisateur = new QLineEdit(this);
+    txtUtilisateur->setObjectName(QStringLiteral("txtUtilisateur"));
+    txtMDP = new QLineEdit(this);
+    txtMDP->setObjectName(QStringLiteral("txtMDP"));
+    txtMDP->setEchoMode(QLineEdit::Password);
+    for (QLineEdit *t : {TxtSite, txtUtilisateur, txtMDP})
+        t->setMinimumWidth(220);
+    Label1->setBuddy(TxtSite);
+    Label2->setBuddy(txtUtilisateur);
+    Label3->setBuddy(txtMDP);
+    chkAnonyme =
+        caseACocher(QStringLiteral("chkAnonyme"), QStringLiteral("Connexion Anonyme"), this);
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setFixedSize(48, 48);
+    Image1->setAlignment(Qt::AlignCenter);
+
+    auto *formulaire = new QFormLayout;
+    formulaire->addRow(Label1, TxtSite);
+    formulaire->addRow(Label2, txtUtilisateur);
+    formulaire->addRow(Label3, txtMDP);
+    formulaire->addRow(QString(), chkAnonyme);
+
+    auto *haut = new QHBoxLayout;
+    haut->addWidget(Image1, 0, Qt::AlignTop);
+    haut->addSpacing(8);
+    haut->addLayout(formulaire, 1);
+
+    // The memories, in a framed block of their own.
+    Shape1 = new QFrame(this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setFrameShape(QFrame::StyledPanel);
+    auto *grille = new QGridLayout;
+    grille->setSpacing(4);
+    for (int i = 0; i < NombreMemoires; ++i) {
+        Command1[i] = bouton(QStringLiteral("Command1(%1)").arg(i), numero(i), Shape1);
+        Command1[i]->setMinimumWidth(90);
+        grille->addWidget(Command1[i], i / 3, i % 3);
+        connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+    }
+    Check1 = caseACocher(QStringLiteral("Check1"), QStringLiteral("Modifier"), Shape1);
+    Check2 = caseACocher(QStringLiteral("Check2"), QStringLiteral("Effacer"), Shape1);
+    Check4 = caseACocher(QStringLiteral("Check4"), QStringLiteral("Rester sur le répertoire local"),
+                         Shape1);
+    auto *modes = new QHBoxLayout;
+    modes->addWidget(Check1);
+    modes->addWidget(Check2);
+    modes->addStretch(1);
+    auto *blocMemoires = new QVBoxLayout(Shape1);
+    blocMemoires->addLayout(grille);
+    blocMemoires->addLayout(modes);
+    blocMemoires->addWidget(Check4);
+
+    Check3 = caseACocher(QStringLiteral("Check3"),
+                         QStringLiteral("Connexion Automatique à l'ouverture"), this);
+    Check5 = caseACocher(QStringLiteral("Check5"),
+                         QStringLiteral("Double clic pour télécharger un fichier (sinon pour "
+                                        "l'ouvrir)"),
+                         this);
+
+    btnOK = bouton(QStringLiteral("btnOK"), QStringLiteral("OK"), this);
+    Command2 = bouton(QStringLiteral("Command2"), QStringLiteral("Annuler"), this);
+    Command3 =
+        bouton(QStringLiteral("Command3"), QStringLiteral("Automatisation de transferts"), this);
+    Command4 = bouton(QStringLiteral("Command4"), QStringLiteral("Dernier emplacement"), this);
+    Command4->setVisible(false); // shown by the main window's start-up
+    auto *boutonsBas = new QHBoxLayout;
+    boutonsBas->addWidget(Command4);
+    boutonsBas->addWidget(Command3);
+    boutonsBas->addStretch(1);
+    boutonsBas->addWidget(btnOK);
+    boutonsBas->addWidget(Command2);
+
+    auto *principal = new QVBoxLayout(this);
+    principal->addLayout(haut);
+    principal->addWidget(Shape1);
+    principal->addWidget(Check3);
+    principal->addWidget(Check5);
+    principal->addSpacing(6);
+    principal->addLayout(boutonsBas);
+
+    connect(btnOK, &QPushButton::clicked, this, &Form2::btnOK_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form2::Command4_Click);
+    connect(chkAnonyme, &QCheckBox::toggled, this, &Form2::chkAnonyme_Click);
+    // "clicked" comes with the release of the mouse (or the space bar).
+    connect(Check3, &QCheckBox::clicked, this, &Form2::Check3_MouseUp);
+    connect(Check5, &QCheckBox::clicked, this, &Form2::Check5_MouseUp);
+    connect(txtUtilisateur, &QLineEdit::returnPressed, this, &Form2::btnOK_Click);
+    connect(txtMDP, &QLineEdit::returnPressed, this, &Form2::btnOK_Click);
+}
+
+void Form2::Form_Load() {
+    using namespace Reglages;
+    GarderParametres = false;
+    TxtSite->setText(Lit(Reglages::TxtSite));
+    txtUtilisateur->setText(Lit(TxtUtilisateur));
+    txtMDP->setText(Lit(TxtMDP));
+
+    for (int i = 0; i < NombreMemoires; ++i) {
+        const QString section = SectionMemoire(i);
+        Souvenir &s = Souvenirs[i];
+        s.nom = Lit(section, QLatin1String(MemNomBout));
+        s.utilisateur = Lit(section, QLatin1String(MemTxtUtil));
+        s.motDePasse = Lit(section, QLatin1String(MemTxtMDP));
+        s.site = Lit(section, QLatin1String(MemTxtSite));
+        s.lecteur = Lit(section, QLatin1String(MemDrvLoc));
+        s.dossier = Lit(section, QLatin1String(MemDirLoc));
+        s.dossierFichiers = Lit(section, QLatin1String(MemFilLoc));
+        if (!s.site.isEmpty())
+            Command1[i]->setText(s.nom.isEmpty() ? s.utilisateur : s.nom);
+        else
+            Command1[i]->setText(numero(i));
+    }
+
+    QIcon icone = m_form1 ? m_form1->windowIcon() : QIcon();
+    if (icone.isNull())
+        icone = QApplication::windowIcon();
+    if (!icone.isNull())
+        Image1->setPixmap(icone.pixmap(32, 32));
+    btnOK->setIcon(windowIcon());
+
+    Check3->setChecked(m_form1 && m_form1->MconAuto && m_form1->MconAuto->isChecked());
+    Check5->setChecked(!DoubleClicOuvre);
+}
+
+void Form2::Form_Activate() {
+    Command3->setEnabled(m_form1 && m_form1->CO != 0);
+}
+
+void Form2::showEvent(QShowEvent *e) {
+    QDialog::showEvent(e);
+    if (!e->spontaneous())
+        Form_Activate();
+}
+
+void Form2::Form_Unload() {
+    if (!GarderParametres) {
+        sSite.clear();
+        sUtilisateur.clear();
+        sMotDePasse.clear();
+    }
+}
+
+void Form2::dechargeUneFois() {
+    if (m_decharge)
+        return;
+    m_decharge = true;
+    Form_Unload();
+}
+
+void Form2::done(int r) {
+    dechargeUneFois();
+    QDialog::done(r);
+}
+
+void Form2::btnOK_Click() {
+    if (m_decharge || m_okEnCours)
+        return; // Enter held down, or a second click while closing
+    m_okEnCours = true;
+    hide();
+    if (!m_curseurAttente) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_curseurAttente = true;
+    }
+    QCoreApplication::processEvents();
+
+    if (m_form1) {
+        if (m_form1->List4)
+            m_form1->List4->clear();
+        if (m_form1->trvSiteDir)
+            m_form1->trvSiteDir->clear();
+    }
+    sSite = TxtSite->text();
+    if (chkAnonyme->isChecked()) {
+        sUtilisateur.clear();
+        sMotDePasse.clear();
+    } else {
+        sUtilisateur = txtUtilisateur->text();
+        sMotDePasse = txtMDP->text();
+    }
+    GarderParametres = true;
+
+    using namespace Reglages;
+    Ecrit(Reglages::TxtSite, TxtSite->text());
+    Ecrit(TxtUtilisateur, txtUtilisateur->text());
+    Ecrit(TxtMDP, txtMDP->text());
+    for (int i = 0; i < NombreMemoires; ++i) {
+        const QString section = SectionMemoire(i);
+        const Souvenir &s = Souvenirs[i];
+        Ecrit(section, QLatin1String(MemTxtUtil), s.utilisateur);
+        Ecrit(section, QLatin1String(MemTxtMDP), s.motDePasse);
+        Ecrit(section, QLatin1String(MemTxtSite), s.site);
+        Ecrit(section, QLatin1String(MemDrvLoc), s.lecteur);
+        Ecrit(section, QLatin1String(MemDirLoc), s.dossier);
+        Ecrit(section, QLatin1String(MemFilLoc), s.dossierFichiers);
+        Ecrit(section, QLatin1String(MemNomBout), s.nom);
+    }
+    accept();
+}
+
+void Form2::Command2_Click() {
+    reject();
+}
+
+void Form2::Command3_Click() {
+    GarderParametres = true;
+    accept();
+    QCoreApplication::processEvents();
+    // The automation dialog and its information label belong to the
+    // automation subsystem, which listens for this.
+    emit AutomatisationDemandee();
+}
+
+void Form2::Command4_Click() {
+    DernierEmplacement = -1;
+    // Komavant begins by unloading this dialog: done here, so that the session
+    // parameters are emptied before Komavant reads the stored ones.
+    reject();
+    if (m_form1)
+        m_form1->Komavant();
+}
+
+void Form2::Command1_Click(int index) {
+    if (index < 0 || index >= NombreMemoires)
+        return;
+    QPushButton *b = Command1[index];
+    Souvenir &s = Souvenirs[index];
+
+    if (Check2->isChecked()) {
+        s = Souvenir{};
+        b->setText(QString());
+        Check1->setChecked(false);
+        Check2->setChecked(false);
+        return;
+    }
+
+    // A blank button over an empty memory (erased, or its naming cancelled) is
+    // an empty memory too: recording into it, rather than "recalling" nothing
+    // and then overwriting the stored connection with empty fields.
+    const bool vide = b->text() == numero(index) || (b->text().isEmpty() && s.site.isEmpty());
+    if (Check1->isChecked() || vide) {
+        const std::optional<QString> reponse = PromptsCourant().Saisie(
+            QStringLiteral("Souvenir"), QStringLiteral("Nom du bouton"), txtUtilisateur->text());
+        const QString nom = reponse.value_or(QString());
+        b->setText(nom);
+        if (nom.isEmpty())
+            return;
+        s.utilisateur = txtUtilisateur->text();
+        s.motDePasse = txtMDP->text();
+        s.site = TxtSite->text();
+        if (m_form1) {
+            if (m_form1->drvLocal)
+                s.lecteur = m_form1->drvLocal->Drive();
+            if (m_form1->dirLocal)
+                s.dossier = m_form1->dirLocal->Path();
+            if (m_form1->filLocal)
+                s.dossierFichiers = m_form1->filLocal->Path();
+        }
+        s.nom = nom;
+    } else {
+        txtUtilisateur->setText(s.utilisateur);
+        txtMDP->setText(s.motDePasse);
+        TxtSite->setText(s.site);
+        if (!Check4->isChecked() && m_form1) {
+            // Each step on its own: a drive or folder that has gone is skipped.
+            if (m_form1->drvLocal)
+                m_form1->drvLocal->setDrive(s.lecteur);
+            if (m_form1->dirLocal)
+                m_form1->dirLocal->setPath(s.dossier);
+            if (m_form1->filLocal)
+                m_form1->filLocal->setPath(s.dossierFichiers);
+        }
+    }
+
+    if (!Check2->isChecked() && !Check1->isChecked())
+        btnOK_Click();
+    Check1->setChecked(false);
+    Check2->setChecked(false);
+}
+
+void Form2::chkAnonyme_Click() {
+    const bool anonyme = chkAnonyme->isChecked();
+    for (QLineEdit *t : {txtUtilisateur, txtMDP}) {
+        t->setEnabled(!anonyme);
+        QPalette p = t->palette();
+        p.setColor(QPalette::Base,
+                   QApplication::palette().color(anonyme ? QPalette::Button : QPalette::Base));
+        t->setPalette(p);
+        if (anonyme)
+            t->clear();
+    }
+}
+
+void Form2::Check3_MouseUp() {
+    if (!m_form1 || !m_form1->MconAuto)
+        return;
+    m_form1->MconAuto->setChecked(Check3->isChecked());
+    Reglages::EcritBooleen(Reglages::ConAuto, m_form1->MconAuto->isChecked());
+}
+
+void Form2::Check5_MouseUp() {
+    DoubleClicOuvre = !Check5->isChecked();
+    Reglages::EcritBooleen(Reglages::DBC, DoubleClicOuvre);
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+
+class Form1;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QFrame;
+
+// The connection dialog: host, user and password, anonymous login, nine
+// connection memories, two start-up options and the last-location button.
+// Like the original it is loaded afresh for each showing: construct it, adjust
+// it (the owner makes Command4 visible and gives it its hint), exec() it, then
+// read the session parameters sSite/sUtilisateur/sMotDePasse. Closing it any
+// other way than OK or the automation button empties them.
+//
+// OK hides the dialog and sets a wait cursor for the caller's connection
+// attempt; the cursor is restored when the dialog is destroyed, so keep the
+// dialog alive (e.g. on the stack) until the connection attempt is over.
+class Form2 : public QDialog {
+    Q_OBJECT
+public:
+    // Form_Load runs here: the fields come from the settings store.
+    explicit Form2(Form1 *form1, QWidget *parent = nullptr);
+    ~Form2() override;
+
+    struct Souvenir {
+        QString nom, utilisateur, motDePasse, site, lecteur, dossier, dossierFichiers;
+    };
+    static constexpr int NombreMemoires = 9;
+
+    // Controls, named by their objectName.
+    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr;
+    QLineEdit *TxtSite = nullptr, *txtUtilisateur = nullptr, *txtMDP = nullptr;
+    QCheckBox *chkAnonyme = nullptr;
+    std::array<QPushButton *, NombreMemoires> Command1{}; // "Command1(0)".."Command1(8)"
+    QCheckBox *Check1 = nullptr;                          // "Modifier"
+    QCheckBox *Check2 = nullptr;                          // "Effacer"
+    QCheckBox *Check4 = nullptr;                          // "Rester sur le répertoire local"
+    QCheckBox *Check3 = nullptr;                          // "Connexion Automatique à l'ouverture"
+    QCheckBox *Check5 = nullptr; // "Double clic pour télécharger un fichier (sinon pour l'ouvrir)"
+    QPushButton *btnOK = nullptr, *Command2 = nullptr, *Command3 = nullptr, *Command4 = nullptr;
+    QLabel *Image1 = nullptr;
+    QFrame *Shape1 = nullptr;
+
+    // Dialog state.
+    std::array<Souvenir, NombreMemoires> Souvenirs{};
+    bool GarderParametres = false;
+
+    // Handlers (public so that the owner and tests can run them as a click would).
+    void Form_Load();
+    void Form_Activate();
+    void Form_Unload();
+    void btnOK_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command1_Click(int index);
+    void chkAnonyme_Click();
+    void Check3_MouseUp();
+    void Check5_MouseUp();
+
+signals:
+    // The automation button has closed the dialog; the automation dialog opens.
+    void AutomatisationDemandee();
+
+public slots:
+    void done(int r) override;
+
+protected:
+    void showEvent(QShowEvent *e) override;
+
+private:
+    void construit();
+    void dechargeUneFois();
+    Form1 *m_form1;
+    bool m_decharge = false;
+    bool m_okEnCours = false;
+    bool m_curseurAttente = false;
+};
