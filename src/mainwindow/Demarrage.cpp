@@ -1,0 +1,220 @@
+#include "mainwindow/Demarrage.h"
+
+#include "dialogs/Form2.h"
+#include "ftp/clsFTP.h"
+#include "layout/Disposition.h"
+#include "layout/Twips.h"
+#include "mainwindow/Form1.h"
+#include "mainwindow/Form1Ui.h"
+#include "mainwindow/GestionConnexion.h"
+#include "mainwindow/Globales.h"
+#include "mainwindow/JournalActivite.h"
+#include "platform/Dossiers.h"
+#include "platform/InstanceUnique.h"
+#include "platform/LocalLists.h"
+#include "settings/Reglages.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+Demarrage::Demarrage(Form1 &form, Form1Ui &ui, JournalActivite &journal,
+                     GestionConnexion &connexion, Disposition &disposition, QObject *parent)
+    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal), m_connexion(connexion),
+      m_disposition(disposition) {
+    connect(m_ui.mnuQuitter, &QAction::triggered, this, &Demarrage::mnuQuitter_Click);
+    connect(m_ui.Command2, &QPushButton::clicked, this, &Demarrage::Command2_Click);
+}
+
+bool Demarrage::ModeLigneDeCommande(const QString &commande) {
+    return !commande.isEmpty() && commande.back().isDigit() && commande.back().unicode() < 128;
+}
+
+void Demarrage::stockeIndices() {
+    const struct {
+        QMap<int, QToolButton *> Form1Ui::*tableau;
+        int indice;
+        const char *texte;
+    } indices[] = {
+        {&Form1Ui::BTL, 1, "Remonter d'un niveau"},
+        {&Form1Ui::BTs, 1, "Remonter d'un niveau"},
+        {&Form1Ui::BTL, 2, "Creer un dossier"},
+        {&Form1Ui::BTs, 2, "Creer un dossier"},
+        {&Form1Ui::BTL, 3, "Renommer le fichier"},
+        {&Form1Ui::BTs, 3, "Renommer le fichier"},
+        {&Form1Ui::BTL, 4, "Supprimer le fichier"},
+        {&Form1Ui::BTs, 4, "Supprimer le fichier"},
+        {&Form1Ui::BTL, 5, "Supprimer le dossier"},
+        {&Form1Ui::BTs, 5, "Supprimer le dossier"},
+        {&Form1Ui::BTL, 6, "Ouvrir le fichier"},
+        {&Form1Ui::BTs, 6, "Télécharger pour voir le fichier"},
+        {&Form1Ui::BTL, 10, "Copier les fichiers sélectionnés sur le serveur"},
+        {&Form1Ui::BTL, 11, "Recharger les listes de gauche"},
+        {&Form1Ui::BTs, 10, "Télécharger les fichiers sélectionnés"},
+        {&Form1Ui::BTs, 11, "Effacer le cache"},
+    };
+    for (const auto &i : indices)
+        DefinitTag((m_ui.*(i.tableau)).value(i.indice), QString::fromUtf8(i.texte));
+}
+
+void Demarrage::Form_Load() {
+    // Every step stands alone: one that can't be done is skipped, as a missing
+    // setting leaves the control at its design value.
+    m_ui.Timer2->start();
+
+    // 1. Another instance running?
+    m_form.Instance = std::make_unique<InstanceUnique>();
+    InstancePrecedente = m_form.Instance->AutreInstance() ? -1 : 0;
+
+    // 2. A recorded transfer asked for on the command line. Until that
+    // transfer is built, this mode only ends the program.
+    if (ModeLigneDeCommande(m_form.Commande)) {
+        QTimer::singleShot(0, &m_connexion, &GestionConnexion::Timer3_Timer);
+        return;
+    }
+
+    // 3. The reload picture on the other refresh buttons.
+    const QIcon recharger = m_ui.BTL.value(11)->icon();
+    for (QToolButton *b : {m_ui.Vert.value(2), m_ui.Vert.value(3), m_ui.BTs.value(0)})
+        b->setIcon(recharger);
+
+    // 4. Help file.
+    m_form.FichierAide = AideFichier();
+
+    // 5. The FTP session.
+    m_form.CreeSessionFTP();
+
+    // 6. Status.
+    m_journal.AfficheDeconnecte();
+
+    // 7. Options.
+    m_ui.MconAuto->setChecked(Reglages::LitBooleen(Reglages::ConAuto));
+    bool ok = false;
+    const double recAuto = Reglages::LitNombre(Reglages::RecAuto, &ok);
+    m_ui.Check1->setChecked(ok && recAuto == 1);
+    bool dbcOk = false;
+    const bool dbc = Reglages::LitBooleen(Reglages::DBC, &dbcOk);
+    if (dbcOk)
+        DoubleClicOuvre = dbc;
+
+    // 8. Local views (a drive or folder that no longer exists is ignored).
+    m_ui.drvLocal->setDrive(Reglages::Lit(Reglages::DrvLoc));
+    m_ui.dirLocal->setPath(Reglages::Lit(Reglages::DirLoc));
+    m_ui.filLocal->setPath(Reglages::Lit(Reglages::FilLoc));
+
+    // 9. Local file count.
+    m_ui.LabNB[0]->setText(QString::number(m_ui.filLocal->ListCount()) +
+                           QStringLiteral(" fichiers."));
+
+    // 10. Hints of the action buttons.
+    stockeIndices();
+
+    // 11. Information panel.
+    Twips::DefinitGauche(m_ui.Frame3, 45);
+
+    // 12. Window size.
+    bool largeurOk = false, hauteurOk = false;
+    double largeur = Reglages::LitNombre(Reglages::PosW, &largeurOk);
+    double hauteur = Reglages::LitNombre(Reglages::PosH, &hauteurOk);
+    if (!largeurOk)
+        largeur = Twips::DePixels(m_form.width());
+    if (!hauteurOk)
+        hauteur = Twips::DePixels(m_form.height());
+    m_disposition.AppliqueTaille(largeur, hauteur);
+
+    // 13. Splitter: a press at the design place, a release at the saved offset.
+    bool lmOk = false;
+    const double offset = Reglages::LitNombre(Reglages::PosLM, &lmOk);
+    m_disposition.RestaureBarres(lmOk ? offset : 0);
+
+    // 14. Automatic connection, or the dialog at the end.
+    const bool ouvrirDialogue = !m_ui.MconAuto->isChecked();
+    if (!ouvrirDialogue) {
+        m_form.show();
+        QCoreApplication::processEvents();
+        m_connexion.ConnexionDemarrage();
+    }
+
+    // 15.
+    m_connexion.AfficheEtatConnexion(m_form.CO);
+
+    // 16. The site's web address.
+    const QString adresse = Reglages::Lit(Reglages::ADSITE);
+    m_ui.TCop[1]->setText(adresse.isEmpty()
+                              ? QStringLiteral("Double-Cliquez pour modifier l'adresse du site...")
+                              : adresse);
+    m_ui.TCop[1]->setCursorPosition(0);
+
+    // 17.
+    QCoreApplication::processEvents();
+    m_form.show();
+
+    // 18. The connection dialog, with its last-location button.
+    if (ouvrirDialogue) {
+        Form2 &dialogue = m_connexion.PrepareDialogue();
+        dialogue.Command4->setVisible(true);
+        dialogue.Command4->setToolTip(Reglages::Lit(Reglages::TxtSite) +
+                                      Reglages::Lit(Reglages::PathSite));
+        m_connexion.Command1_Click();
+    }
+}
+
+void Demarrage::Form_Unload() {
+    m_connexion.ArreteBoucle();
+    m_ui.Timer2->stop();
+
+    // 1. Closes the connection.
+    m_form.LibereSessionFTP();
+
+    // 2. Nothing is saved after a command-line run.
+    if (!m_form.Commande.isEmpty())
+        return;
+
+    // 3. The remote folder, when one is selected.
+    const QString dossier = m_form.CleNoeudSelectionne();
+    if (!dossier.isEmpty())
+        Reglages::Ecrit(Reglages::PathSite, dossier);
+
+    // 4. Local views.
+    Reglages::Ecrit(Reglages::DrvLoc, m_ui.drvLocal->Drive());
+    Reglages::Ecrit(Reglages::DirLoc, m_ui.dirLocal->Path());
+    Reglages::Ecrit(Reglages::FilLoc, m_ui.filLocal->Path());
+
+    // 5. Window size.
+    Reglages::Ecrit(Reglages::PosW, QString::number(int(Twips::DePixels(m_form.width()))));
+    Reglages::Ecrit(Reglages::PosH, QString::number(int(Twips::DePixels(m_form.height()))));
+}
+
+void Demarrage::VideDossierTemporaire(const QString &dossier) {
+    if (dossier.isEmpty())
+        return;
+    QDir temp(dossier);
+    if (!temp.exists())
+        return;
+    const QFileInfoList fichiers =
+        temp.entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &f : fichiers)
+        QFile::remove(f.absoluteFilePath());
+    // Succeeds only when nothing is left in it.
+    QDir().rmdir(temp.absolutePath());
+}
+
+void Demarrage::mnuQuitter_Click() {
+    VideDossierTemporaire(DossierTemp());
+    m_form.close(); // unload: saves the state
+    if (m_form.FinProgramme)
+        m_form.FinProgramme();
+}
+
+void Demarrage::Command2_Click() {
+    mnuQuitter_Click();
+}

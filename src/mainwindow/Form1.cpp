@@ -1,0 +1,140 @@
+#include "mainwindow/Form1.h"
+
+#include "browsing/NavigateurLocal.h"
+#include "browsing/NavigateurSite.h"
+#include "ftp/clsFTP.h"
+#include "layout/Disposition.h"
+#include "mainwindow/Demarrage.h"
+#include "mainwindow/Form1Ui.h"
+#include "mainwindow/GestionConnexion.h"
+#include "mainwindow/JournalActivite.h"
+#include "platform/InstanceUnique.h"
+#include "platform/LocalLists.h"
+#include "transfers/ActionsLocales.h"
+#include "transfers/ActionsSite.h"
+#include "transfers/GlisserDeposer.h"
+#include "transfers/Progression.h"
+#include "transfers/TransfertsDossiers.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QTimer>
+#include <QTreeWidget>
+
+Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1Ui>()) {
+    m_ui->setupUi(this);
+    MconAuto = m_ui->MconAuto;
+    drvLocal = m_ui->drvLocal;
+    dirLocal = m_ui->dirLocal;
+    filLocal = m_ui->filLocal;
+    List4 = m_ui->List4;
+    trvSiteDir = m_ui->trvSiteDir;
+
+    m_journal = std::make_unique<JournalActivite>(m_ui->TxtAction, m_ui->stbPanneau1);
+    m_disposition = std::make_unique<Disposition>(*this, *m_ui);
+    m_connexion = std::make_unique<GestionConnexion>(*this, *m_ui, *m_journal);
+    m_demarrage =
+        std::make_unique<Demarrage>(*this, *m_ui, *m_journal, *m_connexion, *m_disposition);
+    FinProgramme = [] { QCoreApplication::exit(0); };
+    m_glisser = std::make_unique<GlisserDeposer>(*this, *m_ui, *m_journal);
+    m_navSite = std::make_unique<NavigateurSite>(*this, *m_ui, *m_journal);
+    m_navLocal = std::make_unique<NavigateurLocal>(*this, *m_ui, *m_journal);
+    m_progression = std::make_unique<Progression>(*this, *m_ui);
+    m_dossiers = std::make_unique<TransfertsDossiers>(*this, *m_ui, *m_journal, *m_progression);
+    m_actionsSite = std::make_unique<ActionsSite>(*this, *m_ui, *m_journal, *m_progression);
+    m_actionsLocales = std::make_unique<ActionsLocales>(*this, *m_ui, *m_journal, *m_progression);
+    m_glisser->EnvoieDossierLocal = [this] { m_dossiers->EnvoieDossierLocal(); };
+    m_glisser->RapatrieDossierSite = [this] { m_dossiers->RapatrieDossierSite(); };
+
+    // The local views follow each other: drive -> folders -> files.
+    connect(drvLocal, &DriveListBox::Change, this, &Form1::drvLocal_Change);
+    connect(dirLocal, &DirListBox::Change, this, &Form1::dirLocal_Change);
+}
+
+Form1::~Form1() {
+    m_ui->Timer2->stop();
+    m_ui->Timer3->stop();
+    LibereSessionFTP();
+}
+
+void Form1::Form_Load() {
+    m_demarrage->Form_Load();
+}
+
+void Form1::Form_Unload() {
+    if (m_decharge)
+        return;
+    m_decharge = true;
+    m_demarrage->Form_Unload();
+}
+
+void Form1::closeEvent(QCloseEvent *evenement) {
+    Form_Unload();
+    evenement->accept();
+}
+
+void Form1::mnuQuitter_Click() {
+    m_demarrage->mnuQuitter_Click();
+}
+
+void Form1::Komavant() {
+    m_connexion->Komavant();
+}
+
+void Form1::Reconnecte(short SansRafraichir) {
+    m_connexion->Reconnecte(SansRafraichir);
+}
+
+void Form1::AfficheEtatConnexion(short connecte) {
+    m_connexion->AfficheEtatConnexion(connecte);
+}
+
+void Form1::EcritAction(const QString &texte, const QString &codeCouleur) {
+    m_journal->EcritAction(texte, codeCouleur);
+}
+
+void Form1::RafraichitSite(const QString &chemin) {
+    m_navSite->RafraichitSite(chemin);
+}
+
+void Form1::AfficheListesNormales() {
+    m_navSite->AfficheListesNormales();
+}
+
+QString Form1::CleNoeudSelectionne() const {
+    const QList<QTreeWidgetItem *> choisis = trvSiteDir->selectedItems();
+    const QTreeWidgetItem *noeud = choisis.isEmpty() ? nullptr : choisis.first();
+    return noeud ? noeud->data(0, RoleCle).toString() : QString();
+}
+
+void Form1::InitProgression() {
+    m_progression->InitProgression();
+}
+
+void Form1::AfficheProgression(double fait, int total, double octets, double secondes) {
+    m_progression->AfficheProgression(fait, total, octets, secondes);
+}
+
+void Form1::CreeSessionFTP() {
+    if (m_ftp)
+        return;
+    m_ftp = std::make_unique<clsFTP>();
+    oFTP = m_ftp.get();
+}
+
+void Form1::LibereSessionFTP() {
+    if (!m_ftp)
+        return;
+    if (oFTP == m_ftp.get())
+        oFTP = nullptr;
+    m_ftp.reset();
+}
+
+void Form1::drvLocal_Change() {
+    m_navLocal->drvLocal_Change();
+}
+
+void Form1::dirLocal_Change() {
+    m_navLocal->dirLocal_Change();
+}

@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QListWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+class DriveListBox;
+class DirListBox;
+class FileListBox;
+class InstanceUnique;
+class clsFTP;
+class Demarrage;
+class Disposition;
+class GestionConnexion;
+class JournalActivite;
+class GlisserDeposer;
+class NavigateurLocal;
+class NavigateurSite;
+class Progression;
+class TransfertsDossiers;
+class ActionsSite;
+class ActionsLocales;
+struct Form1Ui;
+
+// The main window. Its widgets are built in one place (Form1Ui) and named by
+// their objectName; behaviour lives in one controller per responsibility.
+// Form_Load is run by the program once the window is constructed.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Every control, by its name.
+    Form1Ui &Ui() { return *m_ui; }
+
+    // Start-up and shutdown
+    void Form_Load();
+    void Form_Unload();
+    void mnuQuitter_Click();
+    QString Commande;                   // the command-line argument text
+    std::function<void()> FinProgramme; // ends the program after "Quitter"
+    QString FichierAide;                // the help file
+    std::unique_ptr<InstanceUnique> Instance;
+
+    // Connection management
+    void Komavant();
+    void Reconnecte(short SansRafraichir);
+    void AfficheEtatConnexion(short connecte);
+    short CO = 0; // -1 connected after the last attempt, 0 otherwise
+    short S = 0;  // stop request of Command6's retry loop
+
+    // Activity log: the only writer.
+    void EcritAction(const QString &texte, const QString &codeCouleur);
+
+    // Remote browser: lists a remote folder into the site views; both panes
+    // back to their normal display.
+    void RafraichitSite(const QString &chemin);
+    void AfficheListesNormales();
+    // Key of the site tree's selected node (a remote folder path ending with
+    // "/"), empty when none is selected. Node keys are stored under RoleCle.
+    static constexpr int RoleCle = Qt::UserRole;
+    QString CleNoeudSelectionne() const;
+
+    // Flags shared with the browsing and transfer parts.
+    bool CaDrague = false;
+    short CnDl = 0;
+    int ListeCliquee = 0;
+    short CacheVide = 0;
+
+    // Controllers
+    JournalActivite &journal() { return *m_journal; }
+    GestionConnexion &gestionConnexion() { return *m_connexion; }
+    Demarrage &demarrage() { return *m_demarrage; }
+    Disposition &disposition() { return *m_disposition; }
+    NavigateurSite &navigateurSite() { return *m_navSite; }
+    NavigateurLocal &navigateurLocal() { return *m_navLocal; }
+    GlisserDeposer &glisserDeposer() { return *m_glisser; }
+    Progression &progression() { return *m_progression; }
+    TransfertsDossiers &transfertsDossiers() { return *m_dossiers; }
+    ActionsSite &actionsSite() { return *m_actionsSite; }
+    ActionsLocales &actionsLocales() { return *m_actionsLocales; }
+
+    // Progress frame of the multi-file operations (elapsed time in seconds).
+    void InitProgression();
+    void AfficheProgression(double fait, int total, double octets, double secondes);
+
+    // The program-wide FTP session (oFTP), owned by this window.
+    void CreeSessionFTP();
+    void LibereSessionFTP();
+
+    // Controls other windows read or change
+    QAction *MconAuto = nullptr; // "Connexion Auto", checkable
+    DriveListBox *drvLocal = nullptr;
+    DirListBox *dirLocal = nullptr;
+    FileListBox *filLocal = nullptr;
+    QListWidget *List4 = nullptr;
+    QTreeWidget *trvSiteDir = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *evenement) override;
+
+private:
+    void drvLocal_Change();
+    void dirLocal_Change();
+
+    std::unique_ptr<Form1Ui> m_ui;
+    std::unique_ptr<JournalActivite> m_journal;
+    std::unique_ptr<Disposition> m_disposition;
+    std::unique_ptr<GestionConnexion> m_connexion;
+    std::unique_ptr<Demarrage> m_demarrage;
+    std::unique_ptr<GlisserDeposer> m_glisser;
+    std::unique_ptr<NavigateurSite> m_navSite;
+    std::unique_ptr<NavigateurLocal> m_navLocal;
+    std::unique_ptr<Progression> m_progression;
+    std::unique_ptr<TransfertsDossiers> m_dossiers;
+    std::unique_ptr<ActionsSite> m_actionsSite;
+    std::unique_ptr<ActionsLocales> m_actionsLocales;
+    std::unique_ptr<clsFTP> m_ftp;
+    bool m_decharge = false;
+};

@@ -1,0 +1,258 @@
+#include "mainwindow/GestionConnexion.h"
+
+#include "dialogs/Form2.h"
+#include "ftp/clsFTP.h"
+#include "mainwindow/Form1.h"
+#include "mainwindow/Form1Ui.h"
+#include "mainwindow/Globales.h"
+#include "mainwindow/JournalActivite.h"
+#include "settings/Reglages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+// Restores the pointer however the procedure ends.
+class Sablier {
+public:
+    Sablier() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Sablier() { QApplication::restoreOverrideCursor(); }
+    Sablier(const Sablier &) = delete;
+    Sablier &operator=(const Sablier &) = delete;
+};
+
+const QString Connecte = QStringLiteral(" > Connecté à ");
+const QString Reconnecte_ = QStringLiteral(" > Reconnecté à ");
+
+} // namespace
+
+GestionConnexion::GestionConnexion(Form1 &form, Form1Ui &ui, JournalActivite &journal,
+                                   QObject *parent)
+    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal) {
+    MontreDialogue = [](Form2 &dialogue) { return dialogue.exec(); };
+
+    connect(m_ui.mnuConnexion, &QAction::triggered, this, &GestionConnexion::mnuConnexion_Click);
+    connect(m_ui.Command1, &QPushButton::clicked, this, &GestionConnexion::Command1_Click);
+    // The action is checkable: Qt has inverted the mark when `triggered` arrives.
+    connect(m_ui.MconAuto, &QAction::triggered, this, &GestionConnexion::ecritMconAuto);
+    connect(m_ui.Command6, &QPushButton::clicked, this, &GestionConnexion::Command6_Click);
+    connect(m_ui.Timer2, &QTimer::timeout, this, &GestionConnexion::Timer2_Timer);
+    connect(m_ui.Timer3, &QTimer::timeout, this, &GestionConnexion::Timer3_Timer);
+    m_ui.Check1->installEventFilter(this);
+}
+
+GestionConnexion::~GestionConnexion() = default;
+
+bool GestionConnexion::eventFilter(QObject *objet, QEvent *evenement) {
+    // Only a mouse release stores the option (the box toggles on that release;
+    // run after it). A change by the keyboard is not stored.
+    if (objet == m_ui.Check1 && evenement->type() == QEvent::MouseButtonRelease)
+        QTimer::singleShot(0, this, &GestionConnexion::Check1_MouseUp);
+    return QObject::eventFilter(objet, evenement);
+}
+
+bool GestionConnexion::tenteConnexion(const QString &message) {
+    const bool ok = oFTP && oFTP->Connexion() != 0;
+    m_form.CO = ok ? -1 : 0;
+    if (ok) {
+        m_journal.EcritAction(JournalActivite::Heure() + message + sSite + QStringLiteral(" :") +
+                                  sUtilisateur,
+                              QStringLiteral("BF"));
+        m_journal.AfficheConnecte(sSite);
+    } else {
+        m_journal.AfficheDeconnecte();
+        m_journal.EcritAction(JournalActivite::Heure() + QStringLiteral(" > Connexion échouée à ") +
+                                  sSite,
+                              QStringLiteral("Ro"));
+    }
+    return ok;
+}
+
+void GestionConnexion::ConnexionDemarrage() {
+    sSite = Reglages::Lit(Reglages::TxtSite);
+    sUtilisateur = Reglages::Lit(Reglages::TxtUtilisateur);
+    sMotDePasse = Reglages::Lit(Reglages::TxtMDP);
+    if (sSite.isEmpty())
+        return;
+    const QString dossier = Reglages::Lit(Reglages::PathSite);
+    if (tenteConnexion(Connecte)) {
+        m_form.RafraichitSite(dossier);
+        m_ui.Command1->setText(QStringLiteral("Paramètres"));
+    }
+}
+
+void GestionConnexion::Komavant() {
+    // Unload the connection dialog: its unload empties the session parameters,
+    // which are read back from the settings below.
+    if (m_dialogueOuvert)
+        m_dialogueOuvert->done(QDialog::Rejected);
+    for (Form2 *dialogue : m_form.findChildren<Form2 *>()) {
+        if (dialogue->isVisible())
+            dialogue->done(QDialog::Rejected);
+    }
+    m_form.show();
+    QCoreApplication::processEvents();
+    ConnexionDemarrage();
+    // The picture follows at once rather than at the next periodic check.
+    AfficheEtatConnexion(m_form.CO);
+}
+
+void GestionConnexion::Reconnecte(short SansRafraichir) {
+    Sablier sablier;
+    QString dossier = m_form.CleNoeudSelectionne();
+    if (dossier.isEmpty())
+        dossier = QStringLiteral("/");
+    if (!sSite.isEmpty()) {
+        if (tenteConnexion(Reconnecte_)) {
+            if (SansRafraichir == 0)
+                m_form.RafraichitSite(dossier);
+            m_ui.Command1->setText(QStringLiteral("Paramètres"));
+        } else {
+            m_ui.fraSite->setTitle(QStringLiteral("Pas de site"));
+        }
+    }
+    AfficheEtatConnexion(m_form.CO);
+}
+
+void GestionConnexion::AfficheEtatConnexion(short connecte) {
+    const QLabel *image = m_ui.Image1.value(connecte != 0 ? 0 : 1);
+    if (image)
+        m_ui.Command6->setIcon(QIcon(image->pixmap()));
+    m_ui.Command6->setProperty("Connecte", connecte != 0);
+}
+
+Form2 &GestionConnexion::PrepareDialogue() {
+    if (!m_dialogue)
+        m_dialogue = std::make_unique<Form2>(&m_form, &m_form);
+    return *m_dialogue;
+}
+
+void GestionConnexion::mnuConnexion_Click() {
+    Form2 &dialogue = PrepareDialogue();
+    // Cleared before each showing, so that only a dialog that has connected by
+    // itself (its last-location button) keeps this procedure from connecting.
+    DernierEmplacement = 0;
+    m_dialogueOuvert = &dialogue;
+    MontreDialogue(dialogue);
+    m_dialogueOuvert = nullptr;
+    if (DernierEmplacement != -1 && !sSite.isEmpty()) {
+        if (tenteConnexion(Connecte)) {
+            m_form.RafraichitSite(QStringLiteral("/"));
+            m_ui.Command1->setText(QStringLiteral("Paramètres"));
+        } else {
+            m_ui.fraSite->setTitle(QStringLiteral("Pas de site"));
+        }
+        // The picture follows at once rather than at the next periodic check.
+        AfficheEtatConnexion(m_form.CO);
+    }
+    // Destroying the dialog restores the pointer its OK set.
+    m_dialogue.reset();
+}
+
+void GestionConnexion::Command1_Click() {
+    mnuConnexion_Click();
+}
+
+void GestionConnexion::MconAuto_Click() {
+    m_ui.MconAuto->trigger();
+}
+
+void GestionConnexion::ecritMconAuto() {
+    Reglages::EcritBooleen(Reglages::ConAuto, m_ui.MconAuto->isChecked());
+}
+
+void GestionConnexion::Check1_MouseUp() {
+    Reglages::Ecrit(Reglages::RecAuto,
+                    m_ui.Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool GestionConnexion::BoucleEnCours() const {
+    return Tag(m_ui.Command6) == QLatin1String("R");
+}
+
+void GestionConnexion::ArreteBoucle() {
+    m_form.S = -1;
+    if (m_attente)
+        m_attente->quit();
+}
+
+void GestionConnexion::attendsEntreEssais() {
+    // The window stays responsive: a second click on Command6 (which ends the
+    // loop) or the window's closing can run meanwhile.
+    QEventLoop boucle;
+    QTimer::singleShot(DelaiEntreEssaisMs, &boucle, &QEventLoop::quit);
+    QEventLoop *precedente = m_attente;
+    m_attente = &boucle;
+    boucle.exec();
+    m_attente = precedente;
+}
+
+void GestionConnexion::Command6_Click() {
+    if (sSite.isEmpty())
+        return;
+    m_form.S = 0;
+    if (BoucleEnCours()) {
+        // A second click while the loop waits: one more attempt, then both stop.
+        m_form.S = -1;
+        if (m_attente)
+            m_attente->quit();
+    }
+    for (;;) {
+        Reconnecte(0);
+        QCoreApplication::processEvents();
+        if (m_form.CO != 0) {
+            DefinitTag(m_ui.Command6, QStringLiteral("C"));
+            return;
+        }
+        if (m_form.S != 0) {
+            DefinitTag(m_ui.Command6, QString());
+            return;
+        }
+        DefinitTag(m_ui.Command6, QStringLiteral("R"));
+        attendsEntreEssais();
+        // What happened during the pause decides: a cancelling click has already
+        // set the tag after its own attempt.
+        if (m_form.S != 0) {
+            if (BoucleEnCours())
+                DefinitTag(m_ui.Command6, QString());
+            return;
+        }
+        if (m_form.CO != 0) {
+            DefinitTag(m_ui.Command6, QStringLiteral("C"));
+            return;
+        }
+    }
+}
+
+void GestionConnexion::Timer2_Timer() {
+    // The probe shares the one connection: never while another operation runs
+    // on it, nor while a reconnection or the retry loop is under way.
+    if (!oFTP || oFTP->EnCours() || m_reconnexionEnCours || BoucleEnCours())
+        return;
+    const bool vivant = !oFTP->DonneRepertoireCourant().isEmpty();
+    AfficheEtatConnexion(vivant ? -1 : 0);
+    const auto montre = [this](const QWidget *w) { return w->isVisibleTo(&m_form); };
+    const bool listeVide = (montre(m_ui.List4) && m_ui.List4->count() == 0) ||
+                           (montre(m_ui.List2) && m_ui.List2->count() == 0);
+    if (m_ui.Check1->isChecked() && !vivant) {
+        m_reconnexionEnCours = true;
+        Reconnecte(listeVide ? 0 : -1);
+        m_reconnexionEnCours = false;
+    }
+}
+
+void GestionConnexion::Timer3_Timer() {
+    m_ui.Timer3->stop();
+    m_form.close(); // unload: releases the FTP session, saves nothing in this mode
+    if (m_form.FinProgramme)
+        m_form.FinProgramme();
+}

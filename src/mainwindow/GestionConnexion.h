@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class Form1;
+class Form2;
+class JournalActivite;
+class QEventLoop;
+struct Form1Ui;
+
+// Owns the decisions about the one FTP connection: the ways a connection is
+// made (start-up, Komavant, Reconnecte, "Nouvelle connexion"), the periodic
+// check with automatic reconnection, the retry loop of Command6, the two option
+// switches and the connection picture.
+class GestionConnexion : public QObject {
+    Q_OBJECT
+public:
+    GestionConnexion(Form1 &form, Form1Ui &ui, JournalActivite &journal, QObject *parent = nullptr);
+    ~GestionConnexion() override;
+
+    // Connects with the parameters stored in the settings, to the stored folder.
+    void Komavant();
+    // The connection attempt of start-up: stored parameters, stored folder.
+    void ConnexionDemarrage();
+    // Connects again with the session parameters; unless SansRafraichir is
+    // nonzero, lists again the folder selected in the site tree.
+    void Reconnecte(short SansRafraichir);
+    // Command6 shows Image1(0)'s picture when connected is nonzero, else Image1(1)'s.
+    void AfficheEtatConnexion(short connecte);
+
+    // Handlers
+    void mnuConnexion_Click();
+    void Command1_Click();
+    void MconAuto_Click(); // as a click: inverts the check mark, then stores it
+    void Check1_MouseUp();
+    void Command6_Click();
+    void Timer2_Timer();
+    void Timer3_Timer();
+
+    // The connection dialog is loaded afresh for each showing. Start-up prepares
+    // it (last-location button) before "Nouvelle connexion" shows it.
+    Form2 &PrepareDialogue();
+    // Shows the dialog modally and returns when it is closed; tests replace it.
+    std::function<int(Form2 &)> MontreDialogue;
+    // Pause between two attempts of Command6's retry loop.
+    int DelaiEntreEssaisMs = 2000;
+    // True while Command6's retry loop is running.
+    bool BoucleEnCours() const;
+    // Ends the retry loop at its next step (the window is closing).
+    void ArreteBoucle();
+
+    bool eventFilter(QObject *objet, QEvent *evenement) override;
+
+private:
+    bool tenteConnexion(const QString &message);
+    void ecritMconAuto();
+    void attendsEntreEssais();
+
+    Form1 &m_form;
+    Form1Ui &m_ui;
+    JournalActivite &m_journal;
+    std::unique_ptr<Form2> m_dialogue;
+    QPointer<Form2> m_dialogueOuvert;
+    QEventLoop *m_attente = nullptr;
+    bool m_reconnexionEnCours = false;
+};
