@@ -1,0 +1,213 @@
+#include "browsing/NavigateurLocal.h"
+
+#include "browsing/ModeChoix.h"
+#include "browsing/NavigateurSite.h"
+#include "browsing/TextesTaille.h"
+#include "mainwindow/Form1.h"
+#include "mainwindow/Form1Ui.h"
+#include "mainwindow/Globales.h"
+#include "mainwindow/JournalActivite.h"
+#include "platform/LocalLists.h"
+#include "transfers/GlisserDeposer.h"
+#include "transfers/TableDepot.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+const QColor Marine(0, 0, 128);
+
+// The size text of a local file; false when the file is no longer there (it
+// went after the list was read).
+bool texteTaille(const QString &chemin, QString &texte) {
+    const QFileInfo fichier(chemin);
+    if (!fichier.isFile()) {
+        texte = QStringLiteral("Fichier introuvable.");
+        return false;
+    }
+    texte = TexteTailleLocale(fichier.size());
+    return true;
+}
+
+QString elementCourant(const QListWidget *liste) {
+    const QListWidgetItem *courant = liste->currentItem();
+    return courant ? courant->text() : QString();
+}
+
+} // namespace
+
+NavigateurLocal::NavigateurLocal(Form1 &form, Form1Ui &ui, JournalActivite &journal,
+                                 QObject *parent)
+    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal) {
+    BTL_Click = [this](int index) {
+        if (QToolButton *b = m_ui.BTL.value(index))
+            b->click();
+    };
+
+    DirListBox *dossiers = m_ui.dirLocal;
+    FileListBox *fichiers = m_ui.filLocal;
+    dossiers->viewport()->setMouseTracking(true);
+    fichiers->viewport()->setMouseTracking(true);
+    connect(dossiers, &DirListBox::MouseDown, this, &NavigateurLocal::dirLocal_MouseDown);
+    connect(dossiers, &DirListBox::MouseMove, this,
+            [this](Qt::MouseButtons boutons) { dirLocal_MouseMove(boutons); });
+    connect(dossiers, &DirListBox::MouseUp, this, &NavigateurLocal::dirLocal_MouseUp);
+    connect(fichiers, &FileListBox::MouseDown, this, &NavigateurLocal::filLocal_MouseDown);
+    connect(fichiers, &FileListBox::MouseMove, this, &NavigateurLocal::filLocal_MouseMove);
+    connect(fichiers, &FileListBox::DblClick, this, &NavigateurLocal::filLocal_DblClick);
+    connect(m_ui.List1, &QListWidget::pressed, this, &NavigateurLocal::List1_MouseDown);
+    connect(m_ui.List3, &QListWidget::pressed, this, &NavigateurLocal::List3_MouseDown);
+    connect(m_ui.List1, &QListWidget::itemDoubleClicked, this, &NavigateurLocal::List1_DblClick);
+    connect(m_ui.List3, &QListWidget::itemDoubleClicked, this, &NavigateurLocal::List3_DblClick);
+}
+
+NavigateurLocal::~NavigateurLocal() = default;
+
+QString NavigateurLocal::CheminLocal(const QString &nom) const {
+    return JoindreChemin(m_ui.filLocal->Path(), nom);
+}
+
+// Ends a comparison view: the normal lists, the filter back.
+void NavigateurLocal::montreListesNormalesEtFiltre() {
+    m_ui.List1->hide();
+    m_ui.List2->hide();
+    const bool filtre = m_ui.List2->isHidden();
+    m_ui.Text1->setVisible(filtre);
+    m_ui.Command7->setVisible(filtre);
+    m_ui.Command8->setVisible(filtre);
+    m_ui.List4->show();
+    m_ui.filLocal->show();
+}
+
+void NavigateurLocal::pointeur(QWidget *w, const QString &image) {
+    QWidget *vue = w;
+    if (auto *v = qobject_cast<QAbstractItemView *>(w))
+        vue = v->viewport();
+    w->setProperty("MouseIcon", image);
+    if (image.isEmpty())
+        vue->unsetCursor();
+    else
+        vue->setCursor(QCursor(m_form.glisserDeposer().Image(image)));
+}
+
+void NavigateurLocal::drvLocal_Change() {
+    montreListesNormalesEtFiltre();
+    // An unreadable drive leaves the folder list where it was.
+    m_ui.dirLocal->setPath(m_ui.drvLocal->Drive());
+}
+
+void NavigateurLocal::dirLocal_Change() {
+    m_ui.filLocal->setPath(m_ui.dirLocal->Path());
+    m_ui.LabNB[0]->setText(QString::number(m_ui.filLocal->ListCount()) +
+                           QStringLiteral(" fichiers."));
+    m_form.AfficheListesNormales();
+    m_ui.List3->hide();
+    DefinitTag(m_ui.List3, QString());
+}
+
+void NavigateurLocal::dirLocal_MouseDown() {
+    montreListesNormalesEtFiltre();
+    m_form.glisserDeposer().CommenceGlisser(m_ui.dirLocal, ImageDossierGlisse);
+}
+
+void NavigateurLocal::dirLocal_MouseMove(Qt::MouseButtons) {
+    m_ui.ttt->hide();
+    if (m_form.CaDrague) {
+        pointeur(m_ui.dirLocal, ImageDossierAccepte);
+    } else {
+        pointeur(m_ui.dirLocal, QString());
+        pointeur(m_ui.trvSiteDir, QString());
+    }
+}
+
+void NavigateurLocal::dirLocal_MouseUp() {
+    if (m_form.CaDrague)
+        m_form.glisserDeposer().RapatrieDossierSite();
+    m_form.CaDrague = false;
+}
+
+void NavigateurLocal::filLocal_MouseDown() {
+    FileListBox *fichiers = m_ui.filLocal;
+    const int i = fichiers->ListIndex();
+    if (EnModeChoix(fichiers)) {
+        // File-pick mode: the local file comes first.
+        if (i < 0)
+            return;
+        FichierLocalChoisi = true;
+        const LienAutomatisation &lien = m_form.navigateurSite().Automatisation;
+        if (lien.DefinitFichierLocal)
+            lien.DefinitFichierLocal(fichiers->CheminComplet(i));
+        if (FichierSiteChoisi) {
+            DefinitFond(m_ui.List4, FondNormal);
+            DefinitFond(fichiers, FondNormal);
+            if (lien.Montre)
+                lien.Montre();
+        }
+        return;
+    }
+    if (i < 0 || !fichiers->Selected(i))
+        return;
+    m_form.glisserDeposer().CommenceGlisser(fichiers, ImageFichierRefuse);
+    QString texte;
+    const bool trouve = texteTaille(fichiers->CheminComplet(i), texte);
+    m_ui.LTTT->setText(texte);
+    m_journal.EcritAction(fichiers->List(i) + QStringLiteral(" (en local): ") + m_ui.LTTT->text(),
+                          QLatin1String(trouve ? "Pi" : "Ro"));
+}
+
+void NavigateurLocal::filLocal_MouseMove() {
+    m_ui.ttt->hide();
+    for (QLabel *l : std::as_const(m_ui.LabBou)) {
+        QPalette p = l->palette();
+        p.setColor(QPalette::Window, Marine);
+        l->setPalette(p);
+    }
+}
+
+void NavigateurLocal::doubleClic() {
+    BTL_Click(DoubleClicOuvre ? 6 : 10);
+}
+
+void NavigateurLocal::filLocal_DblClick() {
+    doubleClic();
+}
+
+void NavigateurLocal::List1_DblClick() {
+    doubleClic();
+}
+
+void NavigateurLocal::List3_DblClick() {
+    doubleClic();
+}
+
+void NavigateurLocal::List1_MouseDown() {
+    m_form.glisserDeposer().CommenceGlisser(m_ui.List1, ImageFichierRefuse);
+}
+
+void NavigateurLocal::List3_MouseDown() {
+    m_form.glisserDeposer().CommenceGlisser(m_ui.List3, ImageFichierRefuse);
+    const QString nom = elementCourant(m_ui.List3);
+    if (nom.isEmpty())
+        return;
+    const QString chemin = CheminLocal(nom);
+    QString texte;
+    const bool trouve = texteTaille(chemin, texte);
+    m_ui.LTTT->setText(texte);
+    if (!trouve) {
+        m_journal.EcritAction(nom + QStringLiteral(" : ") + m_ui.LTTT->text(),
+                              QStringLiteral("Ro"));
+        return;
+    }
+    const QString date = QLocale().toString(QFileInfo(chemin).lastModified(), QLocale::ShortFormat);
+    m_journal.EcritAction(nom + QStringLiteral(" : ") + m_ui.LTTT->text() +
+                              QStringLiteral(" (Version du ") + date + QLatin1Char(')'),
+                          QStringLiteral("Pi"));
+}

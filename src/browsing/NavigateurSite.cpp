@@ -1,0 +1,374 @@
+#include "browsing/NavigateurSite.h"
+
+#include "browsing/CedeDurantFTP.h"
+#include "browsing/CheminsSite.h"
+#include "browsing/ModeChoix.h"
+#include "browsing/NavigateurLocal.h"
+#include "browsing/TextesTaille.h"
+#include "ftp/clsFTP.h"
+#include "mainwindow/Form1.h"
+#include "mainwindow/Form1Ui.h"
+#include "mainwindow/Globales.h"
+#include "mainwindow/JournalActivite.h"
+#include "platform/LocalLists.h"
+#include "platform/Prompts.h"
+#include "settings/Reglages.h"
+#include "transfers/GlisserDeposer.h"
+#include "transfers/TableDepot.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+const QColor Marine(0, 0, 128);
+
+// The hourglass while the site is listed.
+class Sablier {
+public:
+    Sablier() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Sablier() { QApplication::restoreOverrideCursor(); }
+    Sablier(const Sablier &) = delete;
+    Sablier &operator=(const Sablier &) = delete;
+};
+
+} // namespace
+
+NavigateurSite::NavigateurSite(Form1 &form, Form1Ui &ui, JournalActivite &journal, QObject *parent)
+    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal) {
+    m_ui.ilsIcone.insert(ImageSousDossier, QIcon(QStringLiteral(":/navigation/dossier.svg")));
+    m_ui.ilsIcone.insert(ImageDossierOuvert,
+                         QIcon(QStringLiteral(":/navigation/dossier_ouvert.svg")));
+    m_ui.ilsIcone.insert(ImageSite, QIcon(QStringLiteral(":/navigation/site.svg")));
+
+    BTs_Click = [this](int index) {
+        if (QToolButton *b = m_ui.BTs.value(index))
+            b->click();
+    };
+
+    QTreeWidget *arbre = m_ui.trvSiteDir;
+    // Every node is rebuilt by a refresh: a double-click navigates, it does
+    // not fold.
+    arbre->setExpandsOnDoubleClick(false);
+    arbre->viewport()->setMouseTracking(true);
+    arbre->viewport()->installEventFilter(this);
+    // The refresh rebuilds the tree: it runs after the double-click is over.
+    connect(arbre, &QTreeWidget::itemDoubleClicked, this,
+            [this] { QTimer::singleShot(0, this, &NavigateurSite::trvSiteDir_DblClick); });
+
+    connect(m_ui.List4, &QListWidget::pressed, this, &NavigateurSite::List4_MouseDown);
+    connect(m_ui.List2, &QListWidget::pressed, this, &NavigateurSite::List2_MouseDown);
+    connect(m_ui.List4, &QListWidget::itemDoubleClicked, this, &NavigateurSite::List4_DblClick);
+    connect(m_ui.List2, &QListWidget::itemDoubleClicked, this, &NavigateurSite::List2_DblClick);
+
+    for (QLineEdit *t : std::as_const(m_ui.TCop)) {
+        t->setMouseTracking(true);
+        t->installEventFilter(this);
+    }
+    m_ui.List6->viewport()->setMouseTracking(true);
+    m_ui.List6->viewport()->installEventFilter(this);
+
+    m_attente.setInterval(50);
+    connect(&m_attente, &QTimer::timeout, this, [this] {
+        if (m_enCours || (oFTP && oFTP->EnCours()))
+            return;
+        m_attente.stop();
+        if (!m_demandeEnAttente)
+            return;
+        m_demandeEnAttente = false;
+        liste(m_demande);
+    });
+}
+
+NavigateurSite::~NavigateurSite() = default;
+
+bool NavigateurSite::eventFilter(QObject *objet, QEvent *evenement) {
+    const QEvent::Type type = evenement->type();
+    if (objet == m_ui.trvSiteDir->viewport()) {
+        const auto *souris = static_cast<QMouseEvent *>(evenement);
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+            trvSiteDir_MouseDown();
+        else if (type == QEvent::MouseMove)
+            trvSiteDir_MouseMove(souris->buttons(), souris->globalPosition().toPoint());
+        else if (type == QEvent::MouseButtonRelease)
+            trvSiteDir_MouseUp(souris->globalPosition().toPoint());
+        return false;
+    }
+    if (objet == m_ui.List6->viewport()) {
+        if (type == QEvent::MouseMove)
+            List6_MouseMove();
+        return false;
+    }
+    for (auto it = m_ui.TCop.cbegin(); it != m_ui.TCop.cend(); ++it) {
+        if (objet != it.value())
+            continue;
+        if (type == QEvent::MouseButtonDblClick)
+            TCop_DblClick(it.key());
+        else if (type == QEvent::MouseMove)
+            TCop_MouseMove();
+    }
+    return false;
+}
+
+// ------------------------------------------------------------ RafraichitSite
+
+void NavigateurSite::RafraichitSite(const QString &chemin) {
+    // One FTP operation at a time: a refresh asked while one runs (from a
+    // click handled during its yields) comes once it is over.
+    if (m_enCours || (oFTP && oFTP->EnCours())) {
+        m_demande = chemin;
+        m_demandeEnAttente = true;
+        m_attente.start();
+        return;
+    }
+    liste(chemin);
+}
+
+void NavigateurSite::liste(const QString &chemin) {
+    m_enCours = true;
+    const QString dossier = DossierSiteNormalise(chemin);
+    QTreeWidget *arbre = m_ui.trvSiteDir;
+    QListWidget *noms = m_ui.List4;
+    QListWidget *chemins = m_ui.List5;
+
+    Dictionnaire dictionnaire;
+    noms->hide();
+    Sablier sablier;
+    if (oFTP) {
+        CedeDurantFTP cede;
+        oFTP->EnumereFichier(dictionnaire, dossier);
+    }
+
+    arbre->setUpdatesEnabled(false);
+    arbre->clear();
+    noms->clear();
+    chemins->clear();
+
+    // The chain from the root to the folder, every node expanded.
+    QTreeWidgetItem *parent = nullptr;
+    QList<QTreeWidgetItem *> noeuds;
+    for (const NoeudChaine &n : ChaineDossiers(dossier, sSite)) {
+        auto *noeud = new QTreeWidgetItem(QStringList{n.texte});
+        noeud->setData(0, Form1::RoleCle, n.cle);
+        noeud->setIcon(0, m_ui.ilsIcone.value(n.image));
+        if (parent)
+            parent->addChild(noeud);
+        else
+            arbre->addTopLevelItem(noeud);
+        noeud->setExpanded(true);
+        noeuds << noeud;
+        parent = noeud;
+    }
+
+    // Sub-folders below the folder's node; files into List4 and List5.
+    QList<QTreeWidgetItem *> sousDossiers;
+    QStringList listeNoms, listeChemins;
+    listeNoms.reserve(dictionnaire.Count());
+    listeChemins.reserve(dictionnaire.Count());
+    const QIcon imageDossier = m_ui.ilsIcone.value(ImageSousDossier);
+    for (const Dictionnaire::Entree &e : dictionnaire.Entrees()) {
+        if (e.cle.startsWith(QLatin1Char('?'))) {
+            auto *noeud = new QTreeWidgetItem(QStringList{e.element});
+            noeud->setData(0, Form1::RoleCle, e.cle.mid(1));
+            noeud->setIcon(0, imageDossier);
+            sousDossiers << noeud;
+        } else {
+            // What follows the key's last "/" is normally the listed name
+            // itself: shared then, not copied.
+            const qsizetype n = e.element.size();
+            const bool nomSeul = e.cle.size() > n && e.cle.endsWith(e.element) &&
+                                 e.cle.at(e.cle.size() - n - 1) == QLatin1Char('/') &&
+                                 !e.element.contains(QLatin1Char('/'));
+            listeChemins << e.cle;
+            listeNoms << (nomSeul ? e.element : NomDeCle(e.cle));
+        }
+    }
+    if (parent)
+        parent->addChildren(sousDossiers);
+    else
+        qDeleteAll(sousDossiers);
+    // The folder's node is selected before the lists fill: a drop handled
+    // during the yields below finds the folder it belongs to.
+    for (QTreeWidgetItem *n : std::as_const(noeuds)) {
+        if (n->data(0, Form1::RoleCle).toString() == dossier)
+            arbre->setCurrentItem(n);
+    }
+    arbre->setUpdatesEnabled(true);
+
+    // In steps, yielding between them, so that the window stays alive while a
+    // large folder fills the lists.
+    noms->setUpdatesEnabled(false);
+    const qsizetype total = listeNoms.size();
+    for (qsizetype debut = 0; debut < total; debut += EntreesParPas) {
+        chemins->addItems(listeChemins.mid(debut, EntreesParPas));
+        noms->addItems(listeNoms.mid(debut, EntreesParPas));
+        QCoreApplication::processEvents();
+    }
+    noms->setUpdatesEnabled(true);
+
+    m_ui.LabNB[1]->setText(QString::number(noms->count()) + QStringLiteral(" fichiers."));
+
+    noms->show();
+    m_ui.fraSite->setTitle(QStringLiteral("Site: ") + sSite + QStringLiteral(" (") + sUtilisateur +
+                           QLatin1Char(')'));
+    if (InstancePrecedente)
+        m_form.setWindowTitle(TitreInstance(dossier));
+    m_enCours = false;
+}
+
+void NavigateurSite::AfficheListesNormales() {
+    m_ui.List1->hide();
+    m_ui.List2->hide();
+    m_ui.List3->hide();
+    DefinitTag(m_ui.List3, QString());
+    const bool filtre = m_ui.List2->isHidden();
+    m_ui.Text1->setVisible(filtre);
+    m_ui.Command7->setVisible(filtre);
+    m_ui.Command8->setVisible(filtre);
+    for (int i = 1; i <= 6; ++i) {
+        if (QToolButton *b = m_ui.BTL.value(i))
+            b->show();
+    }
+    m_ui.List4->show();
+    m_ui.filLocal->show();
+}
+
+// --------------------------------------------------------------------- tree
+
+void NavigateurSite::trvSiteDir_DblClick() {
+    const QString cle = m_form.CleNoeudSelectionne();
+    if (!cle.isEmpty())
+        RafraichitSite(cle);
+}
+
+void NavigateurSite::pointeurArbre(const QString &image) {
+    QWidget *vue = m_ui.trvSiteDir->viewport();
+    m_ui.trvSiteDir->setProperty("MouseIcon", image);
+    if (image.isEmpty())
+        vue->unsetCursor();
+    else
+        vue->setCursor(QCursor(m_form.glisserDeposer().Image(image)));
+}
+
+bool NavigateurSite::auDessusDe(const QWidget *w, const QPoint &global) const {
+    return w && w->isVisible() && w->rect().contains(w->mapFromGlobal(global));
+}
+
+void NavigateurSite::trvSiteDir_MouseDown() {
+    AfficheListesNormales();
+    pointeurArbre(ImageDossierGlisse);
+    m_form.CaDrague = true;
+}
+
+void NavigateurSite::trvSiteDir_MouseMove(Qt::MouseButtons boutons, const QPoint &global) {
+    m_ui.ttt->hide();
+    if (boutons == Qt::NoButton)
+        m_form.CaDrague = false;
+    if (!m_form.CaDrague) {
+        pointeurArbre(QString());
+        return;
+    }
+    // The press holds the mouse: moves over the folder list reach the tree.
+    if (auDessusDe(m_ui.dirLocal, global)) {
+        m_form.navigateurLocal().dirLocal_MouseMove(boutons);
+        pointeurArbre(ImageDossierAccepte);
+    } else {
+        pointeurArbre(ImageDossierGlisse);
+    }
+}
+
+void NavigateurSite::trvSiteDir_MouseUp(const QPoint &global) {
+    // Released over the folder list: that list's release, as if it had the mouse.
+    if (auDessusDe(m_ui.dirLocal, global))
+        m_form.navigateurLocal().dirLocal_MouseUp();
+    pointeurArbre(QString());
+    m_form.CaDrague = false;
+}
+
+// ------------------------------------------------------------------- lists
+
+void NavigateurSite::List2_MouseDown() {
+    m_form.glisserDeposer().CommenceGlisser(m_ui.List2, ImageFichierRefuse);
+}
+
+void NavigateurSite::List4_MouseDown() {
+    QListWidget *liste = m_ui.List4;
+    const QListWidgetItem *chemin = m_ui.List5->item(liste->currentRow());
+    if (!EnModeChoix(liste)) {
+        m_form.glisserDeposer().CommenceGlisser(liste, ImageFichierRefuse);
+        double t = -1;
+        if (chemin && oFTP)
+            t = TailleFichierSite(*oFTP, chemin->text());
+        m_ui.LTTT->setText(TexteTailleSite(t));
+        if (t > 0) {
+            const QListWidgetItem *nom = liste->currentItem();
+            m_journal.EcritAction((nom ? nom->text() : QString()) +
+                                      QStringLiteral(" (sur site): ") + m_ui.LTTT->text(),
+                                  QStringLiteral("Pi"));
+        } else {
+            m_journal.EcritAction(m_ui.LTTT->text(), QStringLiteral("Ro"));
+        }
+        return;
+    }
+
+    // File-pick mode: the remote folder is picked after the local file.
+    if (!FichierLocalChoisi)
+        return;
+    FichierSiteChoisi = true;
+    const QString dossier = DossierDuChemin(chemin ? chemin->text() : QString());
+    LienAutomatisation::ChoixSite choix;
+    choix.ficDist = dossier + m_ui.filLocal->FileName();
+    DefinitFond(liste, FondNormal);
+    DefinitFond(m_ui.filLocal, FondNormal);
+    choix.site = sSite;
+    choix.utilisateur = sUtilisateur;
+    choix.motDePasse = sMotDePasse;
+    choix.info = QStringLiteral("Choisissez un bouton pour enregistrer la commande");
+    if (Automatisation.RemplitEtMontre)
+        Automatisation.RemplitEtMontre(choix);
+}
+
+void NavigateurSite::surDoubleClicListe() {
+    BTs_Click(DoubleClicOuvre ? 6 : 10);
+}
+
+void NavigateurSite::List4_DblClick() {
+    surDoubleClicListe();
+}
+
+void NavigateurSite::List2_DblClick() {
+    surDoubleClicListe();
+}
+
+// ------------------------------------------------------------ address box
+
+void NavigateurSite::TCop_DblClick(int index) {
+    if (index != 1)
+        return;
+    const QString stockee = Reglages::Lit(Reglages::ADSITE);
+    // Cancelling gives an empty answer, stored like any other.
+    const QString reponse = PromptsCourant()
+                                .Saisie(QString(), QStringLiteral("Racine du site ?"), stockee)
+                                .value_or(QString());
+    m_ui.TCop[1]->setText(reponse);
+    Reglages::Ecrit(Reglages::ADSITE, m_ui.TCop[1]->text());
+}
+
+void NavigateurSite::TCop_MouseMove() {
+    for (QLabel *l : std::as_const(m_ui.LabBou)) {
+        QPalette p = l->palette();
+        p.setColor(QPalette::Window, Marine);
+        l->setPalette(p);
+    }
+}
+
+void NavigateurSite::List6_MouseMove() {
+    TCop_MouseMove();
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+class Form1;
+class JournalActivite;
+class QListWidget;
+class QPoint;
+class QTreeWidgetItem;
+struct Form1Ui;
+
+// The automation dialog as the file-pick mode sees it. The dialog plugs itself
+// in here; until it does, a pick only changes the flags and the backgrounds.
+struct LienAutomatisation {
+    // The local file picked in filLocal goes into the dialog's local-file box.
+    std::function<void(const QString &ficLoc)> DefinitFichierLocal;
+    // The site pick fills the dialog and shows it.
+    struct ChoixSite {
+        QString ficDist; // remote folder of the pick + the local file's name
+        QString site;    // the session's host, user and password
+        QString utilisateur;
+        QString motDePasse;
+        QString info; // text of the dialog's information label
+    };
+    std::function<void(const ChoixSite &)> RemplitEtMontre;
+    // Shows the dialog again (a local pick made after the site pick).
+    std::function<void()> Montre;
+};
+
+// The site pane: the folder tree trvSiteDir, the file list List4 and its
+// hidden twin List5 (full remote paths, same order), List2 and the web-address
+// box TCop(1). RafraichitSite is the one procedure that lists a remote folder
+// into these views.
+class NavigateurSite : public QObject {
+    Q_OBJECT
+public:
+    NavigateurSite(Form1 &form, Form1Ui &ui, JournalActivite &journal, QObject *parent = nullptr);
+    ~NavigateurSite() override;
+
+    // Lists the remote folder `chemin` (a path beginning and ending with "/")
+    // into the tree (the chain from the root, then the sub-folders) and into
+    // List4/List5. Reports nothing: a listing that fails leaves the lists
+    // empty. Asked while another FTP operation runs, it waits for its end.
+    void RafraichitSite(const QString &chemin);
+    // Both panes back to their normal display.
+    void AfficheListesNormales();
+
+    // Handlers
+    void trvSiteDir_DblClick();
+    void trvSiteDir_MouseDown();
+    void trvSiteDir_MouseMove(Qt::MouseButtons boutons, const QPoint &global);
+    void trvSiteDir_MouseUp(const QPoint &global);
+    void List2_MouseDown();
+    void List4_MouseDown();
+    void List4_DblClick();
+    void List2_DblClick();
+    void TCop_DblClick(int index);
+    void TCop_MouseMove();
+    void List6_MouseMove();
+
+    // The site actions (open a remote file, download the selected files) run
+    // by a double-click; by default they press the buttons BTs(6) and BTs(10).
+    std::function<void(int index)> BTs_Click;
+    LienAutomatisation Automatisation;
+
+    // Entries added to the views between two yields to the event loop.
+    static constexpr int EntreesParPas = 1000;
+
+    bool eventFilter(QObject *objet, QEvent *evenement) override;
+
+private:
+    void liste(const QString &chemin);
+    void surDoubleClicListe();
+    void pointeurArbre(const QString &image);
+    bool auDessusDe(const QWidget *w, const QPoint &global) const;
+
+    Form1 &m_form;
+    Form1Ui &m_ui;
+    JournalActivite &m_journal;
+    bool m_enCours = false;
+    QString m_demande; // a folder asked for while a listing or transfer ran
+    bool m_demandeEnAttente = false;
+    QTimer m_attente;
+};

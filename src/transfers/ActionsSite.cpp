@@ -1,0 +1,492 @@
+#include "transfers/ActionsSite.h"
+
+#include "browsing/CheminsSite.h"
+#include "ftp/clsFTP.h"
+#include "layout/Twips.h"
+#include "mainwindow/Form1.h"
+#include "mainwindow/Form1Ui.h"
+#include "mainwindow/JournalActivite.h"
+#include "platform/Dossiers.h"
+#include "platform/LocalLists.h"
+#include "platform/Prompts.h"
+#include "platform/Shell.h"
+#include "settings/Reglages.h"
+#include "transfers/Progression.h"
+#include "transfers/TransfertsDossiers.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// The hourglass over the whole screen for the time of an action.
+class Sablier {
+public:
+    Sablier() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Sablier() { QApplication::restoreOverrideCursor(); }
+    Sablier(const Sablier &) = delete;
+    Sablier &operator=(const Sablier &) = delete;
+};
+
+struct Entree {
+    int ligne;
+    QString nom;
+    QString chemin; // full remote path (List5), when the list has one
+    bool choisie;
+};
+
+// The entries of a list as they are now: the lists may be rebuilt while an
+// action yields.
+QVector<Entree> entrees(const QListWidget *liste, const QListWidget *chemins) {
+    QVector<Entree> resultat;
+    resultat.reserve(liste->count());
+    for (int i = 0; i < liste->count(); ++i) {
+        const QListWidgetItem *element = liste->item(i);
+        const QListWidgetItem *chemin = chemins ? chemins->item(i) : nullptr;
+        resultat.push_back(
+            {i, element->text(), chemin ? chemin->text() : QString(), element->isSelected()});
+    }
+    return resultat;
+}
+
+int nombreChoisies(const QVector<Entree> &liste) {
+    int n = 0;
+    for (const Entree &e : liste)
+        n += e.choisie ? 1 : 0;
+    return n;
+}
+
+// A full path from List5 that names exactly the file shown in List4.
+bool cheminCorrespond(const QString &chemin, const QString &nom) {
+    return NomSimpleValide(nom) && chemin.startsWith(u'/') && NomDeCle(chemin) == nom;
+}
+
+// Unselected entries are many and cheap: the loop yields every few
+// milliseconds for them rather than after each one.
+class Cedeur {
+public:
+    Cedeur() { m_chrono.start(); }
+    void cede() {
+        QCoreApplication::processEvents();
+        m_chrono.restart();
+    }
+    void cedeParfois() {
+        if (m_chrono.elapsed() >= 15)
+            cede();
+    }
+
+private:
+    QElapsedTimer m_chrono;
+};
+
+} // namespace
+
+ActionsSite::ActionsSite(Form1 &form, Form1Ui &ui, JournalActivite &journal,
+                         Progression &progression, QObject *parent)
+    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal), m_progression(progression) {
+    RecDelta_Click = [this](int index) {
+        if (QToolButton *b = m_ui.RecDelta.value(index))
+            b->click();
+    };
+    for (auto it = m_ui.BTs.cbegin(); it != m_ui.BTs.cend(); ++it) {
+        const int indice = it.key();
+        QToolButton *bouton = it.value();
+        connect(bouton, &QToolButton::clicked, this, [this, indice] { BTs_Click(indice); });
+        bouton->setMouseTracking(true);
+        bouton->installEventFilter(this);
+    }
+}
+
+ActionsSite::~ActionsSite() = default;
+
+bool ActionsSite::eventFilter(QObject *objet, QEvent *evenement) {
+    const QEvent::Type type = evenement->type();
+    if (type == QEvent::MouseMove || type == QEvent::Enter) {
+        for (auto it = m_ui.BTs.cbegin(); it != m_ui.BTs.cend(); ++it) {
+            if (it.value() == objet)
+                BTs_MouseMove(it.key());
+        }
+    }
+    return false;
+}
+
+void ActionsSite::BTs_MouseMove(int Index) {
+    const QToolButton *bouton = m_ui.BTs.value(Index);
+    if (!bouton)
+        return;
+    m_ui.LTTT->setText(Tag(bouton));
+    m_ui.ttt->show();
+    double gauche = Twips::Gauche(bouton) + Twips::Gauche(m_ui.fraSite);
+    const double largeurFenetre = Twips::Largeur(m_ui.centre);
+    if (gauche + Twips::Largeur(m_ui.ttt) > largeurFenetre)
+        gauche = largeurFenetre - Twips::Largeur(m_ui.LTTT);
+    Twips::DefinitGauche(m_ui.ttt, gauche);
+    Twips::DefinitHaut(m_ui.ttt, Twips::Haut(bouton) + 500);
+}
+
+void ActionsSite::ecrit(const QString &message, const char *code) {
+    m_journal.EcritAction(JournalActivite::Heure() + message, QLatin1String(code));
+}
+
+QTreeWidgetItem *ActionsSite::noeudChoisi() const {
+    const QList<QTreeWidgetItem *> choisis = m_ui.trvSiteDir->selectedItems();
+    return choisis.isEmpty() ? nullptr : choisis.first();
+}
+
+QString ActionsSite::cleChoisie() const {
+    const QTreeWidgetItem *noeud = noeudChoisi();
+    return noeud ? noeud->data(0, Form1::RoleCle).toString() : QString();
+}
+
+// The folder whose files the site list shows: the one last listed. Names of
+// the list are joined to it, never to a node merely clicked since.
+QString ActionsSite::dossierAffiche() const {
+    if (const QListWidgetItem *chemin = m_ui.List5->item(0))
+        return DossierDuChemin(chemin->text());
+    return cleChoisie();
+}
+
+bool ActionsSite::vueComparaison() const {
+    return !m_ui.List1->isHidden();
+}
+
+void ActionsSite::BTs_Click(int Index) {
+    // A click taken while another operation yields waits for nothing: it is
+    // dropped (a second FTP command can't run meanwhile anyway).
+    if (m_progression.OperationEnCours() || (oFTP && oFTP->EnCours()))
+        return;
+    if (vueComparaison() && Index != 4 && Index != 6 && Index != 10)
+        return;
+    Progression::Occupation occupation(m_progression);
+    switch (Index) {
+    case 0:
+        m_form.Reconnecte(0);
+        break;
+    case 1:
+        remonte();
+        break;
+    case 2:
+        creeDossier();
+        break;
+    case 3:
+        renomme();
+        break;
+    case 4:
+        supprimeFichiers();
+        break;
+    case 5:
+        supprimeDossier();
+        break;
+    case 6:
+        ouvre();
+        break;
+    case 10:
+        telechargeSelection();
+        break;
+    case 11:
+        effaceCache();
+        break;
+    default:
+        break;
+    }
+}
+
+// ------------------------------------------------------------- the actions
+
+void ActionsSite::remonte() {
+    const QTreeWidgetItem *noeud = noeudChoisi();
+    if (!noeud) {
+        ecrit(LigneErreur, "Ro");
+        return;
+    }
+    if (const QTreeWidgetItem *parent = noeud->parent())
+        m_form.RafraichitSite(parent->data(0, Form1::RoleCle).toString());
+}
+
+void ActionsSite::creeDossier() {
+    const QString cle = cleChoisie();
+    if (cle.isEmpty())
+        return;
+    const QString nom =
+        PromptsCourant()
+            .Saisie(QStringLiteral("Création"), QStringLiteral("Nom du nouveau répertoire:"))
+            .value_or(QString());
+    if (nom.isEmpty())
+        return;
+    // A name with a separator or ".." would create a folder elsewhere.
+    if (!NomSimpleValide(nom) ||
+        !m_progression.Appel([&] { return oFTP->CreeRepertoire(cle + nom); })) {
+        ecrit(LigneErreur, "Ro");
+        return;
+    }
+    ecrit(QStringLiteral(" > Création du répertoire ") + nom, "Am");
+    m_form.RafraichitSite(cle);
+}
+
+void ActionsSite::renomme() {
+    const int ligne = m_ui.List4->currentRow();
+    const QListWidgetItem *element = m_ui.List4->item(ligne);
+    const QListWidgetItem *cheminElement = m_ui.List5->item(ligne);
+    if (!element || !cheminElement)
+        return;
+    const QString nom = element->text();
+    const QString chemin = cheminElement->text();
+    if (!cheminCorrespond(chemin, nom)) {
+        ecrit(LigneErreur, "Ro");
+        return;
+    }
+    const QString dossier = DossierDuChemin(chemin);
+    const QString nouveau =
+        PromptsCourant()
+            .Saisie(QStringLiteral("Renommer"), QStringLiteral("Nouveau nom du fichier:"), nom)
+            .value_or(QString());
+    if (nouveau.isEmpty())
+        return;
+    // The server would replace a file of the new name without a word: a name
+    // the folder already lists is refused like a name that leaves the folder.
+    const QString cible = dossier + nouveau;
+    bool occupe = false;
+    for (int i = 0; i < m_ui.List5->count() && !occupe; ++i)
+        occupe = m_ui.List5->item(i)->text() == cible;
+    if (const QTreeWidgetItem *noeud = noeudChoisi()) {
+        for (int i = 0; i < noeud->childCount() && !occupe; ++i)
+            occupe =
+                noeud->child(i)->data(0, Form1::RoleCle).toString() == cible + QLatin1Char('/');
+    }
+    // The list may be filtered: the server is asked too.
+    if (!occupe && NomSimpleValide(nouveau))
+        occupe = m_progression.Appel([&] { return short(oFTP->TailleOctets(cible) >= 0); });
+    if (!NomSimpleValide(nouveau) || occupe ||
+        !m_progression.Appel([&] { return oFTP->RenommeFichier(chemin, cible); })) {
+        ecrit(LigneErreur, "Ro");
+        return;
+    }
+    ecrit(QStringLiteral(" > ") + nom + QStringLiteral(" renommé en ") + nouveau, "Am");
+    m_form.RafraichitSite(dossier);
+}
+
+void ActionsSite::supprimeFichiers() {
+    if (vueComparaison()) {
+        if (m_ui.List2->currentRow() < 0)
+            return;
+        const QString dossier = dossierAffiche();
+        for (const Entree &e : entrees(m_ui.List2, nullptr)) {
+            if (!e.choisie)
+                continue;
+            if (NomSimpleValide(e.nom) &&
+                m_progression.Appel([&] { return oFTP->EffaceFichier(dossier + e.nom); }))
+                ecrit(QStringLiteral(" > Suppresion du fichier ") + e.nom, "Am");
+            else
+                ecrit(LigneErreur, "Ro");
+        }
+        m_form.RafraichitSite(dossier);
+        m_ui.List1->hide();
+        RecDelta_Click(m_form.ListeCliquee);
+        return;
+    }
+
+    QString dernierDossier;
+    for (const Entree &e : entrees(m_ui.List4, m_ui.List5)) {
+        if (!e.choisie)
+            continue;
+        // Only the very file the list shows.
+        if (!cheminCorrespond(e.chemin, e.nom)) {
+            ecrit(LigneErreur, "Ro");
+            continue;
+        }
+        dernierDossier = DossierDuChemin(e.chemin);
+        if (m_progression.Appel([&] { return oFTP->EffaceFichier(e.chemin); }))
+            ecrit(QStringLiteral(" > Suppresion du fichier ") + e.nom, "Am");
+        else
+            ecrit(LigneErreur, "Ro");
+    }
+    // Nothing handled: the view stays as it is.
+    if (!dernierDossier.isEmpty())
+        m_form.RafraichitSite(dernierDossier);
+}
+
+void ActionsSite::supprimeDossier() {
+    const QTreeWidgetItem *noeud = noeudChoisi();
+    if (!noeud)
+        return;
+    const QString cle = noeud->data(0, Form1::RoleCle).toString();
+    // The site's root can't be deleted.
+    if (cle.isEmpty() || cle == QLatin1String("/"))
+        return;
+    const QString texte = noeud->text(0);
+    const QTreeWidgetItem *parent = noeud->parent();
+    const QString cleParent =
+        parent ? parent->data(0, Form1::RoleCle).toString() : DossierDuChemin(cle.chopped(1));
+    if (PromptsCourant().Question(QStringLiteral("Suppression"),
+                                  QStringLiteral("Etes-vous sûr de vouloir supprimer ") + texte +
+                                      QStringLiteral(" ?"),
+                                  Prompts::Choix::OuiNon) != Prompts::Bouton::Oui)
+        return;
+    if (!m_progression.Appel([&] { return oFTP->EffaceRepertoire(cle); })) {
+        ecrit(LigneErreur, "Ro");
+        return;
+    }
+    ecrit(QStringLiteral(" > Suppresion du répertoire ") + texte, "Am");
+    m_form.RafraichitSite(cleParent);
+}
+
+bool ActionsSite::PrepareDossierTemp() {
+    const QString temp = DossierTemp();
+    errno = 0;
+    if (QDir().mkpath(temp))
+        return true;
+    const int numero = errno;
+    const QString raison = numero ? QString::fromLocal8Bit(std::strerror(numero))
+                                  : QStringLiteral("Impossible de créer le dossier ") + temp;
+    ecrit(QStringLiteral(" > ") + raison, "Ro");
+    return false;
+}
+
+void ActionsSite::ouvre() {
+    PrepareDossierTemp();
+    QString nom, distant;
+    if (vueComparaison()) {
+        const QListWidgetItem *element = m_ui.List2->currentItem();
+        if (!element)
+            return;
+        nom = element->text();
+        QString dossier = dossierAffiche();
+        if (!dossier.endsWith(u'/'))
+            dossier += QLatin1Char('/');
+        distant = dossier + nom;
+    } else {
+        const int ligne = m_ui.List4->currentRow();
+        const QListWidgetItem *element = m_ui.List4->item(ligne);
+        const QListWidgetItem *chemin = m_ui.List5->item(ligne);
+        if (!element || !chemin)
+            return;
+        nom = element->text();
+        distant = chemin->text();
+        if (!cheminCorrespond(distant, nom)) {
+            ecrit(LigneErreur, "Ro");
+            return;
+        }
+    }
+    // The copy must land inside the temporary folder.
+    if (!NomSimpleValide(nom)) {
+        ecrit(LigneErreur, "Ro");
+        return;
+    }
+    ecrit(QStringLiteral(" > Chargement en répertoire temporaire de ") + nom, "Ve");
+    const QString local = JoindreChemin(DossierTemp(), nom);
+    if (!m_progression.Transfert(nom, [&] { return oFTP->DownloadFichier(distant, local); })) {
+        ecrit(QStringLiteral(" > Impossible d'ouvrir le fichier"), "Ro");
+        return;
+    }
+    ecrit(QStringLiteral(" > Ouverture du fichier..."), "Ve");
+    ShellCourant().OuvreDocument(local);
+}
+
+void ActionsSite::deselectionne(QListWidget *liste, int ligne, const QString &nom) {
+    // Only when the list still holds that entry there.
+    if (QListWidgetItem *element = liste->item(ligne); element && element->text() == nom)
+        element->setSelected(false);
+}
+
+bool ActionsSite::telecharge(const QString &distant, const QString &nom) {
+    short ok = 0;
+    if (NomSimpleValide(nom)) {
+        const QString local = JoindreChemin(m_ui.filLocal->Path(), nom);
+        ok = m_progression.Transfert(nom, [&] { return oFTP->DownloadFichier(distant, local); });
+    }
+    if (!ok) {
+        ecrit(QStringLiteral(" > Téléchargement échoué de ") + nom, "Ro");
+        return false;
+    }
+    ecrit(QStringLiteral(" > Téléchargement réussi de ") + nom, "Ve");
+    m_ui.filLocal->Refresh();
+    m_ui.LabNB[0]->setText(QString::number(m_ui.filLocal->ListCount()) +
+                           QStringLiteral(" fichiers."));
+    return true;
+}
+
+void ActionsSite::telechargeSelection() {
+    Sablier sablier;
+    m_progression.InitProgression();
+    // "Annuler" is shown: it stops before the next file.
+    m_form.CnDl = 0;
+    bool annule = false;
+    const QString dossier = dossierAffiche();
+    Cedeur cedeur;
+    if (vueComparaison()) {
+        const QVector<Entree> liste = entrees(m_ui.List2, nullptr);
+        const int total = nombreChoisies(liste);
+        int fait = 0;
+        for (const Entree &e : liste) {
+            if (e.choisie) {
+                ++fait;
+                cedeur.cede();
+                if ((annule = m_form.CnDl != 0))
+                    break;
+                if (telecharge(dossier + e.nom, e.nom))
+                    deselectionne(m_ui.List2, e.ligne, e.nom);
+            }
+            m_progression.AfficheProgression(fait, total, 0, 0);
+            if (e.choisie)
+                cedeur.cede();
+            else
+                cedeur.cedeParfois();
+        }
+        if (annule)
+            ecrit(LigneAnnulation, "Am");
+        m_form.RafraichitSite(dossier);
+        m_ui.List1->hide();
+        RecDelta_Click(m_form.ListeCliquee);
+    } else {
+        const QVector<Entree> liste = entrees(m_ui.List4, m_ui.List5);
+        const int total = nombreChoisies(liste);
+        int fait = 0;
+        for (const Entree &e : liste) {
+            if (e.choisie) {
+                ++fait;
+                m_progression.AfficheProgression(fait, total, 0, 0);
+                cedeur.cede();
+                if ((annule = m_form.CnDl != 0))
+                    break;
+                // The listed file itself, from the folder the list shows.
+                const QString distant =
+                    cheminCorrespond(e.chemin, e.nom) ? e.chemin : dossier + e.nom;
+                if (telecharge(distant, e.nom))
+                    deselectionne(m_ui.List4, e.ligne, e.nom);
+                cedeur.cede();
+            } else {
+                cedeur.cedeParfois();
+            }
+        }
+        if (annule)
+            ecrit(LigneAnnulation, "Am");
+        m_form.RafraichitSite(dossier);
+    }
+    m_progression.CacheCadre();
+}
+
+void ActionsSite::effaceCache() {
+    const QString site = Reglages::Lit(Reglages::ADSITE);
+    if (site.isEmpty())
+        return;
+    for (const Entree &e : entrees(m_ui.List4, m_ui.List5)) {
+        if (!e.choisie)
+            continue;
+        const QString adresse = site + e.chemin;
+        if (EffaceCache(adresse) == 1)
+            ecrit(QStringLiteral(" > Cache supprimé pour ") + adresse, "Ve");
+        else
+            ecrit(QStringLiteral(" > ") + adresse + QStringLiteral(" absent du cache"), "Am");
+    }
+}

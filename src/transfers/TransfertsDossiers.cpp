@@ -1,0 +1,272 @@
+#include "transfers/TransfertsDossiers.h"
+
+#include "ftp/clsFTP.h"
+#include "mainwindow/Form1.h"
+#include "mainwindow/Form1Ui.h"
+#include "mainwindow/JournalActivite.h"
+#include "platform/LocalLists.h"
+#include "platform/Prompts.h"
+#include "transfers/Progression.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QTreeWidget>
+
+bool NomSimpleValide(const QString &nom) {
+    if (nom.isEmpty() || nom == QLatin1String(".") || nom == QLatin1String(".."))
+        return false;
+    for (const QChar c : nom) {
+        if (c == u'/' || c == u'\\' || c == QChar(0))
+            return false;
+    }
+    return true;
+}
+
+QString NomPropre(const QString &chemin) {
+    QString c = chemin;
+    while (c.size() > 1 && c.endsWith(u'/'))
+        c.chop(1);
+    const qsizetype i = c.lastIndexOf(u'/');
+    return i < 0 ? c : c.mid(i + 1);
+}
+
+QString TexteConfirmationCopie(const QString &source, const QString &destination) {
+    return QStringLiteral("Voulez vous copier le répertoire ''") + source +
+           QStringLiteral("'' dans le répertoire ''") + destination + QStringLiteral("'' ?");
+}
+
+namespace {
+
+const QString TitreConfirmation = QStringLiteral("Attention !!!");
+
+double secondesDepuis(const QElapsedTimer &chrono) {
+    return double(chrono.nsecsElapsed()) / 1e9;
+}
+
+QStringList entrees(const QListWidget *liste) {
+    QStringList noms;
+    noms.reserve(liste->count());
+    for (int i = 0; i < liste->count(); ++i)
+        noms << liste->item(i)->text();
+    return noms;
+}
+
+} // namespace
+
+TransfertsDossiers::TransfertsDossiers(Form1 &form, Form1Ui &ui, JournalActivite &journal,
+                                       Progression &progression, QObject *parent)
+    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal), m_progression(progression) {}
+
+TransfertsDossiers::~TransfertsDossiers() = default;
+
+void TransfertsDossiers::ecrit(const QString &message, const char *code) {
+    m_journal.EcritAction(JournalActivite::Heure() + message, QLatin1String(code));
+}
+
+void TransfertsDossiers::resume(bool annule, bool erreur, int nombre, const QString &source) {
+    if (annule)
+        ecrit(LigneAnnulation, "Am");
+    else if (erreur)
+        ecrit(QStringLiteral(" > Il y a eu des erreurs !!!"), "Ro");
+    else
+        ecrit(QStringLiteral(" > Déplacement réussi de ") + QString::number(nombre) +
+                  QStringLiteral(" fichiers dans ") + source,
+              "Ve");
+}
+
+QTreeWidgetItem *TransfertsDossiers::noeudChoisi() const {
+    const QList<QTreeWidgetItem *> choisis = m_ui.trvSiteDir->selectedItems();
+    return choisis.isEmpty() ? nullptr : choisis.first();
+}
+
+// ------------------------------------------------------- site to local disk
+
+void TransfertsDossiers::RapatrieDossierSite() {
+    if (m_progression.OperationEnCours() || (oFTP && oFTP->EnCours()))
+        return;
+    Progression::Occupation occupation(m_progression);
+    bool erreur = false;
+    m_form.CnDl = 0;
+    double octets = 0;
+    m_progression.InitProgression();
+
+    // Without a selected folder there is nothing to copy.
+    const QTreeWidgetItem *noeud = noeudChoisi();
+    if (!noeud)
+        return;
+    const QString cle = noeud->data(0, Form1::RoleCle).toString();
+    const QString source = noeud->text(0);
+    const QString parent = m_ui.dirLocal->List(m_ui.dirLocal->ListIndex());
+    if (cle.isEmpty() || parent.isEmpty())
+        return;
+
+    if (PromptsCourant().Question(TitreConfirmation,
+                                  TexteConfirmationCopie(source, NomPropre(parent)),
+                                  Prompts::Choix::OuiNon) != Prompts::Bouton::Oui)
+        return;
+
+    // The node's text names the local folder: it must stay under `parent`.
+    if (!NomSimpleValide(source)) {
+        ecrit(LigneErreur, "Ro");
+        resume(false, true, 0, source);
+        return;
+    }
+    const QString destination = JoindreChemin(parent, source);
+    const QFileInfo existant(destination);
+    if (existant.isDir()) {
+        ecrit(QStringLiteral(" > Répertoire ") + source + QStringLiteral(" déjà existant"), "Am");
+    } else if (!existant.exists() && QDir().mkdir(destination)) {
+        ecrit(QStringLiteral(" > Création du répertoire ") + source, "Am");
+    } else {
+        // A file of that name, or a folder that can't be written: nothing can
+        // land there.
+        ecrit(LigneErreur, "Ro");
+        resume(false, true, 0, source);
+        return;
+    }
+    m_ui.dirLocal->setPath(destination);
+
+    // A site folder that can't be entered would list as empty and the copy
+    // would report success with nothing copied.
+    if (!m_progression.Appel([&] { return oFTP->AttribueRepertoireCourant(cle); })) {
+        ecrit(LigneErreur, "Ro");
+        resume(false, true, 0, source);
+        return;
+    }
+    m_form.RafraichitSite(cle);
+    // The names as listed now: the lists may change while the loop yields.
+    const QStringList noms = entrees(m_ui.List4);
+    const int nombre = int(noms.size());
+    ecrit(QStringLiteral(" > Début du chargement des ") + QString::number(nombre) +
+              QStringLiteral(" fichiers."),
+          "Ve");
+    if (nombre > 0) {
+        // Shown from the first file on, so that a long first file can be
+        // followed and cancelled after.
+        m_progression.CentreCadre();
+        m_progression.MontreCadre();
+    }
+
+    QElapsedTimer chrono;
+    chrono.start();
+    bool annule = false;
+    for (int i = 0; i < nombre; ++i) {
+        QCoreApplication::processEvents();
+        if (m_form.CnDl) {
+            annule = true;
+            break;
+        }
+        const QString &nom = noms.at(i);
+        const QString local = JoindreChemin(destination, nom);
+        short ok = 0;
+        if (NomSimpleValide(nom)) {
+            const QString distant = cle + nom;
+            ok =
+                m_progression.Transfert(nom, [&] { return oFTP->DownloadFichier(distant, local); });
+        }
+        if (ok) {
+            octets += double(QFileInfo(local).size());
+            m_progression.AfficheProgression(i, nombre, octets, secondesDepuis(chrono));
+            m_ui.filLocal->Refresh();
+            m_ui.LabNB[0]->setText(QString::number(m_ui.filLocal->ListCount()) +
+                                   QStringLiteral(" fichiers."));
+        } else {
+            erreur = true;
+            ecrit(QStringLiteral(" > Téléchargement échoué de ") + nom, "Ro");
+        }
+    }
+    resume(annule, erreur, nombre, source);
+    m_progression.CacheCadre();
+}
+
+// ------------------------------------------------------ local disk to site
+
+void TransfertsDossiers::EnvoieDossierLocal() {
+    if (m_progression.OperationEnCours() || (oFTP && oFTP->EnCours()))
+        return;
+    Progression::Occupation occupation(m_progression);
+    bool erreur = false;
+    m_form.CnDl = 0;
+    double octets = 0;
+    m_progression.InitProgression();
+    m_progression.CentreCadre();
+
+    const QString dossier = m_ui.dirLocal->List(m_ui.dirLocal->ListIndex());
+    if (dossier.isEmpty() || !m_ui.dirLocal->setPath(dossier))
+        return;
+    // The files of that folder as the file list shows them.
+    FileListBox *fichiers = m_ui.filLocal;
+    if (fichiers->Path() != dossier)
+        fichiers->setPath(dossier);
+    else
+        fichiers->Refresh();
+    const QString source = NomPropre(dossier);
+
+    // Without a site folder there is nowhere to copy to.
+    const QTreeWidgetItem *noeud = noeudChoisi();
+    if (!noeud)
+        return;
+    const QString cle = noeud->data(0, Form1::RoleCle).toString();
+    if (cle.isEmpty())
+        return;
+
+    if (PromptsCourant().Question(TitreConfirmation, TexteConfirmationCopie(source, noeud->text(0)),
+                                  Prompts::Choix::OuiNon) != Prompts::Bouton::Oui)
+        return;
+    m_progression.MontreCadre();
+
+    // "/" has no name to give the remote folder.
+    if (!NomSimpleValide(source)) {
+        m_progression.CacheCadre();
+        ecrit(LigneErreur, "Ro");
+        resume(false, true, 0, source);
+        return;
+    }
+    const QString cible = cle + source + QLatin1Char('/');
+    if (m_progression.Appel([&] { return oFTP->CreeRepertoire(cle + source); })) {
+        ecrit(QStringLiteral(" > Création du répertoire ") + source, "Am");
+    } else if (m_progression.Appel([&] { return oFTP->AttribueRepertoireCourant(cible); })) {
+        ecrit(QStringLiteral(" > Répertoire ") + source + QStringLiteral(" déjà présent."), "Am");
+    } else {
+        // Neither created nor there (no right to write, connection lost).
+        m_progression.CacheCadre();
+        ecrit(LigneErreur, "Ro");
+        resume(false, true, 0, source);
+        return;
+    }
+    m_form.RafraichitSite(cible);
+    ecrit(QStringLiteral(" > Téléchargement vers site du dossier ") + source, "Ve");
+
+    const QString chemin = fichiers->Path();
+    const QStringList noms = entrees(fichiers);
+    const int nombre = int(noms.size());
+    QElapsedTimer chrono;
+    chrono.start();
+    bool annule = false;
+    for (int i = 0; i < nombre; ++i) {
+        QCoreApplication::processEvents();
+        if (m_form.CnDl) {
+            annule = true;
+            break;
+        }
+        const QString &nom = noms.at(i);
+        const QString local = JoindreChemin(chemin, nom);
+        const QString distant = cible + nom;
+        const short ok =
+            m_progression.Transfert(nom, [&] { return oFTP->UploadFichier(local, distant); });
+        if (ok) {
+            octets += double(QFileInfo(local).size());
+            m_progression.AfficheProgression(i, nombre, octets, secondesDepuis(chrono));
+        } else {
+            erreur = true;
+            ecrit(QStringLiteral(" > ''Upload'' échoué de ") + nom, "Ro");
+        }
+    }
+    m_form.RafraichitSite(cible);
+    m_progression.CacheCadre();
+    resume(annule, erreur, nombre, source);
+}
