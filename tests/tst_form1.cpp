@@ -230,6 +230,7 @@ private slots:
     void connexionPerdueEtRetrouvee();
     void connexionPerdueSansReconnexionAuto();
     void sondeSuspendueDuranteUneOperation();
+    void fermetureAttendLaFinDuTransfert();
     void command6RetenteAvecPauseEtSAnnule();
     void command6ReconnecteEtSArrete();
     void quitterPuisRedemarrer_data();
@@ -449,6 +450,30 @@ void TstForm1::sondeSuspendueDuranteUneOperation() {
     QCOMPARE(lignes(f->Ui().TxtAction).size(), avant);
     QCOMPARE(f->CO, short(-1));
     QVERIFY(f->Ui().Command6->property("Connecte").toBool());
+}
+
+void TstForm1::fermetureAttendLaFinDuTransfert() {
+    // Closing the window while a transfer yields must not pull the connection
+    // from under it: the close happens once the transfer has finished.
+    const QString dossier = m_srv.nouveauDossier(QStringLiteral("form1-fermeture"));
+    QVERIFY(m_srv.ecrisFichier(dossier + QStringLiteral("gros.bin"), OctetsTest(8 << 20)));
+    stockeSite(m_srv.site(), m_srv.utilisateur(), m_srv.motDePasse(), true, false);
+    auto f = demarre();
+    QCOMPARE(f->CO, short(-1));
+    bool fermee = false;
+    oFTP->setProgression([&](qint64, qint64) {
+        if (!fermee) {
+            f->close();
+            fermee = true;
+        }
+    });
+    const QString local = m_temp->path() + QStringLiteral("/gros.bin");
+    QVERIFY(oFTP->DownloadFichier(dossier + QStringLiteral("gros.bin"), local) != 0);
+    oFTP->setProgression({});
+    QVERIFY(fermee);
+    QVERIFY(f->isVisible());
+    QCOMPARE(QFileInfo(local).size(), qint64(8 << 20));
+    QTRY_VERIFY_WITH_TIMEOUT(!f->isVisible(), 5000);
 }
 
 void TstForm1::command6RetenteAvecPauseEtSAnnule() {

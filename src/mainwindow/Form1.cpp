@@ -69,12 +69,34 @@ void Form1::Form_Unload() {
     m_demarrage->Form_Unload();
 }
 
+// The window can be closed while an FTP call yields to the event loop (a long
+// transfer repaints through it): unloading then would destroy the connection
+// under the running call. The close waits for the call to end, and a folder
+// transfer stops after its current file.
+bool Form1::attendFinOperation(void (Form1::*reprise)()) {
+    if (!oFTP || !oFTP->EnCours())
+        return false;
+    CnDl = -1;
+    QTimer::singleShot(200, this, reprise);
+    return true;
+}
+
 void Form1::closeEvent(QCloseEvent *evenement) {
+    if (attendFinOperation(&Form1::fermeApresOperation)) {
+        evenement->ignore();
+        return;
+    }
     Form_Unload();
     evenement->accept();
 }
 
+void Form1::fermeApresOperation() {
+    close();
+}
+
 void Form1::mnuQuitter_Click() {
+    if (attendFinOperation(&Form1::mnuQuitter_Click))
+        return;
     m_demarrage->mnuQuitter_Click();
 }
 

@@ -107,6 +107,8 @@ protected:
     void closeEvent(QCloseEvent *evenement) override;
 
 private:
+    bool attendFinOperation(void (Form1::*reprise)());
+    void fermeApresOperation();
     void drvLocal_Change();
     void dirLocal_Change();
 
