@@ -15,7 +15,8 @@
 
 namespace {
 
-constexpr qint64 TailleBloc = 256 * 1024;
+// Measured on loopback: larger blocks only make each send wait longer for room.
+constexpr qint64 TailleBloc = 64 * 1024;
 
 QString texteErrno(const char *quoi) {
     return QStringLiteral("%1 : %2").arg(QLatin1String(quoi),

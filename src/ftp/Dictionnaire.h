@@ -2,7 +2,8 @@
 
 #include <QHash>
 #include <QString>
-#include <QVector>
+
+#include <deque>
 
 // Insertion-ordered string map with unique keys, filled by EnumereFichier.
 class Dictionnaire {
@@ -26,13 +27,9 @@ public:
         return it == m_index.constEnd() ? QString() : m_entrees[*it].element;
     }
     int Count() const { return int(m_entrees.size()); }
-    const QVector<Entree> &Entrees() const { return m_entrees; }
-    void reserve(int n) {
-        m_index.reserve(n);
-        m_entrees.reserve(n);
-    }
+    const std::deque<Entree> &Entrees() const { return m_entrees; }
 
 private:
     QHash<QString, int> m_index;
-    QVector<Entree> m_entrees;
+    std::deque<Entree> m_entrees; // grows without moving what it holds
 };

@@ -120,13 +120,17 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
             // never reaches the caller, which builds local paths from it.
             if (!ListingParser::NomAcceptable(entree.nom))
                 return;
-            if (entree.dossier) {
-                if (!entree.nom.startsWith(u'.'))
-                    lus.Ajoute(QLatin1Char('?') + sRepertoire + entree.nom + QLatin1Char('/'),
-                               entree.nom);
-            } else {
-                lus.Ajoute(sRepertoire + entree.nom, entree.nom);
-            }
+            if (entree.dossier && entree.nom.startsWith(u'.'))
+                return;
+            QString cle;
+            cle.reserve(sRepertoire.size() + entree.nom.size() + 2);
+            if (entree.dossier)
+                cle += u'?';
+            cle += sRepertoire;
+            cle += entree.nom;
+            if (entree.dossier)
+                cle += u'/';
+            lus.Ajoute(cle, entree.nom);
         });
     });
     if (!complete)
