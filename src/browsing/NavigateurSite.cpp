@@ -12,6 +12,7 @@
 #include "mainwindow/JournalActivite.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
+#include "platform/Sablier.h"
 #include "settings/Reglages.h"
 #include "transfers/GlisserDeposer.h"
 #include "transfers/TableDepot.h"
@@ -29,15 +30,6 @@
 namespace {
 
 const QColor Marine(0, 0, 128);
-
-// The hourglass while the site is listed.
-class Sablier {
-public:
-    Sablier() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Sablier() { QApplication::restoreOverrideCursor(); }
-    Sablier(const Sablier &) = delete;
-    Sablier &operator=(const Sablier &) = delete;
-};
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "mainwindow/Form1Ui.h"
 #include "mainwindow/Globales.h"
 #include "mainwindow/JournalActivite.h"
+#include "platform/Sablier.h"
 #include "settings/Reglages.h"
 
 #include <QAction>
@@ -20,15 +21,6 @@
 #include <QTimer>
 
 namespace {
-
-// Restores the pointer however the procedure ends.
-class Sablier {
-public:
-    Sablier() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Sablier() { QApplication::restoreOverrideCursor(); }
-    Sablier(const Sablier &) = delete;
-    Sablier &operator=(const Sablier &) = delete;
-};
 
 const QString Connecte = QStringLiteral(" > Connecté à ");
 const QString Reconnecte_ = QStringLiteral(" > Reconnecté à ");

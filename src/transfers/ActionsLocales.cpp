@@ -7,6 +7,7 @@
 #include "mainwindow/JournalActivite.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
+#include "platform/Sablier.h"
 #include "platform/Shell.h"
 #include "transfers/Progression.h"
 #include "transfers/TransfertsDossiers.h"
@@ -25,14 +26,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-class Sablier {
-public:
-    Sablier() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Sablier() { QApplication::restoreOverrideCursor(); }
-    Sablier(const Sablier &) = delete;
-    Sablier &operator=(const Sablier &) = delete;
-};
 
 struct Entree {
     int ligne;

@@ -9,6 +9,7 @@
 #include "platform/Dossiers.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
+#include "platform/Sablier.h"
 #include "platform/Shell.h"
 #include "settings/Reglages.h"
 #include "transfers/Progression.h"
@@ -29,15 +30,6 @@
 #include <cstring>
 
 namespace {
-
-// The hourglass over the whole screen for the time of an action.
-class Sablier {
-public:
-    Sablier() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Sablier() { QApplication::restoreOverrideCursor(); }
-    Sablier(const Sablier &) = delete;
-    Sablier &operator=(const Sablier &) = delete;
-};
 
 struct Entree {
     int ligne;
