@@ -250,10 +250,17 @@ void Analyse(QByteArrayView brut, bool mlsd, const std::function<void(const Entr
         if (e)
             rappel(*e);
     };
+    // Decoded into a buffer kept from one block to the next: a fresh one per
+    // block would cost a page fault for every few lines.
+    thread_local QString texte;
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString texte = utf8.decode(brut);
+    const qsizetype requis = utf8.requiredSpace(brut.size());
+    if (texte.size() < requis)
+        texte.resize(requis);
+    const QChar *fin = utf8.appendToBuffer(texte.data(), brut);
     if (!utf8.hasError()) {
-        for (QStringView ligne : QStringView(texte).tokenize(u'\n', Qt::SkipEmptyParts))
+        const QStringView decode(texte.constData(), fin - texte.constData());
+        for (QStringView ligne : decode.tokenize(u'\n', Qt::SkipEmptyParts))
             analyseLigne(ligne);
         return;
     }

@@ -3,6 +3,7 @@
 #include "ftp/clsFTP.h"
 
 #include <QCoreApplication>
+#include <QStringEncoder>
 #include <QUrl>
 
 #include <cstdio>
@@ -108,16 +109,24 @@ int main(int argc, char *argv[]) {
         // A folder that can't be entered or listed lists as empty: say why.
         if (dic.Count() == 0 && !ftp.DerniereErreur().isEmpty())
             return echoue(ftp, "ls");
-        static char tamponSortie[1 << 20];
-        std::setvbuf(stdout, tamponSortie, _IOFBF, sizeof tamponSortie);
+        // Encoded straight into one reusable buffer: no allocation per entry.
+        QStringEncoder utf8(QStringEncoder::Utf8);
+        QByteArray sortie(1 << 20, Qt::Uninitialized);
+        char *fin = sortie.data();
         for (const auto &e : dic.Entrees()) {
-            const QByteArray cle = e.cle.toUtf8();
-            const QByteArray element = e.element.toUtf8();
-            std::fwrite(cle.constData(), 1, size_t(cle.size()), stdout);
-            std::fputc('\t', stdout);
-            std::fwrite(element.constData(), 1, size_t(element.size()), stdout);
-            std::fputc('\n', stdout);
+            const qsizetype requis = utf8.requiredSpace(e.cle.size() + e.element.size()) + 2;
+            if (sortie.constData() + sortie.size() - fin < requis) {
+                std::fwrite(sortie.constData(), 1, size_t(fin - sortie.constData()), stdout);
+                if (sortie.size() < requis)
+                    sortie.resize(requis);
+                fin = sortie.data();
+            }
+            fin = utf8.appendToBuffer(fin, e.cle);
+            *fin++ = '\t';
+            fin = utf8.appendToBuffer(fin, e.element);
+            *fin++ = '\n';
         }
+        std::fwrite(sortie.constData(), 1, size_t(fin - sortie.constData()), stdout);
         return std::fflush(stdout) == 0 ? Reussite : Echec;
     }
     if (commande == QLatin1String("get"))
