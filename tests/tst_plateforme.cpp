@@ -55,6 +55,7 @@ private slots:
     void shellLanceSansRedecouper();
     void pressePapiers();
     void promptsRepondeur();
+    void confirmationParDefautNon();
 
     void instanceUnique();
     void instanceApresArretBrutal();
@@ -391,6 +392,18 @@ void TstPlateforme::pressePapiers() {
     ShellSysteme shell;
     shell.CopieDansPressePapiers(QStringLiteral("ftp://exemple.fr/é x"));
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("ftp://exemple.fr/é x"));
+}
+
+void TstPlateforme::confirmationParDefautNon() {
+    // A yes/no confirmation answered by Enter alone must not go ahead.
+    PromptsDialogues dialogues;
+    QTimer::singleShot(0, [] {
+        QWidget *boite = QApplication::activeModalWidget();
+        QVERIFY(boite);
+        QTest::keyClick(boite, Qt::Key_Return);
+    });
+    QCOMPARE(dialogues.Question("Attention !!!", "Copier ?", Prompts::Choix::OuiNon),
+             Prompts::Bouton::Non);
 }
 
 void TstPlateforme::promptsRepondeur() {

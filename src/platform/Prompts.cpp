@@ -14,7 +14,9 @@ Prompts::Bouton PromptsDialogues::Question(const QString &titre, const QString &
         parDefaut = QMessageBox::Cancel;
     }
     QMessageBox boite(QMessageBox::Question, titre, texte, boutons, QApplication::activeWindow());
-    boite.setDefaultButton(QMessageBox::Yes);
+    // The program's yes/no questions confirm a deletion or a copy: Enter
+    // alone must not do it.
+    boite.setDefaultButton(choix == Choix::OuiNon ? QMessageBox::No : QMessageBox::Yes);
     boite.setEscapeButton(parDefaut);
     boite.button(QMessageBox::Yes)->setText(QStringLiteral("Oui"));
     boite.button(QMessageBox::No)->setText(QStringLiteral("Non"));
