@@ -9,13 +9,17 @@ bash scripts/build.sh
 
 demo="$PWD/build/demo"
 rm -rf "$demo"
-mkdir -p "$demo/site/www/images" "$demo/site/www/css" "$demo/site/docs" "$demo/config/quillon"
+mkdir -p "$demo/site/www/images" "$demo/site/www/css" "$demo/site/docs" "$demo/config/quillon" \
+    "$demo/local/brouillons"
 echo '<html><body><h1>Bienvenue</h1></body></html>' >"$demo/site/www/index.html"
 echo 'body { font-family: sans-serif; }' >"$demo/site/www/css/style.css"
 head -c 20480 /dev/urandom >"$demo/site/www/images/logo.png"
 printf 'Notes de version\n' >"$demo/site/docs/notes de version.txt"
 printf 'Résumé\n' >"$demo/site/docs/résumé.txt"
 echo 'Options +Indexes' >"$demo/site/www/.htaccess"
+echo '<html><body><h1>Nouvelle page</h1></body></html>' >"$demo/local/contact.html"
+echo 'h1 { color: navy; }' >"$demo/local/theme.css"
+head -c 4096 /dev/urandom >"$demo/local/photo été.jpg"
 
 port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 /usr/bin/python3 -m pyftpdlib -i 127.0.0.1 -p "$port" -d "$demo/site" -u demo -P demo -w \
@@ -38,8 +42,8 @@ RecAuto=1
 [path]
 PathSite=/www/
 drvloc=/
-dirloc=$demo/site
-filloc=$demo/site
+dirloc=$demo/local
+filloc=$demo/local
 
 [pos]
 w=14400
