@@ -21,6 +21,19 @@ public:
         m_entrees.push_back({cle, element});
         return true;
     }
+    // Adds entries in order, skipping keys already present (first one wins).
+    // The index is sized once for all of them.
+    void AjouteEnBloc(std::deque<Entree> &&entrees) {
+        m_index.reserve(m_index.size() + qsizetype(entrees.size()));
+        for (Entree &e : entrees) {
+            const qsizetype avant = m_index.size();
+            int &position = m_index[e.cle]; // one look-up: inserts when absent
+            if (m_index.size() == avant)
+                continue;
+            position = int(m_entrees.size());
+            m_entrees.push_back(std::move(e));
+        }
+    }
     bool Existe(const QString &cle) const { return m_index.contains(cle); }
     QString Element(const QString &cle) const {
         auto it = m_index.constFind(cle);

@@ -111,32 +111,40 @@ bool estModeUnix(QStringView s) {
 }
 
 std::optional<Entree> ligneUnix(QStringView ligne) {
+    // Tokens are cut only as far as the date: the name after it may hold
+    // blanks and is taken whole.
     QVarLengthArray<Jeton, 16> jetons;
     int i = 0;
     const int n = int(ligne.size());
-    while (i < n && jetons.size() < 16) {
-        while (i < n && estBlanc(ligne[i]))
-            ++i;
-        if (i >= n)
-            break;
-        const int debut = i;
-        while (i < n && !estBlanc(ligne[i]))
-            ++i;
-        jetons.push_back({debut, i});
-    }
+    const char16_t *texte = ligne.utf16();
+    auto assure = [&](int k) {
+        int j = i; // a local cursor keeps the scan in registers
+        while (jetons.size() <= k && jetons.size() < 16) {
+            while (j < n && (texte[j] == u' ' || texte[j] == u'\t'))
+                ++j;
+            if (j >= n)
+                break;
+            const int debut = j;
+            while (j < n && texte[j] != u' ' && texte[j] != u'\t')
+                ++j;
+            jetons.push_back({debut, j});
+        }
+        i = j;
+        return jetons.size() > k;
+    };
     auto jeton = [&](int k) { return ligne.mid(jetons[k].debut, jetons[k].fin - jetons[k].debut); };
-    if (jetons.size() < 4 || !estModeUnix(jeton(0)))
+    if (!assure(0) || !estModeUnix(jeton(0)) || !assure(3))
         return std::nullopt;
 
     // The name starts one blank after the date; the date is the leftmost
     // "Mon DD HH:MM|YYYY" (or ISO "YYYY-MM-DD HH:MM") preceded by the size.
-    for (int k = 2; k + 1 < jetons.size(); ++k) {
+    for (int k = 2; assure(k + 1); ++k) {
         if (!tousChiffres(jeton(k - 1), 1, 20))
             continue; // the size always comes just before the date
         int finDate = -1;
         if (estDateIso(jeton(k)) && estHeure(jeton(k + 1)))
             finDate = k + 1;
-        else if (k + 2 < jetons.size() && estMois(jeton(k)) && tousChiffres(jeton(k + 1), 1, 2) &&
+        else if (estMois(jeton(k)) && tousChiffres(jeton(k + 1), 1, 2) && assure(k + 2) &&
                  (estHeure(jeton(k + 2)) || tousChiffres(jeton(k + 2), 4, 4)))
             finDate = k + 2;
         if (finDate < 0)

@@ -112,7 +112,7 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
     if (!m_session->Cwd(sRepertoire))
         return;
     // Entries are gathered aside: a listing that fails half-way adds nothing.
-    Dictionnaire lus;
+    std::deque<Dictionnaire::Entree> lus;
     bool mlsd = false;
     const bool complete = m_session->Liste(mlsd, [&](QByteArrayView lignes) {
         ListingParser::Analyse(lignes, mlsd, [&](const ListingParser::Entree &entree) {
@@ -130,17 +130,11 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
             cle += entree.nom;
             if (entree.dossier)
                 cle += u'/';
-            lus.Ajoute(cle, entree.nom);
+            lus.push_back({std::move(cle), entree.nom});
         });
     });
-    if (!complete)
-        return;
-    if (Pdic.Count() == 0) {
-        Pdic = std::move(lus);
-        return;
-    }
-    for (const auto &e : lus.Entrees())
-        Pdic.Ajoute(e.cle, e.element);
+    if (complete)
+        Pdic.AjouteEnBloc(std::move(lus));
 }
 
 #undef QUILLON_UNE_OPERATION
