@@ -92,6 +92,12 @@ measure "download ${SIZE_MIB} MiB" 'rm -f "$DL"' \
 measure "upload ${SIZE_MIB} MiB" 'rm -f "$PUB/up.bin"' \
     '"$QFTP" put "$WORK/source.bin" "$URL/up.bin"' \
     'curl -sS -T "$WORK/source.bin" "$URL/up.bin"'
+# quillon-ftp asks for "LIST -a" (vsftpd hides dot-files such as .htaccess
+# otherwise), which costs vsftpd more than a plain LIST: curl is measured with
+# the same command, and with its own plain LIST for reference.
 measure "listing of $FILES files" ':' \
+    '"$QFTP" ls "$URL/many/"' \
+    'curl -sS -X "LIST -a" "$URL/many/"'
+measure "  (curl with plain LIST)" ':' \
     '"$QFTP" ls "$URL/many/"' \
     'curl -sS "$URL/many/"'
