@@ -579,6 +579,11 @@ void TstClsFtp::enumereListeHostile() {
         QVERIFY(e.cle == "/h/" + nom || e.cle == "?/h/" + nom + "/");
     }
     QVERIFY(!dic.Existe("?/h/../"));
+    // A name listed twice is kept once, and every key finds its own entry.
+    QStringList toutes = cles(dic);
+    QCOMPARE(toutes.removeDuplicates(), 0);
+    for (const auto &e : dic.Entrees())
+        QCOMPARE(dic.Element(e.cle), e.element);
     // The connection is still in step with the server after such a listing.
     QCOMPARE(m_ftp->DonneRepertoireCourant(), QStringLiteral("/h/"));
 }
