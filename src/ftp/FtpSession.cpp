@@ -170,17 +170,22 @@ bool FtpSession::argumentSur(const QString &argument) {
     return true;
 }
 
-bool FtpSession::commande(const char *verbe, const QString &argument, Reponse::Complete &reponse) {
-    if (!Connectee())
-        return echec(QStringLiteral("pas de connexion"));
-    if (!argumentSur(argument))
-        return false;
+bool FtpSession::envoieCommande(const char *verbe, const QString &argument,
+                                Reponse::Complete &reponse) {
     QByteArray ligne(verbe);
     if (!argument.isNull()) {
         ligne += ' ';
         ligne += encode(argument);
     }
-    if (!envoieLigne(ligne) || !litReponse(reponse))
+    return envoieLigne(ligne) && litReponse(reponse);
+}
+
+bool FtpSession::commande(const char *verbe, const QString &argument, Reponse::Complete &reponse) {
+    if (!Connectee())
+        return echec(QStringLiteral("pas de connexion"));
+    if (!argumentSur(argument))
+        return false;
+    if (!envoieCommande(verbe, argument, reponse))
         return false;
     // A stray preliminary reply: the final one follows.
     while (reponse.preliminaire())
@@ -344,12 +349,7 @@ bool FtpSession::lanceTransfert(const char *verbe, const QString &argument, Cana
                                 Reponse::Complete &premiere) {
     if (!argumentSur(argument) || !ouvreDonnees(canal))
         return false;
-    QByteArray ligne(verbe);
-    if (!argument.isNull()) {
-        ligne += ' ';
-        ligne += encode(argument);
-    }
-    if (!envoieLigne(ligne) || !litReponse(premiere))
+    if (!envoieCommande(verbe, argument, premiere))
         return false;
     if (premiere.code >= 400)
         return echec(decode(premiere.texte));

@@ -64,6 +64,9 @@ private:
     bool envoieLigne(const QByteArray &commande);
     bool litLigne(QByteArray &ligne);
     bool litReponse(Reponse::Complete &reponse);
+    // Sends "VERB argument" (the argument left out when null) and reads the
+    // first reply, preliminary or not.
+    bool envoieCommande(const char *verbe, const QString &argument, Reponse::Complete &reponse);
     // Sends "VERB argument" and reads the final reply (1xx are not expected).
     bool commande(const char *verbe, const QString &argument, Reponse::Complete &reponse);
     bool commandeSimple(const char *verbe, const QString &argument, int classeAttendue = 2);
