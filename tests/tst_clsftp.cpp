@@ -34,16 +34,6 @@ QStringList cles(const Dictionnaire &dic) {
     return liste;
 }
 
-QByteArray lit(const QString &chemin) {
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
-
-bool ecrit(const QString &chemin, const QByteArray &contenu) {
-    QFile f(chemin);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(contenu) == contenu.size();
-}
-
 } // namespace
 
 class TstClsFtp : public QObject {
@@ -145,7 +135,7 @@ void TstClsFtp::verifieToutEchoue() {
     QCOMPARE(m_ftp->CreeRepertoire(m_dossier + "n"), short(0));
     QVERIFY(!m_srv.existe(m_dossier + "n"));
     QCOMPARE(m_ftp->AttribueRepertoireCourant(m_dossier), short(0));
-    QVERIFY(ecrit(local("envoi"), "x"));
+    QVERIFY(EcritFichierLocal(local("envoi"), "x"));
     QCOMPARE(m_ftp->UploadFichier(local("envoi"), m_dossier + "envoi"), short(0));
     QVERIFY(!m_srv.existe(m_dossier + "envoi"));
     QVERIFY(m_srv.ecrisFichier(m_dossier + "f", "contenu"));
@@ -210,7 +200,7 @@ void TstClsFtp::connexion() {
 
 void TstClsFtp::anonymeEcritDansLaMemeRacine() {
     QCOMPARE(connecte(true), short(-1));
-    QVERIFY(ecrit(local("a.txt"), "anonyme"));
+    QVERIFY(EcritFichierLocal(local("a.txt"), "anonyme"));
     QCOMPARE(m_ftp->UploadFichier(local("a.txt"), m_dossier + "a.txt"), short(1));
     QCOMPARE(m_srv.litFichier(m_dossier + "a.txt"), QByteArray("anonyme"));
 }
@@ -313,13 +303,13 @@ void TstClsFtp::dossierCourantPersiste() {
     QCOMPARE(m_ftp->DonneRepertoireCourant() + '/', m_dossier);
 
     // Relative names refer to the folder set above, call after call.
-    QVERIFY(ecrit(local("l.txt"), "relatif"));
+    QVERIFY(EcritFichierLocal(local("l.txt"), "relatif"));
     QCOMPARE(m_ftp->UploadFichier(local("l.txt"), "rel.txt"), short(1));
     QCOMPARE(m_srv.litFichier(m_dossier + "rel.txt"), QByteArray("relatif"));
     QCOMPARE(m_ftp->RenommeFichier("rel.txt", "rel2.txt"), short(1));
     QCOMPARE(TailleFichierSite(*m_ftp, "rel2.txt"), 7.0 / 1024);
     QCOMPARE(m_ftp->DownloadFichier("rel2.txt", local("r.txt")), short(1));
-    QCOMPARE(lit(local("r.txt")), QByteArray("relatif"));
+    QCOMPARE(LitFichierLocal(local("r.txt")), QByteArray("relatif"));
     QCOMPARE(m_ftp->CreeRepertoire("sous"), short(1));
     QVERIFY(QFileInfo(m_srv.disque(m_dossier + "sous")).isDir());
     QCOMPARE(m_ftp->AttribueRepertoireCourant("sous"), short(1));
@@ -348,7 +338,7 @@ void TstClsFtp::allerRetour() {
     QFETCH(QByteArray, contenu);
     QCOMPARE(connecte(), short(-1));
 
-    QVERIFY(ecrit(local("source"), contenu));
+    QVERIFY(EcritFichierLocal(local("source"), contenu));
     qint64 dernier = -1;
     m_ftp->setProgression([&](qint64 fait, qint64) { dernier = fait; });
     QCOMPARE(m_ftp->UploadFichier(local("source"), m_dossier + nom), short(1));
@@ -361,7 +351,7 @@ void TstClsFtp::allerRetour() {
 
     dernier = -1;
     QCOMPARE(m_ftp->DownloadFichier(m_dossier + nom, local("retour")), short(1));
-    QCOMPARE(lit(local("retour")), contenu);
+    QCOMPARE(LitFichierLocal(local("retour")), contenu);
     QVERIFY(dernier == -1 || dernier == contenu.size());
     QCOMPARE(fichiersLocaux(), QStringList({"retour", "source"}));
 }
@@ -369,9 +359,9 @@ void TstClsFtp::allerRetour() {
 void TstClsFtp::telechargementRemplaceLeFichierLocal() {
     QCOMPARE(connecte(), short(-1));
     QVERIFY(m_srv.ecrisFichier(m_dossier + "f.txt", "court"));
-    QVERIFY(ecrit(local("f.txt"), "un ancien contenu bien plus long que le nouveau"));
+    QVERIFY(EcritFichierLocal(local("f.txt"), "un ancien contenu bien plus long que le nouveau"));
     QCOMPARE(m_ftp->DownloadFichier(m_dossier + "f.txt", local("f.txt")), short(1));
-    QCOMPARE(lit(local("f.txt")), QByteArray("court"));
+    QCOMPARE(LitFichierLocal(local("f.txt")), QByteArray("court"));
     QCOMPARE(fichiersLocaux(), QStringList({"f.txt"}));
 }
 
@@ -406,13 +396,13 @@ void TstClsFtp::telechargementEchoueGardeLeFichierLocal() {
         QCOMPARE(m_ftp->Connexion(), short(-1));
     }
     const QByteArray ancien("le fichier local d'avant, à garder");
-    QVERIFY(ecrit(local("cible.bin"), ancien));
+    QVERIFY(EcritFichierLocal(local("cible.bin"), ancien));
     QElapsedTimer chrono;
     chrono.start();
     QCOMPARE(m_ftp->DownloadFichier(distant, local("cible.bin")), short(0));
     QVERIFY2(chrono.elapsed() < 20000, "the call must end soon after the time-out");
     QVERIFY(!m_ftp->DerniereErreur().isEmpty());
-    QCOMPARE(lit(local("cible.bin")), ancien);
+    QCOMPARE(LitFichierLocal(local("cible.bin")), ancien);
     // No partial or temporary file is left beside it.
     QCOMPARE(fichiersLocaux(), QStringList({"cible.bin"}));
 }
@@ -422,7 +412,7 @@ void TstClsFtp::envoiEchoueNeCreeRien() {
     QCOMPARE(m_ftp->UploadFichier(local("absent"), m_dossier + "envoi"), short(0));
     QCOMPARE(m_ftp->UploadFichier(m_local->path(), m_dossier + "envoi"), short(0));
     QCOMPARE(m_srv.contenu(m_dossier), QStringList());
-    QVERIFY(ecrit(local("f"), "x"));
+    QVERIFY(EcritFichierLocal(local("f"), "x"));
     QCOMPARE(m_ftp->UploadFichier(local("f"), m_dossier + "absent/envoi"), short(0));
     QVERIFY(m_srv.creeDossier(m_dossier + "d"));
     QCOMPARE(m_ftp->UploadFichier(local("f"), m_dossier + "d"), short(0)); // onto a folder
@@ -445,7 +435,7 @@ void TstClsFtp::appelPendantUnTransfertEchoue() {
             ++refus;
     });
     QCOMPARE(m_ftp->DownloadFichier(m_dossier + "gros.bin", local("gros.bin")), short(1));
-    QCOMPARE(lit(local("gros.bin")), contenu);
+    QCOMPARE(LitFichierLocal(local("gros.bin")), contenu);
     QVERIFY(appels > 0);
     QCOMPARE(refus, appels);
     QVERIFY(!m_srv.existe(m_dossier + "pendant"));
@@ -639,7 +629,7 @@ void TstClsFtp::reponsesMultilignes() {
     QCOMPARE(m_ftp->AttribueRepertoireCourant("/y"), short(1));
     QCOMPARE(m_ftp->RenommeFichier("a", "b"), short(1));
     QCOMPARE(m_ftp->DownloadFichier("alpha.bin", local("alpha.bin")), short(1));
-    QCOMPARE(lit(local("alpha.bin")), AlphaScripte);
+    QCOMPARE(LitFichierLocal(local("alpha.bin")), AlphaScripte);
     Dictionnaire dic;
     m_ftp->EnumereFichier(dic, "/m/");
     QCOMPARE(dic.Count(), 4);
@@ -667,7 +657,7 @@ void TstClsFtp::retourALaLigneRefuse() {
     QFETCH(QString, fin);
     QVERIFY(m_srv.ecrisFichier(m_dossier + "victime", "à garder"));
     QVERIFY(m_srv.ecrisFichier(m_dossier + "a", "a"));
-    QVERIFY(ecrit(local("l"), "l"));
+    QVERIFY(EcritFichierLocal(local("l"), "l"));
     QCOMPARE(connecte(), short(-1));
     QCOMPARE(m_ftp->AttribueRepertoireCourant(m_dossier), short(1));
 
@@ -718,7 +708,7 @@ void TstClsFtp::retourALaLigneJamaisEnvoye() {
 
     serveur.parametres();
     QCOMPARE(m_ftp->Connexion(), short(-1));
-    QVERIFY(ecrit(local("l"), "l"));
+    QVERIFY(EcritFichierLocal(local("l"), "l"));
     for (const QString &fin :
          {QStringLiteral("\r\n"), QStringLiteral("\n"), QStringLiteral("\r")}) {
         const QString piege = "a" + fin + "DELE victime";
@@ -755,7 +745,7 @@ void TstClsFtp::serveurBloque() {
     serveur.parametres();
     m_ftp->setDelaiMs(1500);
     QCOMPARE(m_ftp->Connexion(), short(-1));
-    QVERIFY(ecrit(local("l"), OctetsTest(100000)));
+    QVERIFY(EcritFichierLocal(local("l"), OctetsTest(100000)));
 
     QElapsedTimer chrono;
     chrono.start();
@@ -806,14 +796,14 @@ void TstClsFtp::reponsesIllisibles() {
     serveur.parametres();
     m_ftp->setDelaiMs(1500);
     QCOMPARE(m_ftp->Connexion(), short(-1));
-    QVERIFY(ecrit(local("cible"), "ancien"));
+    QVERIFY(EcritFichierLocal(local("cible"), "ancien"));
     QCOMPARE(m_ftp->DonneRepertoireCourant(), QString());
     QCOMPARE(m_ftp->CreeRepertoire("x"), short(0));
     QCOMPARE(m_ftp->DownloadFichier("alpha.bin", local("cible")), short(0));
     Dictionnaire dic;
     m_ftp->EnumereFichier(dic, "/");
     QCOMPARE(dic.Count(), 0);
-    QCOMPARE(lit(local("cible")), QByteArray("ancien"));
+    QCOMPARE(LitFichierLocal(local("cible")), QByteArray("ancien"));
     QCOMPARE(fichiersLocaux(), QStringList({"cible"}));
 }
 
@@ -832,11 +822,11 @@ void TstClsFtp::adressePasvInjoignable() {
     m_ftp->setDelaiMs(3000);
     QCOMPARE(m_ftp->Connexion(), short(-1));
     QCOMPARE(m_ftp->DownloadFichier("alpha.bin", local("alpha.bin")), short(1));
-    QCOMPARE(lit(local("alpha.bin")), AlphaScripte);
+    QCOMPARE(LitFichierLocal(local("alpha.bin")), AlphaScripte);
     Dictionnaire dic;
     m_ftp->EnumereFichier(dic, "/p/");
     QCOMPARE(dic.Count(), 4);
-    QVERIFY(ecrit(local("envoi"), "envoi"));
+    QVERIFY(EcritFichierLocal(local("envoi"), "envoi"));
     QCOMPARE(m_ftp->UploadFichier(local("envoi"), "envoi"), short(1));
     QVERIFY2(serveur.journal().contains("stored 5 bytes"), qPrintable(serveur.journal()));
 }

@@ -41,16 +41,6 @@ Resultat lance(const QStringList &arguments, const QProcessEnvironment &env = {}
     return r;
 }
 
-QByteArray lit(const QString &chemin) {
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
-
-bool ecrit(const QString &chemin, const QByteArray &contenu) {
-    QFile f(chemin);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(contenu) == contenu.size();
-}
-
 } // namespace
 
 // Success: status 0, nothing on stderr. Failure: status 1, nothing on stdout,
@@ -189,17 +179,17 @@ void TstQuillonFtp::lsEchoue() {
 
 void TstQuillonFtp::getEtPut() {
     const QByteArray contenu = OctetsTest(1024 * 1024 + 3);
-    QVERIFY(ecrit(local("source.bin"), contenu));
+    QVERIFY(EcritFichierLocal(local("source.bin"), contenu));
     Resultat r = lance({"put", local("source.bin"), url("copie.bin")});
     VERIFIE_SUCCES(r);
     QCOMPARE(r.sortie, QByteArray());
     QCOMPARE(m_srv.litFichier(m_dossier + "copie.bin"), contenu);
 
-    QVERIFY(ecrit(local("retour.bin"), "ancien contenu"));
+    QVERIFY(EcritFichierLocal(local("retour.bin"), "ancien contenu"));
     r = lance({"get", url("copie.bin"), local("retour.bin")});
     VERIFIE_SUCCES(r);
     QCOMPARE(r.sortie, QByteArray());
-    QCOMPARE(lit(local("retour.bin")), contenu);
+    QCOMPARE(LitFichierLocal(local("retour.bin")), contenu);
 
     VERIFIE_ECHEC(lance({"put", local("absent"), url("x")}));
     VERIFIE_ECHEC(lance({"put", local("source.bin"), url("absent/x")}));
@@ -207,9 +197,9 @@ void TstQuillonFtp::getEtPut() {
 }
 
 void TstQuillonFtp::getEchoueGardeLeFichier() {
-    QVERIFY(ecrit(local("garde"), "à garder"));
+    QVERIFY(EcritFichierLocal(local("garde"), "à garder"));
     VERIFIE_ECHEC(lance({"get", url("absent"), local("garde")}));
-    QCOMPARE(lit(local("garde")), QByteArray("à garder"));
+    QCOMPARE(LitFichierLocal(local("garde")), QByteArray("à garder"));
     QCOMPARE(QDir(m_local->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"garde"});
 }
 
@@ -272,14 +262,14 @@ void TstQuillonFtp::urlDecodee() {
     QCOMPARE(QString::fromUtf8(r.sortie), m_dossier + "é à ü/un fichier.txt\tun fichier.txt\n");
     r = lance({"get", base + chemin + "un%20fichier.txt", local("f")});
     VERIFIE_SUCCES(r);
-    QCOMPARE(lit(local("f")), QByteArray("décodé"));
+    QCOMPARE(LitFichierLocal(local("f")), QByteArray("décodé"));
     r = lance({"mv", base + chemin + "un%20fichier.txt", m_dossier + "é à ü/renommé.txt"});
     VERIFIE_SUCCES(r);
     QVERIFY(m_srv.existe(m_dossier + "é à ü/renommé.txt"));
 }
 
 void TstQuillonFtp::anonyme() {
-    QVERIFY(ecrit(local("a"), "anonyme"));
+    QVERIFY(EcritFichierLocal(local("a"), "anonyme"));
     VERIFIE_SUCCES(lance({"put", local("a"), url("a.txt", true)}));
     QCOMPARE(m_srv.litFichier(m_dossier + "a.txt"), QByteArray("anonyme"));
     const Resultat r = lance({"ls", url(QString(), true)});

@@ -90,8 +90,7 @@ QString TestServeur::disque(const QString &distant) const {
 }
 
 bool TestServeur::ecrisFichier(const QString &distant, const QByteArray &contenu) const {
-    QFile f(disque(distant));
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(contenu) == contenu.size();
+    return EcritFichierLocal(disque(distant), contenu);
 }
 
 QByteArray TestServeur::litFichier(const QString &distant) const {
@@ -178,4 +177,14 @@ QByteArray OctetsTest(qsizetype taille) {
     for (qsizetype i = 0; i < taille; ++i)
         octets[i] = char(i & 0xFF);
     return octets;
+}
+
+QByteArray LitFichierLocal(const QString &chemin) {
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+}
+
+bool EcritFichierLocal(const QString &chemin, const QByteArray &contenu) {
+    QFile f(chemin);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(contenu) == contenu.size();
 }

@@ -81,3 +81,8 @@ private:
 
 // 256 byte values, repeated and cut to the given length.
 QByteArray OctetsTest(qsizetype taille);
+
+// A local file's bytes, or "<absent>" when it can't be read (so that a
+// missing file never compares equal to an empty one).
+QByteArray LitFichierLocal(const QString &chemin);
+bool EcritFichierLocal(const QString &chemin, const QByteArray &contenu);
