@@ -1,6 +1,7 @@
 // The listing parsers, line by line: Unix "ls -l", DOS/IIS and MLSD lines as
 // real servers send them, and garbage that must give nothing without crashing.
 
+#include "ftp/Dictionnaire.h"
 #include "ftp/ListingParser.h"
 
 #include <QRandomGenerator>
@@ -105,6 +106,8 @@ private slots:
     void nomAcceptable();
     void lignesTronqueesOuBruitees();
     void octetsAuHasard();
+    void dictionnaire();
+    void dictionnaireVolumineux();
 };
 
 void TstListing::lignes_data() {
@@ -126,11 +129,11 @@ void TstListing::lignes() {
     QFETCH(qint64, taille);
     const auto e = mlsd ? ListingParser::LigneMlsd(ligne) : ListingParser::LigneList(ligne);
     if (genre == Aucun) {
-        QVERIFY2(!e, e ? qPrintable(e->nom) : "");
+        QVERIFY2(!e, e ? qPrintable(e->nom.toString()) : "");
         return;
     }
     QVERIFY(e);
-    QCOMPARE(e->nom, nom);
+    QCOMPARE(e->nom.toString(), nom);
     QCOMPARE(e->dossier, genre == Dossier);
     QCOMPARE(e->lien, genre == Lien);
     if (taille != TailleIgnoree)
@@ -213,6 +216,69 @@ void TstListing::octetsAuHasard() {
     QCOMPARE(e->nom.size(), 1 << 20);
     ListingParser::LigneList(QString(1 << 20, ' '));
     ListingParser::LigneMlsd(QString(1 << 20, ';'));
+}
+
+void TstListing::dictionnaire() {
+    Dictionnaire dic;
+    QVERIFY(!dic.Existe(u"/a"));
+    QCOMPARE(dic.Element(u"/a"), QString());
+    QVERIFY(dic.Ajoute(u"/d/b.txt", u"b.txt"));
+    QVERIFY(dic.Ajoute(u"?/d/sous/", u"sous"));
+    QVERIFY(dic.Ajoute(u"/d/x", u"sans rapport")); // not the end of its key
+    QVERIFY(dic.Ajoute(u"", u""));
+    QVERIFY(!dic.Ajoute(u"/d/b.txt", u"autre")); // the first one stays
+    QCOMPARE(dic.Count(), 4);
+    QCOMPARE(dic.Element(u"/d/b.txt"), QStringLiteral("b.txt"));
+    QCOMPARE(dic.Element(u"?/d/sous/"), QStringLiteral("sous"));
+    QCOMPARE(dic.Element(u"/d/x"), QStringLiteral("sans rapport"));
+    QVERIFY(dic.Existe(u""));
+    QVERIFY(!dic.Existe(u"/d/B.txt"));
+    QStringList ordre;
+    for (const auto &e : dic.Entrees())
+        ordre << e.cle().toString() + '=' + e.element().toString();
+    QCOMPARE(ordre, QStringList({"/d/b.txt=b.txt", "?/d/sous/=sous", "/d/x=sans rapport", "="}));
+
+    // Merging keeps the order and the first entry of a key; into an empty
+    // dictionary it takes everything over.
+    Dictionnaire autre;
+    autre.Ajoute(u"/d/x", u"doublon");
+    autre.Ajoute(u"/d/y", u"y");
+    dic.Fusionne(std::move(autre));
+    QCOMPARE(dic.Count(), 5);
+    QCOMPARE(dic.Element(u"/d/x"), QStringLiteral("sans rapport"));
+    QCOMPARE(dic.Entrees().last().cle(), u"/d/y");
+    Dictionnaire vide;
+    vide.Fusionne(std::move(dic));
+    QCOMPARE(vide.Count(), 5);
+    QCOMPARE(vide.Element(u"/d/y"), QStringLiteral("y"));
+    QVERIFY(dic.Ajoute(u"/d/y", u"y")); // a moved-from dictionary is empty and usable
+    QCOMPARE(dic.Count(), 1);
+}
+
+// Enough entries for the index to grow many times and the text to span many
+// blocks, and keys longer than a block: every key still finds its own entry,
+// and views taken early stay valid.
+void TstListing::dictionnaireVolumineux() {
+    Dictionnaire dic;
+    const QString geante(300 * 1024, u'g');
+    QVERIFY(dic.Ajoute(u"/premier", u"premier"));
+    const QStringView premiere = dic.Entrees().first().cle();
+    constexpr int N = 200000;
+    for (int i = 0; i < N; ++i) {
+        const QString nom = QString::number(i, 36);
+        QVERIFY(dic.Ajoute(QStringLiteral("/d/") + nom, nom));
+        if (i == N / 2)
+            QVERIFY(dic.Ajoute(geante, u"g"));
+    }
+    QVERIFY(!dic.Ajoute(geante, u"g"));
+    QCOMPARE(dic.Count(), N + 2);
+    QCOMPARE(premiere, u"/premier");
+    for (int i = 0; i < N; i += 997)
+        QCOMPARE(dic.Element(QStringLiteral("/d/") + QString::number(i, 36)),
+                 QString::number(i, 36));
+    QCOMPARE(dic.Element(geante), QStringLiteral("g"));
+    QCOMPARE(dic.Entrees()[N / 2 + 2].cle().size(), geante.size());
+    QVERIFY(!dic.Existe(QStringLiteral("/d/") + QString::number(N, 36)));
 }
 
 QTEST_GUILESS_MAIN(TstListing)

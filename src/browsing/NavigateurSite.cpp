@@ -166,20 +166,20 @@ void NavigateurSite::liste(const QString &chemin) {
     listeChemins.reserve(dictionnaire.Count());
     const QIcon imageDossier = m_ui.ilsIcone.value(ImageSousDossier);
     for (const Dictionnaire::Entree &e : dictionnaire.Entrees()) {
-        if (e.cle.startsWith(QLatin1Char('?'))) {
-            auto *noeud = new QTreeWidgetItem(QStringList{e.element});
-            noeud->setData(0, Form1::RoleCle, e.cle.mid(1));
+        const QStringView cle = e.cle();
+        if (cle.startsWith(u'?')) {
+            auto *noeud = new QTreeWidgetItem(QStringList{e.element().toString()});
+            noeud->setData(0, Form1::RoleCle, cle.mid(1).toString());
             noeud->setIcon(0, imageDossier);
             sousDossiers << noeud;
         } else {
-            // What follows the key's last "/" is normally the listed name
-            // itself: shared then, not copied.
-            const qsizetype n = e.element.size();
-            const bool nomSeul = e.cle.size() > n && e.cle.endsWith(e.element) &&
-                                 e.cle.at(e.cle.size() - n - 1) == QLatin1Char('/') &&
-                                 !e.element.contains(QLatin1Char('/'));
-            listeChemins << e.cle;
-            listeNoms << (nomSeul ? e.element : NomDeCle(e.cle));
+            // What follows the key's last "/" is normally the listed name.
+            const QStringView element = e.element();
+            const qsizetype n = element.size();
+            const bool nomSeul = cle.size() > n && cle.endsWith(element) &&
+                                 cle.at(cle.size() - n - 1) == u'/' && !element.contains(u'/');
+            listeChemins << cle.toString();
+            listeNoms << (nomSeul ? element.toString() : NomDeCle(cle.toString()));
         }
     }
     if (parent)

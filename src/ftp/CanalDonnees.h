@@ -6,9 +6,9 @@
 #include <functional>
 
 // The data connection of one transfer or listing. Bulk data goes straight
-// between the socket and the file descriptors with large buffers (sendfile on
-// upload), without the extra copy of a buffered socket class; every wait is
-// bounded by the idle time-out.
+// between the socket and the file descriptors with large buffers, without the
+// extra copy of a buffered socket class; every wait is bounded by the idle
+// time-out.
 class CanalDonnees {
 public:
     CanalDonnees() = default;

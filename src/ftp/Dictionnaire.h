@@ -1,48 +1,66 @@
 #pragma once
 
-#include <QHash>
+#include <QList>
 #include <QString>
+#include <QStringView>
 
-#include <deque>
+#include <memory>
+#include <vector>
 
-// Insertion-ordered string map with unique keys, filled by EnumereFichier.
+// Insertion-ordered map of keys to items, keys unique, filled by
+// EnumereFichier. A listing may hold hundreds of thousands of entries, so
+// their text is copied into a few large blocks and indexed by position:
+// adding an entry allocates nothing of its own, and an item that ends its key
+// (a name after its folder) is not stored twice.
 class Dictionnaire {
 public:
-    struct Entree {
-        QString cle;
-        QString element;
+    class Entree {
+    public:
+        QStringView cle() const { return {m_texte, m_longueurCle}; }
+        QStringView element() const { return {m_texte + m_debutElement, m_longueurElement}; }
+
+    private:
+        friend class Dictionnaire;
+        const char16_t *m_texte;
+        int m_longueurCle;
+        int m_debutElement;
+        int m_longueurElement;
     };
 
+    Dictionnaire();
+    Dictionnaire(Dictionnaire &&autre) noexcept;
+    Dictionnaire &operator=(Dictionnaire &&autre) noexcept;
+    Dictionnaire(const Dictionnaire &) = delete;
+    Dictionnaire &operator=(const Dictionnaire &) = delete;
+    ~Dictionnaire();
+
     // False (and nothing added) when the key is already present.
-    bool Ajoute(const QString &cle, const QString &element) {
-        if (m_index.contains(cle))
-            return false;
-        m_index.insert(cle, m_entrees.size());
-        m_entrees.push_back({cle, element});
-        return true;
-    }
-    // Adds entries in order, skipping keys already present (first one wins).
-    // The index is sized once for all of them.
-    void AjouteEnBloc(std::deque<Entree> &&entrees) {
-        m_index.reserve(m_index.size() + qsizetype(entrees.size()));
-        for (Entree &e : entrees) {
-            const qsizetype avant = m_index.size();
-            int &position = m_index[e.cle]; // one look-up: inserts when absent
-            if (m_index.size() == avant)
-                continue;
-            position = int(m_entrees.size());
-            m_entrees.push_back(std::move(e));
-        }
-    }
-    bool Existe(const QString &cle) const { return m_index.contains(cle); }
-    QString Element(const QString &cle) const {
-        auto it = m_index.constFind(cle);
-        return it == m_index.constEnd() ? QString() : m_entrees[*it].element;
-    }
+    bool Ajoute(QStringView cle, QStringView element);
+    // Adds every entry of autre in order, skipping keys already present.
+    void Fusionne(Dictionnaire &&autre);
+    bool Existe(QStringView cle) const;
+    QString Element(QStringView cle) const;
     int Count() const { return int(m_entrees.size()); }
-    const std::deque<Entree> &Entrees() const { return m_entrees; }
+    // The views an entry gives stay valid as long as the dictionary lives.
+    const QList<Entree> &Entrees() const { return m_entrees; }
 
 private:
-    QHash<QString, int> m_index;
-    std::deque<Entree> m_entrees; // grows without moving what it holds
+    qsizetype case_(QStringView cle, quint32 hachage) const;
+    quint32 hache(QStringView cle) const;
+    void agrandisIndex();
+    char16_t *reserveTexte(qsizetype longueur);
+    void echange(Dictionnaire &autre) noexcept;
+
+    QList<Entree> m_entrees;
+    // Open addressing, linear probing. The hash is kept beside the position
+    // so that a probe reads the entry only when the hashes match.
+    struct Case {
+        int position; // entry position + 1, or 0 when free
+        quint32 hachage;
+    };
+    std::vector<Case> m_index;
+    std::vector<std::unique_ptr<char16_t[]>> m_blocs;
+    char16_t *m_libre = nullptr; // the unused end of the current block
+    qsizetype m_resteBloc = 0;
+    size_t m_graine;
 };

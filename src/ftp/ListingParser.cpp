@@ -153,7 +153,7 @@ std::optional<Entree> ligneUnix(QStringView ligne) {
         if (debutNom >= n)
             return std::nullopt;
         Entree e;
-        e.nom = ligne.mid(debutNom).toString();
+        e.nom = ligne.mid(debutNom);
         e.dossier = ligne[0] == u'd' || ligne[0] == u'D';
         e.lien = ligne[0] == u'l';
         bool ok = false;
@@ -208,7 +208,7 @@ std::optional<Entree> ligneDos(QStringView ligne) {
         ++i;
     if (i >= n)
         return std::nullopt;
-    e.nom = ligne.mid(i).toString();
+    e.nom = ligne.mid(i);
     return e;
 }
 
@@ -219,7 +219,7 @@ std::optional<Entree> LigneMlsd(QStringView ligne) {
     if (espace < 0)
         return std::nullopt;
     Entree e;
-    e.nom = ligne.mid(espace + 1).toString();
+    e.nom = ligne.mid(espace + 1);
     const QStringView faits = ligne.left(espace);
     for (QStringView fait : faits.split(u';', Qt::SkipEmptyParts)) {
         const auto egal = fait.indexOf(u'=');
@@ -286,8 +286,8 @@ void Analyse(QByteArrayView brut, bool mlsd, const std::function<void(const Entr
     }
 }
 
-bool NomAcceptable(const QString &nom) {
-    if (nom.isEmpty() || nom == QLatin1String(".") || nom == QLatin1String(".."))
+bool NomAcceptable(QStringView nom) {
+    if (nom.isEmpty() || nom == u"." || nom == u"..")
         return false;
     for (QChar c : nom)
         if (c == u'/' || c == u'\\' || c == u'\0' || c == u'\r' || c == u'\n')

@@ -14,8 +14,9 @@
 // needed by the program; the size is kept for diagnostics.
 namespace ListingParser {
 
+// nom points into the line it was read from.
 struct Entree {
-    QString nom;
+    QStringView nom;
     bool dossier = false;
     bool lien = false;
     qint64 taille = -1;
@@ -35,6 +36,6 @@ void Analyse(QByteArrayView brut, bool mlsd, const std::function<void(const Entr
 
 // A name that may be used as one path component here and on the server:
 // not empty, not "." or "..", no '/', '\\', NUL, CR or LF.
-bool NomAcceptable(const QString &nom);
+bool NomAcceptable(QStringView nom);
 
 } // namespace ListingParser

@@ -112,7 +112,8 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
     if (!m_session->Cwd(sRepertoire))
         return;
     // Entries are gathered aside: a listing that fails half-way adds nothing.
-    std::deque<Dictionnaire::Entree> lus;
+    Dictionnaire lus;
+    QString cle; // reused: its capacity outlives each entry
     bool mlsd = false;
     const bool complete = m_session->Liste(mlsd, [&](QByteArrayView lignes) {
         ListingParser::Analyse(lignes, mlsd, [&](const ListingParser::Entree &entree) {
@@ -122,19 +123,18 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
                 return;
             if (entree.dossier && entree.nom.startsWith(u'.'))
                 return;
-            QString cle;
-            cle.reserve(sRepertoire.size() + entree.nom.size() + 2);
+            cle.truncate(0);
             if (entree.dossier)
                 cle += u'?';
             cle += sRepertoire;
             cle += entree.nom;
             if (entree.dossier)
                 cle += u'/';
-            lus.push_back({std::move(cle), entree.nom});
+            lus.Ajoute(cle, entree.nom);
         });
     });
     if (complete)
-        Pdic.AjouteEnBloc(std::move(lus));
+        Pdic.Fusionne(std::move(lus));
 }
 
 #undef QUILLON_UNE_OPERATION

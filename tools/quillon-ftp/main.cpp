@@ -102,9 +102,7 @@ int main(int argc, char *argv[]) {
         QString dossier = cible.chemin;
         if (!dossier.endsWith(u'/'))
             dossier += u'/';
-        // Never freed: releasing 100,000 entries one by one takes longer than
-        // the process exit that reclaims them anyway.
-        Dictionnaire &dic = *new Dictionnaire;
+        Dictionnaire dic;
         ftp.EnumereFichier(dic, dossier);
         // A folder that can't be entered or listed lists as empty: say why.
         if (dic.Count() == 0 && !ftp.DerniereErreur().isEmpty())
@@ -114,16 +112,16 @@ int main(int argc, char *argv[]) {
         QByteArray sortie(1 << 20, Qt::Uninitialized);
         char *fin = sortie.data();
         for (const auto &e : dic.Entrees()) {
-            const qsizetype requis = utf8.requiredSpace(e.cle.size() + e.element.size()) + 2;
+            const qsizetype requis = utf8.requiredSpace(e.cle().size() + e.element().size()) + 2;
             if (sortie.constData() + sortie.size() - fin < requis) {
                 std::fwrite(sortie.constData(), 1, size_t(fin - sortie.constData()), stdout);
                 if (sortie.size() < requis)
                     sortie.resize(requis);
                 fin = sortie.data();
             }
-            fin = utf8.appendToBuffer(fin, e.cle);
+            fin = utf8.appendToBuffer(fin, e.cle());
             *fin++ = '\t';
-            fin = utf8.appendToBuffer(fin, e.element);
+            fin = utf8.appendToBuffer(fin, e.element());
             *fin++ = '\n';
         }
         std::fwrite(sortie.constData(), 1, size_t(fin - sortie.constData()), stdout);
