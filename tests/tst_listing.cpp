@@ -260,7 +260,7 @@ void TstListing::dictionnaire() {
 // and views taken early stay valid.
 void TstListing::dictionnaireVolumineux() {
     Dictionnaire dic;
-    const QString geante(300 * 1024, u'g');
+    const QString geante(1536 * 1024, u'g');
     QVERIFY(dic.Ajoute(u"/premier", u"premier"));
     const QStringView premiere = dic.Entrees().first().cle();
     constexpr int N = 200000;

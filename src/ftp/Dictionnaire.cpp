@@ -2,16 +2,52 @@
 
 #include <QHashFunctions>
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
+#include <new>
 #include <utility>
 
 namespace {
-constexpr qsizetype TailleBloc = 128 * 1024; // characters
+
+// Text blocks grow from small ones, so that a folder of a few files costs
+// little, to the size of a huge page, which a large listing fills with one
+// page fault instead of 512.
+constexpr size_t PageGeante = 2 * 1024 * 1024;
+constexpr qsizetype PremierBloc = 16 * 1024; // characters
+constexpr qsizetype DernierBloc = PageGeante / sizeof(char16_t);
+
+char16_t *alloueBloc(qsizetype caracteres) {
+    const size_t octets = size_t(caracteres) * sizeof(char16_t);
+    void *bloc = nullptr;
+    if (octets % PageGeante == 0) {
+        bloc = std::aligned_alloc(PageGeante, octets);
+#ifdef MADV_HUGEPAGE
+        if (bloc)
+            ::madvise(bloc, octets, MADV_HUGEPAGE); // only a hint: failure is harmless
+#endif
+    } else {
+        bloc = std::malloc(octets);
+    }
+    if (!bloc)
+        throw std::bad_alloc();
+    return static_cast<char16_t *>(bloc);
+}
+
+quint8 etiquette(quint32 hachage) {
+    return quint8(0x80 | hachage >> 25); // never 0; other bits than the slot's
+}
+
+} // namespace
+
+void Dictionnaire::LibereBloc::operator()(char16_t *bloc) const {
+    std::free(bloc);
 }
 
 // The process's random seed: a server can't choose names that all collide.
-Dictionnaire::Dictionnaire() : m_graine(QHashSeed::globalSeed()) {}
+Dictionnaire::Dictionnaire() : m_tailleBloc(PremierBloc), m_graine(QHashSeed::globalSeed()) {}
 
 Dictionnaire::Dictionnaire(Dictionnaire &&autre) noexcept : Dictionnaire() {
     echange(autre);
@@ -28,10 +64,12 @@ Dictionnaire::~Dictionnaire() = default;
 
 void Dictionnaire::echange(Dictionnaire &autre) noexcept {
     m_entrees.swap(autre.m_entrees);
-    m_index.swap(autre.m_index);
+    m_etiquettes.swap(autre.m_etiquettes);
+    m_positions.swap(autre.m_positions);
     m_blocs.swap(autre.m_blocs);
     std::swap(m_libre, autre.m_libre);
     std::swap(m_resteBloc, autre.m_resteBloc);
+    std::swap(m_tailleBloc, autre.m_tailleBloc);
     std::swap(m_graine, autre.m_graine);
 }
 
@@ -40,38 +78,50 @@ quint32 Dictionnaire::hache(QStringView cle) const {
 }
 
 // The slot holding cle, or the free slot where it belongs.
-qsizetype Dictionnaire::case_(QStringView cle, quint32 hachage) const {
-    const size_t masque = m_index.size() - 1;
+size_t Dictionnaire::case_(QStringView cle, quint32 hachage) const {
+    const size_t masque = m_etiquettes.size() - 1;
+    const quint8 cherchee = etiquette(hachage);
     for (size_t i = hachage & masque;; i = (i + 1) & masque) {
-        const Case &c = m_index[i];
-        if (c.position == 0 || (c.hachage == hachage && m_entrees[c.position - 1].cle() == cle))
-            return qsizetype(i);
+        const quint8 e = m_etiquettes[i];
+        if (e == 0)
+            return i;
+        if (e == cherchee) {
+            const Entree &entree = m_entrees[m_positions[i]];
+            if (entree.m_hachage == hachage && entree.cle() == cle)
+                return i;
+        }
     }
 }
 
 void Dictionnaire::agrandisIndex() {
-    std::vector<Case> index(std::max<size_t>(64, 2 * m_index.size()), Case{0, 0});
-    const size_t masque = index.size() - 1;
-    for (const Case &c : m_index) {
-        if (c.position == 0)
-            continue;
-        size_t i = c.hachage & masque;
-        while (index[i].position != 0)
+    const size_t taille = std::max<size_t>(64, 2 * m_etiquettes.size());
+    std::vector<quint8> etiquettes(taille, 0);
+    std::vector<int> positions(taille);
+    const size_t masque = taille - 1;
+    for (qsizetype p = 0; p < m_entrees.size(); ++p) {
+        const quint32 hachage = m_entrees[p].m_hachage;
+        size_t i = hachage & masque;
+        while (etiquettes[i] != 0)
             i = (i + 1) & masque;
-        index[i] = c;
+        etiquettes[i] = etiquette(hachage);
+        positions[i] = int(p);
     }
-    m_index.swap(index);
+    m_etiquettes.swap(etiquettes);
+    m_positions.swap(positions);
 }
 
 char16_t *Dictionnaire::reserveTexte(qsizetype longueur) {
-    if (longueur > TailleBloc) { // a block of its own; the current one stays open
-        m_blocs.emplace_back(new char16_t[size_t(longueur)]);
+    if (longueur > DernierBloc) { // a block of its own; the current one stays open
+        m_blocs.emplace_back(alloueBloc(std::max<qsizetype>(longueur, 1)));
         return m_blocs.back().get();
     }
     if (longueur > m_resteBloc) {
-        m_blocs.emplace_back(new char16_t[TailleBloc]);
+        while (m_tailleBloc < longueur)
+            m_tailleBloc *= 4;
+        m_blocs.emplace_back(alloueBloc(m_tailleBloc));
         m_libre = m_blocs.back().get();
-        m_resteBloc = TailleBloc;
+        m_resteBloc = m_tailleBloc;
+        m_tailleBloc = std::min(4 * m_tailleBloc, DernierBloc);
     }
     char16_t *texte = m_libre;
     m_libre += longueur;
@@ -82,11 +132,11 @@ char16_t *Dictionnaire::reserveTexte(qsizetype longueur) {
 bool Dictionnaire::Ajoute(QStringView cle, QStringView element) {
     if (cle.size() + element.size() >= std::numeric_limits<int>::max())
         return false;
-    if (2 * (m_entrees.size() + 1) > qsizetype(m_index.size()))
+    if (2 * (size_t(m_entrees.size()) + 1) > m_etiquettes.size())
         agrandisIndex();
     const quint32 hachage = hache(cle);
-    const qsizetype place = case_(cle, hachage);
-    if (m_index[size_t(place)].position != 0)
+    const size_t place = case_(cle, hachage);
+    if (m_etiquettes[place] != 0)
         return false;
 
     // A name at the end of its key, before a folder's trailing "/" or not.
@@ -108,8 +158,10 @@ bool Dictionnaire::Ajoute(QStringView cle, QStringView element) {
     e.m_longueurCle = int(cle.size());
     e.m_debutElement = int(debut);
     e.m_longueurElement = int(element.size());
+    e.m_hachage = hachage;
+    m_etiquettes[place] = etiquette(hachage);
+    m_positions[place] = int(m_entrees.size());
     m_entrees.append(e);
-    m_index[size_t(place)] = Case{int(m_entrees.size()), hachage};
     return true;
 }
 
@@ -123,12 +175,13 @@ void Dictionnaire::Fusionne(Dictionnaire &&autre) {
 }
 
 bool Dictionnaire::Existe(QStringView cle) const {
-    return !m_index.empty() && m_index[size_t(case_(cle, hache(cle)))].position != 0;
+    return !m_etiquettes.empty() && m_etiquettes[case_(cle, hache(cle))] != 0;
 }
 
 QString Dictionnaire::Element(QStringView cle) const {
-    if (m_index.empty())
+    if (m_etiquettes.empty())
         return QString();
-    const int position = m_index[size_t(case_(cle, hache(cle)))].position;
-    return position == 0 ? QString() : m_entrees[position - 1].element().toString();
+    const size_t place = case_(cle, hache(cle));
+    return m_etiquettes[place] == 0 ? QString()
+                                    : m_entrees[m_positions[place]].element().toString();
 }

@@ -25,6 +25,7 @@ public:
         int m_longueurCle;
         int m_debutElement;
         int m_longueurElement;
+        quint32 m_hachage; // fills what would be padding
     };
 
     Dictionnaire();
@@ -45,22 +46,24 @@ public:
     const QList<Entree> &Entrees() const { return m_entrees; }
 
 private:
-    qsizetype case_(QStringView cle, quint32 hachage) const;
+    size_t case_(QStringView cle, quint32 hachage) const;
     quint32 hache(QStringView cle) const;
     void agrandisIndex();
     char16_t *reserveTexte(qsizetype longueur);
     void echange(Dictionnaire &autre) noexcept;
 
     QList<Entree> m_entrees;
-    // Open addressing, linear probing. The hash is kept beside the position
-    // so that a probe reads the entry only when the hashes match.
-    struct Case {
-        int position; // entry position + 1, or 0 when free
-        quint32 hachage;
+    // Open addressing, linear probing. Each slot has a one-byte tag, 0 when
+    // free, else seven bits of the key's hash: probing mostly reads the
+    // compact tags, and an entry only when its tag matches.
+    std::vector<quint8> m_etiquettes;
+    std::vector<int> m_positions;
+    struct LibereBloc {
+        void operator()(char16_t *bloc) const;
     };
-    std::vector<Case> m_index;
-    std::vector<std::unique_ptr<char16_t[]>> m_blocs;
+    std::vector<std::unique_ptr<char16_t, LibereBloc>> m_blocs;
     char16_t *m_libre = nullptr; // the unused end of the current block
     qsizetype m_resteBloc = 0;
+    qsizetype m_tailleBloc; // of the next block, in characters
     size_t m_graine;
 };

@@ -480,7 +480,7 @@ bool FtpSession::Liste(bool &mlsd, const std::function<void(QByteArrayView ligne
     if (!lance)
         return false;
 
-    constexpr qint64 Bloc = 256 * 1024;
+    constexpr qint64 Bloc = 64 * 1024;
     QByteArray tampon(2 * Bloc, Qt::Uninitialized);
     qint64 enAttente = 0; // bytes of an unfinished line at the start of tampon
     qint64 total = 0;

@@ -109,7 +109,7 @@ int main(int argc, char *argv[]) {
             return echoue(ftp, "ls");
         // Encoded straight into one reusable buffer: no allocation per entry.
         QStringEncoder utf8(QStringEncoder::Utf8);
-        QByteArray sortie(1 << 20, Qt::Uninitialized);
+        QByteArray sortie(64 * 1024, Qt::Uninitialized);
         char *fin = sortie.data();
         for (const auto &e : dic.Entrees()) {
             const qsizetype requis = utf8.requiredSpace(e.cle().size() + e.element().size()) + 2;
