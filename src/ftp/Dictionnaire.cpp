@@ -112,7 +112,7 @@ void Dictionnaire::agrandisIndex() {
 
 char16_t *Dictionnaire::reserveTexte(qsizetype longueur) {
     if (longueur > DernierBloc) { // a block of its own; the current one stays open
-        m_blocs.emplace_back(alloueBloc(std::max<qsizetype>(longueur, 1)));
+        m_blocs.emplace_back(alloueBloc(longueur));
         return m_blocs.back().get();
     }
     if (longueur > m_resteBloc) {
