@@ -18,6 +18,7 @@
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "settings/Reglages.h"
+#include "support/BancFenetre.h"
 #include "support/TestServeur.h"
 
 #include <QAction>
@@ -184,10 +185,7 @@ class TstForm1 : public QObject {
     Q_OBJECT
 
     TestServeur &m_srv = TestServeur::instance();
-    std::unique_ptr<QTemporaryDir> m_config;
-    std::unique_ptr<QTemporaryDir> m_temp;
-    PromptsRepondeur m_prompts;
-    ShellEnregistreur m_shell;
+    BancFenetre m_banc;
     int m_dialogues = 0; // showings of the connection dialog
     int m_fins = 0;      // ends of the program requested
 
@@ -249,20 +247,12 @@ private slots:
 
 void TstForm1::initTestCase() {
     QVERIFY2(m_srv.valide(), qPrintable(m_srv.erreur()));
-    DefinitPrompts(&m_prompts);
-    DefinitShell(&m_shell);
 }
 
 void TstForm1::init() {
-    m_config = std::make_unique<QTemporaryDir>();
-    m_temp = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_config->isValid() && m_temp->isValid());
-    qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
-    qputenv("QUILLON_TEMP_DIR", (m_temp->path() + QStringLiteral("/Temp")).toLocal8Bit());
+    QVERIFY(m_banc.Renouvelle());
     m_dialogues = 0;
     m_fins = 0;
-    m_prompts.demandes.clear();
-    m_shell.appels.clear();
     sSite.clear();
     sUtilisateur.clear();
     sMotDePasse.clear();
@@ -270,7 +260,7 @@ void TstForm1::init() {
 }
 
 void TstForm1::cleanup() {
-    QVERIFY2(m_shell.appels.isEmpty(), "no shell call is expected from the main window core");
+    QVERIFY2(m_banc.shell.appels.isEmpty(), "no shell call is expected from the main window core");
 }
 
 void TstForm1::premierDemarrage() {
@@ -442,7 +432,7 @@ void TstForm1::sondeSuspendueDuranteUneOperation() {
         ++appels;
         f->gestionConnexion().Timer2_Timer();
     });
-    const QString local = m_temp->path() + QStringLiteral("/gros.bin");
+    const QString local = m_banc.Local() + QStringLiteral("/gros.bin");
     QVERIFY(oFTP->DownloadFichier(dossier + QStringLiteral("gros.bin"), local) != 0);
     oFTP->setProgression({});
     QVERIFY(appels > 0);
@@ -467,7 +457,7 @@ void TstForm1::fermetureAttendLaFinDuTransfert() {
             fermee = true;
         }
     });
-    const QString local = m_temp->path() + QStringLiteral("/gros.bin");
+    const QString local = m_banc.Local() + QStringLiteral("/gros.bin");
     QVERIFY(oFTP->DownloadFichier(dossier + QStringLiteral("gros.bin"), local) != 0);
     oFTP->setProgression({});
     QVERIFY(fermee);

@@ -15,6 +15,7 @@
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "settings/Reglages.h"
+#include "support/BancFenetre.h"
 #include "support/TestServeur.h"
 #include "transfers/GlisserDeposer.h"
 #include "transfers/TableDepot.h"
@@ -77,26 +78,13 @@ void choisis(QListWidget *l, const QString &texte) {
     l->setCurrentItem(trouves.first());
 }
 
-QByteArray lis(const QString &chemin) {
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool ecris(const QString &chemin, const QByteArray &contenu) {
-    QFile f(chemin);
-    return f.open(QIODevice::WriteOnly) && f.write(contenu) == contenu.size();
-}
-
 } // namespace
 
 class TstGlisser : public QObject {
     Q_OBJECT
 
     TestServeur &m_srv = TestServeur::instance();
-    std::unique_ptr<QTemporaryDir> m_config;
-    std::unique_ptr<QTemporaryDir> m_local;
-    PromptsRepondeur m_prompts;
-    ShellEnregistreur m_shell;
+    BancFenetre m_banc;
     QString m_dossier; // the remote folder of the test
     QList<int> m_comparaisons;
     int m_envois = 0, m_rapatriements = 0;
@@ -106,19 +94,10 @@ class TstGlisser : public QObject {
     std::unique_ptr<Form1> demarre() {
         m_dossier = m_srv.nouveauDossier(QStringLiteral("glisser"));
         m_srv.ecrisFichier(m_dossier + QStringLiteral("distant.txt"), OctetsTest(3000));
-        ecris(m_local->filePath(QStringLiteral("local.txt")), OctetsTest(5000));
-        Reglages::Ecrit(Reglages::TxtSite, m_srv.site());
-        Reglages::Ecrit(Reglages::TxtUtilisateur, m_srv.utilisateur());
-        Reglages::Ecrit(Reglages::TxtMDP, m_srv.motDePasse());
-        Reglages::EcritBooleen(Reglages::ConAuto, true);
-        Reglages::Ecrit(Reglages::PathSite, m_dossier);
+        EcritFichierLocal(m_banc.Local(QStringLiteral("local.txt")), OctetsTest(5000));
+        EcritReglagesConnexion(m_srv, m_dossier, m_banc.Local());
         Reglages::Ecrit(Reglages::ADSITE, QStringLiteral("http://exemple.fr"));
-        for (const Reglages::Cle &c : {Reglages::DrvLoc, Reglages::DirLoc, Reglages::FilLoc})
-            Reglages::Ecrit(c, m_local->path());
-        auto f = std::make_unique<Form1>();
-        f->FinProgramme = [] {};
-        f->gestionConnexion().MontreDialogue = [](Form2 &) { return 0; };
-        f->Form_Load();
+        auto f = DemarreFenetre();
         GlisserDeposer &g = f->glisserDeposer();
         g.RecDelta_Click = [this](int i) { m_comparaisons << i; };
         g.EnvoieDossierLocal = [this] { ++m_envois; };
@@ -153,16 +132,10 @@ private slots:
 
 void TstGlisser::initTestCase() {
     QVERIFY2(m_srv.valide(), qPrintable(m_srv.erreur()));
-    DefinitPrompts(&m_prompts);
-    DefinitShell(&m_shell);
 }
 
 void TstGlisser::init() {
-    m_config = std::make_unique<QTemporaryDir>();
-    m_local = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_config->isValid() && m_local->isValid());
-    qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
-    qputenv("QUILLON_TEMP_DIR", (m_config->path() + QStringLiteral("/Temp")).toLocal8Bit());
+    QVERIFY(m_banc.Renouvelle());
     m_comparaisons.clear();
     m_envois = 0;
     m_rapatriements = 0;
@@ -372,7 +345,7 @@ void TstGlisser::telechargementSurFilLocal() {
     QVERIFY(m_srv.ecrisFichier(ailleurs + QStringLiteral("distant.txt"), "d'ailleurs"));
     u.List5->item(0)->setText(ailleurs + QStringLiteral("distant.txt"));
     // An existing local file of that name is replaced.
-    QVERIFY(ecris(m_local->filePath(QStringLiteral("distant.txt")), "ancien"));
+    QVERIFY(EcritFichierLocal(m_banc.Local(QStringLiteral("distant.txt")), "ancien"));
     u.filLocal->Refresh();
     choisis(u.List4, QStringLiteral("distant.txt"));
     const int debut = nombreLignes(u.TxtAction);
@@ -382,7 +355,8 @@ void TstGlisser::telechargementSurFilLocal() {
     QCOMPARE(lignes(u.TxtAction, debut),
              (QVector<Ligne>{{" > Début du téléchargement de distant.txt", VertFonce},
                              {" > Téléchargement réussi de distant.txt", VertFonce}}));
-    QCOMPARE(lis(m_local->filePath(QStringLiteral("distant.txt"))), QByteArray("d'ailleurs"));
+    QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("distant.txt"))),
+             QByteArray("d'ailleurs"));
     QCOMPARE(u.filLocal->ListCount(), 2);
     QCOMPARE(u.LabNB[0]->text(), QStringLiteral("2 fichiers."));
 
@@ -391,7 +365,7 @@ void TstGlisser::telechargementSurFilLocal() {
     f->RafraichitSite(m_dossier);
     choisis(u.List4, QStringLiteral("neuf.txt"));
     f->glisserDeposer().filLocal_DragDrop(u.List4);
-    QCOMPARE(lis(m_local->filePath(QStringLiteral("neuf.txt"))), OctetsTest(100));
+    QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("neuf.txt"))), OctetsTest(100));
     QVERIFY(textes(u.filLocal).contains(QStringLiteral("neuf.txt")));
     QCOMPARE(u.LabNB[0]->text(), QStringLiteral("3 fichiers."));
 }
@@ -407,7 +381,7 @@ void TstGlisser::telechargementSurList3() {
     f->glisserDeposer().List3_DragDrop(u.List4);
     QCOMPARE(lignes(u.TxtAction, debut).last(),
              (Ligne{" > Téléchargement réussi de distant.txt", VertFonce}));
-    QCOMPARE(lis(m_local->filePath(QStringLiteral("distant.txt"))), OctetsTest(3000));
+    QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("distant.txt"))), OctetsTest(3000));
     QCOMPARE(u.LabNB[0]->text(), QStringLiteral("2 fichiers."));
     QVERIFY(!u.List3->isHidden());
     QVERIFY(m_comparaisons.isEmpty());
@@ -432,8 +406,8 @@ void TstGlisser::comparaisonList2VersList1() {
     const QVector<Ligne> journal = lignes(u.TxtAction, debut);
     QCOMPARE(journal.size(), 2);
     QCOMPARE(journal.last().couleur, reussi ? VertFonce : Rouge);
-    QCOMPARE(QFile::exists(m_local->filePath(QStringLiteral("distant.txt"))), reussi);
-    QVERIFY(!QFile::exists(m_local->filePath(QStringLiteral("absent.txt"))));
+    QCOMPARE(QFile::exists(m_banc.Local(QStringLiteral("distant.txt"))), reussi);
+    QVERIFY(!QFile::exists(m_banc.Local(QStringLiteral("absent.txt"))));
     // The comparison is computed again in both cases.
     QVERIFY(u.List1->isHidden());
     QCOMPARE(m_comparaisons, QList<int>{1});
@@ -482,7 +456,7 @@ void TstGlisser::sourcesRefuseesParFilLocal() {
     }
     QCOMPARE(nombreLignes(u.TxtAction), debut);
     QCOMPARE(u.filLocal->ListCount(), 1);
-    QVERIFY(!QFile::exists(m_local->filePath(QStringLiteral("distant.txt"))));
+    QVERIFY(!QFile::exists(m_banc.Local(QStringLiteral("distant.txt"))));
 }
 
 // ---------------------------------------------------------------- failures
@@ -492,7 +466,7 @@ void TstGlisser::envoiEchoue() {
     auto f = demarre();
     Form1Ui &u = f->Ui();
     u.filLocal->setFileName(QStringLiteral("local.txt"));
-    QVERIFY(QFile::remove(m_local->filePath(QStringLiteral("local.txt"))));
+    QVERIFY(QFile::remove(m_banc.Local(QStringLiteral("local.txt"))));
     const QString compte = u.LabNB[1]->text();
     const int debut = nombreLignes(u.TxtAction);
     f->glisserDeposer().List4_DragDrop(u.filLocal);
@@ -515,7 +489,7 @@ void TstGlisser::telechargementEchoue() {
     QCOMPARE(lignes(u.TxtAction, debut),
              (QVector<Ligne>{{" > Début du téléchargement de distant.txt", VertFonce},
                              {" > Téléchargement échoué de distant.txt", Rouge}}));
-    QCOMPARE(QDir(m_local->path()).entryList(QDir::Files), QStringList{"local.txt"});
+    QCOMPARE(QDir(m_banc.Local()).entryList(QDir::Files), QStringList{"local.txt"});
     QCOMPARE(u.filLocal->ListCount(), 1);
     QCOMPARE(u.LabNB[0]->text(), QStringLiteral("1 fichiers."));
     QCOMPARE(textes(u.List4), QStringList{"distant.txt"});

@@ -20,6 +20,7 @@
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "settings/Reglages.h"
+#include "support/BancFenetre.h"
 #include "support/TestServeur.h"
 
 #include <QDir>
@@ -103,26 +104,13 @@ class TstNavigation : public QObject {
     Q_OBJECT
 
     TestServeur &m_srv = TestServeur::instance();
-    std::unique_ptr<QTemporaryDir> m_config;
-    std::unique_ptr<QTemporaryDir> m_local;
-    PromptsRepondeur m_prompts;
-    ShellEnregistreur m_shell;
+    BancFenetre m_banc;
 
     // The main window as the program starts it: automatic connection to the
     // test server, listing `dossierSite`, local views on a fresh folder.
     std::unique_ptr<Form1> demarre(const QString &dossierSite) {
-        Reglages::Ecrit(Reglages::TxtSite, m_srv.site());
-        Reglages::Ecrit(Reglages::TxtUtilisateur, m_srv.utilisateur());
-        Reglages::Ecrit(Reglages::TxtMDP, m_srv.motDePasse());
-        Reglages::EcritBooleen(Reglages::ConAuto, true);
-        Reglages::Ecrit(Reglages::PathSite, dossierSite);
-        for (const Reglages::Cle &c : {Reglages::DrvLoc, Reglages::DirLoc, Reglages::FilLoc})
-            Reglages::Ecrit(c, m_local->path());
-        auto f = std::make_unique<Form1>();
-        f->FinProgramme = [] {};
-        f->gestionConnexion().MontreDialogue = [](Form2 &) { return 0; };
-        f->Form_Load();
-        return f;
+        EcritReglagesConnexion(m_srv, dossierSite, m_banc.Local());
+        return DemarreFenetre();
     }
 
 private slots:
@@ -159,18 +147,10 @@ private slots:
 
 void TstNavigation::initTestCase() {
     QVERIFY2(m_srv.valide(), qPrintable(m_srv.erreur()));
-    DefinitPrompts(&m_prompts);
-    DefinitShell(&m_shell);
 }
 
 void TstNavigation::init() {
-    m_config = std::make_unique<QTemporaryDir>();
-    m_local = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_config->isValid() && m_local->isValid());
-    qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
-    qputenv("QUILLON_TEMP_DIR", (m_config->path() + QStringLiteral("/Temp")).toLocal8Bit());
-    m_prompts.demandes.clear();
-    m_prompts.saisies.clear();
+    QVERIFY(m_banc.Renouvelle());
     InstancePrecedente = 0;
     DoubleClicOuvre = true;
     FichierLocalChoisi = false;
@@ -471,7 +451,7 @@ void TstNavigation::clicSurUnFichierDuSite() {
     auto f = demarre(dossier);
     Form1Ui &u = f->Ui();
     QVERIFY(QTest::qWaitForWindowExposed(f.get()));
-    const QStringList locaux = QDir(m_local->path()).entryList(QDir::Files);
+    const QStringList locaux = QDir(m_banc.Local()).entryList(QDir::Files);
     QListWidgetItem *page = u.List4->item(0);
     QVERIFY(page);
     QTest::mouseClick(u.List4->viewport(), Qt::LeftButton, {},
@@ -481,7 +461,7 @@ void TstNavigation::clicSurUnFichierDuSite() {
     const QVector<Ligne> journal = lignes(u.TxtAction);
     QCOMPARE(journal.last().texte, QStringLiteral("page.html (sur site): Taille = 2 Ko"));
     QCOMPARE(journal.last().couleur, Magenta);
-    QCOMPARE(QDir(m_local->path()).entryList(QDir::Files), locaux);
+    QCOMPARE(QDir(m_banc.Local()).entryList(QDir::Files), locaux);
     QCOMPARE(m_srv.contenu(dossier), QStringList{"page.html"});
 }
 
@@ -499,7 +479,7 @@ void TstNavigation::tailleDUnFichierLocal_data() {
 void TstNavigation::tailleDUnFichierLocal() {
     QFETCH(qint64, octets);
     QFETCH(QString, texte);
-    QVERIFY(ecrisLocal(m_local->filePath(QStringLiteral("notes.txt")), octets));
+    QVERIFY(ecrisLocal(m_banc.Local(QStringLiteral("notes.txt")), octets));
     auto f = demarre(m_srv.nouveauDossier(QStringLiteral("local")));
     Form1Ui &u = f->Ui();
     u.filLocal->setFileName(QStringLiteral("notes.txt"));
@@ -511,13 +491,13 @@ void TstNavigation::tailleDUnFichierLocal() {
     QCOMPARE(u.filLocal->property("DragIcon").toString(), QStringLiteral("BTL(0)"));
 
     // A file removed after the list was read: said in red, nothing else.
-    QVERIFY(QFile::remove(m_local->filePath(QStringLiteral("notes.txt"))));
+    QVERIFY(QFile::remove(m_banc.Local(QStringLiteral("notes.txt"))));
     f->navigateurLocal().filLocal_MouseDown();
     QCOMPARE(lignes(u.TxtAction).last().couleur, Rouge);
 }
 
 void TstNavigation::dateDansList3() {
-    const QString chemin = m_local->filePath(QStringLiteral("trié.txt"));
+    const QString chemin = m_banc.Local(QStringLiteral("trié.txt"));
     QVERIFY(ecrisLocal(chemin, 3500));
     auto f = demarre(m_srv.nouveauDossier(QStringLiteral("list3")));
     Form1Ui &u = f->Ui();
@@ -536,7 +516,7 @@ void TstNavigation::dateDansList3() {
 void TstNavigation::modeChoix() {
     const QString dossier = m_srv.nouveauDossier(QStringLiteral("choix"));
     QVERIFY(m_srv.ecrisFichier(dossier + QStringLiteral("distant.txt"), "x"));
-    QVERIFY(ecrisLocal(m_local->filePath(QStringLiteral("local.txt")), 10));
+    QVERIFY(ecrisLocal(m_banc.Local(QStringLiteral("local.txt")), 10));
     auto f = demarre(dossier);
     Form1Ui &u = f->Ui();
     QStringList fichiersLocaux;
@@ -566,7 +546,7 @@ void TstNavigation::modeChoix() {
     // The local file, then the site folder: the dialog is filled and shown.
     f->navigateurLocal().filLocal_MouseDown();
     QVERIFY(FichierLocalChoisi);
-    QCOMPARE(fichiersLocaux, QStringList{m_local->filePath(QStringLiteral("local.txt"))});
+    QCOMPARE(fichiersLocaux, QStringList{m_banc.Local(QStringLiteral("local.txt"))});
     QCOMPARE(montre, 0);
     QVERIFY(EnModeChoix(u.filLocal));
     f->navigateurSite().List4_MouseDown();
@@ -605,7 +585,7 @@ void TstNavigation::doubleClic() {
     QFETCH(bool, ouvre);
     const QString dossier = m_srv.nouveauDossier(QStringLiteral("dbc"));
     QVERIFY(m_srv.ecrisFichier(dossier + QStringLiteral("d.txt"), "x"));
-    QVERIFY(ecrisLocal(m_local->filePath(QStringLiteral("l.txt")), 10));
+    QVERIFY(ecrisLocal(m_banc.Local(QStringLiteral("l.txt")), 10));
     Reglages::EcritBooleen(Reglages::DBC, ouvre);
     auto f = demarre(dossier);
     Form1Ui &u = f->Ui();
@@ -635,16 +615,16 @@ void TstNavigation::racineDuSite() {
     auto f = demarre(m_srv.nouveauDossier(QStringLiteral("adsite")));
     Form1Ui &u = f->Ui();
     QVERIFY(QTest::qWaitForWindowExposed(f.get()));
-    m_prompts.saisies << (annule ? std::optional<QString>() : std::optional<QString>(stockee));
+    m_banc.prompts.saisies << (annule ? std::optional<QString>() : std::optional<QString>(stockee));
     // TCop(0)'s double-click asks nothing.
     QTest::mouseDClick(u.TCop[0], Qt::LeftButton);
-    QVERIFY(m_prompts.demandes.isEmpty());
+    QVERIFY(m_banc.prompts.demandes.isEmpty());
     QTest::mouseDClick(u.TCop[1], Qt::LeftButton);
-    QCOMPARE(m_prompts.demandes.size(), 1);
-    QCOMPARE(m_prompts.demandes[0].genre, QStringLiteral("Saisie"));
-    QCOMPARE(m_prompts.demandes[0].titre, QString());
-    QCOMPARE(m_prompts.demandes[0].texte, QStringLiteral("Racine du site ?"));
-    QCOMPARE(m_prompts.demandes[0].defaut, QStringLiteral("http://ancien.fr"));
+    QCOMPARE(m_banc.prompts.demandes.size(), 1);
+    QCOMPARE(m_banc.prompts.demandes[0].genre, QStringLiteral("Saisie"));
+    QCOMPARE(m_banc.prompts.demandes[0].titre, QString());
+    QCOMPARE(m_banc.prompts.demandes[0].texte, QStringLiteral("Racine du site ?"));
+    QCOMPARE(m_banc.prompts.demandes[0].defaut, QStringLiteral("http://ancien.fr"));
     QCOMPARE(u.TCop[1]->text(), stockee);
     QCOMPARE(Reglages::Lit(Reglages::ADSITE), stockee);
 }

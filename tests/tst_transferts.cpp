@@ -17,6 +17,7 @@
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "settings/Reglages.h"
+#include "support/BancFenetre.h"
 #include "support/TestServeur.h"
 #include "transfers/ActionsLocales.h"
 #include "transfers/ActionsSite.h"
@@ -109,16 +110,6 @@ void choisis(QListWidget *l, const QStringList &noms) {
     }
 }
 
-QByteArray lis(const QString &chemin) {
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool ecris(const QString &chemin, const QByteArray &contenu) {
-    QFile f(chemin);
-    return f.open(QIODevice::WriteOnly) && f.write(contenu) == contenu.size();
-}
-
 // Runs `action` on every pass of the event loop while it lives: the
 // transfers yield between files and during each file.
 class Espion : public QObject {
@@ -139,9 +130,7 @@ class TstTransferts : public QObject {
     Q_OBJECT
 
     TestServeur &m_srv = TestServeur::instance();
-    std::unique_ptr<QTemporaryDir> m_config, m_local;
-    PromptsRepondeur m_prompts;
-    ShellEnregistreur m_shell;
+    BancFenetre m_banc;
     QString m_dossier; // the remote folder of the test, listed
     QList<int> m_comparaisons, m_rafraichissements;
     std::unique_ptr<Form1> m_f;
@@ -154,19 +143,10 @@ class TstTransferts : public QObject {
         for (const char *n : {"a.txt", "b.txt", "c.txt", "d.txt"})
             m_srv.ecrisFichier(m_dossier + QLatin1String(n), OctetsTest(100 + n[0]));
         for (const char *n : {"l1.txt", "l2.txt", "l3.txt", "l4.txt"})
-            ecris(m_local->filePath(QLatin1String(n)), OctetsTest(200 + n[1]));
-        QDir().mkdir(m_local->filePath(QStringLiteral("sous")));
-        Reglages::Ecrit(Reglages::TxtSite, m_srv.site());
-        Reglages::Ecrit(Reglages::TxtUtilisateur, m_srv.utilisateur());
-        Reglages::Ecrit(Reglages::TxtMDP, m_srv.motDePasse());
-        Reglages::EcritBooleen(Reglages::ConAuto, true);
-        Reglages::Ecrit(Reglages::PathSite, m_dossier);
-        for (const Reglages::Cle &c : {Reglages::DrvLoc, Reglages::DirLoc, Reglages::FilLoc})
-            Reglages::Ecrit(c, m_local->path());
-        m_f = std::make_unique<Form1>();
-        m_f->FinProgramme = [] {};
-        m_f->gestionConnexion().MontreDialogue = [](Form2 &) { return 0; };
-        m_f->Form_Load();
+            EcritFichierLocal(m_banc.Local(QLatin1String(n)), OctetsTest(200 + n[1]));
+        QDir().mkdir(m_banc.Local(QStringLiteral("sous")));
+        EcritReglagesConnexion(m_srv, m_dossier, m_banc.Local());
+        m_f = DemarreFenetre();
         u = &m_f->Ui();
         m_f->ListeCliquee = 1;
         m_f->actionsSite().RecDelta_Click = [this](int i) { m_comparaisons << i; };
@@ -194,17 +174,17 @@ class TstTransferts : public QObject {
         for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it)
             m_srv.ecrisFichier(cle + it.key(), OctetsTest(it.value()));
         m_f->RafraichitSite(cle);
-        u->dirLocal->setPath(m_local->path());
+        u->dirLocal->setPath(m_banc.Local());
         return cle;
     }
     // A local folder holding `fichiers`, highlighted in the folder list.
     QString dossierLocal(const QString &nom, const QMap<QString, int> &fichiers) {
-        const QString chemin = m_local->filePath(nom);
+        const QString chemin = m_banc.Local(nom);
         QDir().mkpath(chemin);
         for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it)
-            ecris(chemin + QLatin1Char('/') + it.key(), OctetsTest(it.value()));
+            EcritFichierLocal(chemin + QLatin1Char('/') + it.key(), OctetsTest(it.value()));
         m_f->RafraichitSite(m_dossier);
-        u->dirLocal->setPath(m_local->path());
+        u->dirLocal->setPath(m_banc.Local());
         for (int i = 0; i < u->dirLocal->ListCount(); ++i)
             if (u->dirLocal->List(i) == chemin)
                 u->dirLocal->setListIndex(i);
@@ -214,12 +194,12 @@ class TstTransferts : public QObject {
     // folder list after a press on the tree; a drop of the folder list on
     // the tree. The confirmation is answered `reponse`.
     Lignes rapatrie(Prompts::Bouton reponse = Prompts::Bouton::Oui) {
-        m_prompts.reponses << reponse;
+        m_banc.prompts.reponses << reponse;
         m_f->CaDrague = true;
         return journal([&] { m_f->navigateurLocal().dirLocal_MouseUp(); });
     }
     Lignes envoie(Prompts::Bouton reponse = Prompts::Bouton::Oui) {
-        m_prompts.reponses << reponse;
+        m_banc.prompts.reponses << reponse;
         return journal([&] { m_f->glisserDeposer().trvSiteDir_DragDrop(u->dirLocal); });
     }
     // The comparison view as the comparison command leaves it.
@@ -266,19 +246,11 @@ private slots:
 void TstTransferts::initTestCase() {
     QVERIFY2(m_srv.valide(), qPrintable(m_srv.erreur()));
     QLocale::setDefault(QLocale::c());
-    DefinitPrompts(&m_prompts);
-    DefinitShell(&m_shell);
 }
 
 void TstTransferts::init() {
     m_f.reset();
-    m_config = std::make_unique<QTemporaryDir>();
-    m_local = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_config->isValid() && m_local->isValid());
-    qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
-    qputenv("QUILLON_TEMP_DIR", m_config->filePath(QStringLiteral("Temp")).toLocal8Bit());
-    m_prompts = PromptsRepondeur();
-    m_shell.appels.clear();
+    QVERIFY(m_banc.Renouvelle());
     m_comparaisons.clear();
     m_rafraichissements.clear();
 }
@@ -400,15 +372,15 @@ void TstTransferts::rapatriement() {
     QCOMPARE(rapatrie(), (Lignes{{" > Création du répertoire source", Orange},
                                  {" > Début du chargement des 3 fichiers.", Vert},
                                  {" > Déplacement réussi de 3 fichiers dans source", Vert}}));
-    QCOMPARE(m_prompts.demandes[0].titre, QStringLiteral("Attention !!!"));
-    QCOMPARE(m_prompts.demandes[0].texte,
+    QCOMPARE(m_banc.prompts.demandes[0].titre, QStringLiteral("Attention !!!"));
+    QCOMPARE(m_banc.prompts.demandes[0].texte,
              QStringLiteral("Voulez vous copier le répertoire ''source'' dans le répertoire ''") +
-                 QDir(m_local->path()).dirName() + QStringLiteral("'' ?"));
+                 QDir(m_banc.Local()).dirName() + QStringLiteral("'' ?"));
     // One level: the files, not the sub-folder; the lists show the copy.
-    const QString copie = m_local->filePath(QStringLiteral("source"));
+    const QString copie = m_banc.Local(QStringLiteral("source"));
     QCOMPARE(QDir(copie).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
              (QStringList{"a.txt", "b.bin", "c"}));
-    QCOMPARE(lis(copie + QStringLiteral("/b.bin")), OctetsTest(70000));
+    QCOMPARE(LitFichierLocal(copie + QStringLiteral("/b.bin")), OctetsTest(70000));
     QCOMPARE(u->dirLocal->Path(), copie);
     QCOMPARE(u->LabNB[0]->text(), QStringLiteral("3 fichiers."));
     QVERIFY(u->Label2->text().startsWith(QStringLiteral("2/3 (")));
@@ -416,13 +388,13 @@ void TstTransferts::rapatriement() {
     QVERIFY(m_f->progression().PanneauOctets()->isHidden());
 
     // Again: the folder exists, its files are replaced, others stay.
-    QVERIFY(ecris(copie + QStringLiteral("/a.txt"), "ancien"));
-    QVERIFY(ecris(copie + QStringLiteral("/garde"), "garde"));
+    QVERIFY(EcritFichierLocal(copie + QStringLiteral("/a.txt"), "ancien"));
+    QVERIFY(EcritFichierLocal(copie + QStringLiteral("/garde"), "garde"));
     m_f->RafraichitSite(cle);
-    u->dirLocal->setPath(m_local->path());
+    u->dirLocal->setPath(m_banc.Local());
     QCOMPARE(rapatrie().first(), (Ligne{" > Répertoire source déjà existant", Orange}));
-    QCOMPARE(lis(copie + QStringLiteral("/a.txt")), OctetsTest(100));
-    QCOMPARE(lis(copie + QStringLiteral("/garde")), QByteArray("garde"));
+    QCOMPARE(LitFichierLocal(copie + QStringLiteral("/a.txt")), OctetsTest(100));
+    QCOMPARE(LitFichierLocal(copie + QStringLiteral("/garde")), QByteArray("garde"));
 
     // An empty folder: copied empty, the frame never shown.
     dossierDistant(QStringLiteral("vide"), {});
@@ -440,19 +412,19 @@ void TstTransferts::rapatriementEchoue() {
     demarre();
     dossierDistant(QStringLiteral("site"), {{"a.txt", 10}, {"b.txt", 20}, {"c.txt", 30}});
     // A folder where b.txt should land: that file fails, the others come.
-    const QString copie = m_local->filePath(QStringLiteral("site"));
+    const QString copie = m_banc.Local(QStringLiteral("site"));
     QVERIFY(QDir().mkpath(copie + QStringLiteral("/b.txt")));
     QCOMPARE(rapatrie(), (Lignes{{" > Répertoire site déjà existant", Orange},
                                  {" > Début du chargement des 3 fichiers.", Vert},
                                  {" > Téléchargement échoué de b.txt", Rouge},
                                  DesErreurs}));
-    QCOMPARE(lis(copie + QStringLiteral("/c.txt")), OctetsTest(30));
+    QCOMPARE(LitFichierLocal(copie + QStringLiteral("/c.txt")), OctetsTest(30));
     QVERIFY(u->Frame1->isHidden());
     // A file where the folder should be made: nothing is downloaded.
-    QVERIFY(ecris(m_local->filePath(QStringLiteral("autre")), "fichier"));
+    QVERIFY(EcritFichierLocal(m_banc.Local(QStringLiteral("autre")), "fichier"));
     dossierDistant(QStringLiteral("autre"), {{"x.txt", 5}});
     QCOMPARE(rapatrie(), (Lignes{Erreur, DesErreurs}));
-    QCOMPARE(lis(m_local->filePath(QStringLiteral("autre"))), QByteArray("fichier"));
+    QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("autre"))), QByteArray("fichier"));
     // A site folder that has gone: an error, not "0 files copied".
     const QString parti = dossierDistant(QStringLiteral("parti"), {{"y.txt", 5}});
     QVERIFY(QDir(m_srv.disque(parti)).removeRecursively());
@@ -468,7 +440,7 @@ void TstTransferts::envoi() {
     QCOMPARE(envoie(), (Lignes{{" > Création du répertoire envoi", Orange},
                                {" > Téléchargement vers site du dossier envoi", Vert},
                                {" > Déplacement réussi de 5 fichiers dans envoi", Vert}}));
-    QCOMPARE(m_prompts.demandes[0].texte,
+    QCOMPARE(m_banc.prompts.demandes[0].texte,
              QStringLiteral("Voulez vous copier le répertoire ''envoi'' dans le répertoire ''") +
                  m_dossier.mid(1).chopped(1) + QStringLiteral("'' ?"));
     const QString cible = m_dossier + QStringLiteral("envoi/");
@@ -507,7 +479,7 @@ void TstTransferts::envoiAnnuleAuTroisiemeFichier() {
         vues = envoie();
     }
     QVERIFY(clique && visibleAuClic);
-    QCOMPARE(m_prompts.demandes.size(), 1);
+    QCOMPARE(m_banc.prompts.demandes.size(), 1);
     // The file on its way completes; the next ones are not sent.
     QCOMPARE(m_srv.contenu(m_dossier + QStringLiteral("cinq/")), (QStringList{"f1", "f2", "f3"}));
     QCOMPARE(vues.last(), Annule);
@@ -563,7 +535,7 @@ void TstTransferts::refus() {
     // Download declined: nothing made, nothing logged.
     dossierDistant(QStringLiteral("non"), {{"a.txt", 1}});
     QCOMPARE(rapatrie(Prompts::Bouton::Non), Lignes{});
-    QVERIFY(!QFileInfo::exists(m_local->filePath(QStringLiteral("non"))));
+    QVERIFY(!QFileInfo::exists(m_banc.Local(QStringLiteral("non"))));
     // Upload declined: only the folder list has moved into the folder.
     const QString chemin = dossierLocal(QStringLiteral("local"), {{"a.txt", 1}});
     QCOMPARE(envoie(Prompts::Bouton::Non), Lignes{});
@@ -573,7 +545,7 @@ void TstTransferts::refus() {
     // Without a site folder nothing is asked.
     u->trvSiteDir->clearSelection();
     rapatrie();
-    QCOMPARE(m_prompts.demandes.size(), 2);
+    QCOMPARE(m_banc.prompts.demandes.size(), 2);
 }
 
 // --------------------------------------------------------------- site row
@@ -600,11 +572,12 @@ void TstTransferts::siteNavigationEtDossiers() {
 
     // Create: a plain name; a separator, "..", an existing folder refused;
     // an empty or cancelled prompt does nothing.
-    m_prompts.saisies << QStringLiteral("neuf") << QStringLiteral("x/y") << QStringLiteral("..")
-                      << QStringLiteral("existe") << QString() << std::nullopt;
+    m_banc.prompts.saisies << QStringLiteral("neuf") << QStringLiteral("x/y")
+                           << QStringLiteral("..") << QStringLiteral("existe") << QString()
+                           << std::nullopt;
     QCOMPARE(clicSite(2), (Lignes{{" > Création du répertoire neuf", Orange}}));
-    QCOMPARE(m_prompts.demandes[0].titre, QStringLiteral("Création"));
-    QCOMPARE(m_prompts.demandes[0].texte, QStringLiteral("Nom du nouveau répertoire:"));
+    QCOMPARE(m_banc.prompts.demandes[0].titre, QStringLiteral("Création"));
+    QCOMPARE(m_banc.prompts.demandes[0].texte, QStringLiteral("Nom du nouveau répertoire:"));
     QVERIFY(m_srv.existe(m_dossier + QStringLiteral("neuf")));
     QCOMPARE(u->trvSiteDir->selectedItems().first()->childCount(), 3);
     for (const Lignes &attendues :
@@ -616,32 +589,32 @@ void TstTransferts::siteNavigationEtDossiers() {
     // an empty one goes and its parent is shown; the root is never offered.
     m_f->RafraichitSite(m_dossier + QStringLiteral("vide/"));
     QCOMPARE(clicSite(5), Lignes{});
-    QCOMPARE(m_prompts.demandes.last().titre, QStringLiteral("Suppression"));
-    QCOMPARE(m_prompts.demandes.last().texte,
+    QCOMPARE(m_banc.prompts.demandes.last().titre, QStringLiteral("Suppression"));
+    QCOMPARE(m_banc.prompts.demandes.last().texte,
              QStringLiteral("Etes-vous sûr de vouloir supprimer vide ?"));
     QVERIFY(m_srv.existe(m_dossier + QStringLiteral("vide")));
-    m_prompts.reponses << Prompts::Bouton::Oui;
+    m_banc.prompts.reponses << Prompts::Bouton::Oui;
     QCOMPARE(clicSite(5), (Lignes{{" > Suppresion du répertoire vide", Orange}}));
     QVERIFY(!m_srv.existe(m_dossier + QStringLiteral("vide")));
     QCOMPARE(m_f->CleNoeudSelectionne(), m_dossier);
     m_f->RafraichitSite(m_dossier + QStringLiteral("existe/"));
-    m_prompts.reponses << Prompts::Bouton::Oui;
+    m_banc.prompts.reponses << Prompts::Bouton::Oui;
     QCOMPARE(clicSite(5), Lignes{Erreur});
     QVERIFY(m_srv.existe(m_dossier + QStringLiteral("existe/x")));
     m_f->RafraichitSite(QStringLiteral("/"));
-    const auto demandes = m_prompts.demandes.size();
+    const auto demandes = m_banc.prompts.demandes.size();
     clicSite(5);
-    QCOMPARE(m_prompts.demandes.size(), demandes);
+    QCOMPARE(m_banc.prompts.demandes.size(), demandes);
 }
 
 void TstTransferts::siteRenommeEtSupprime() {
     demarre();
     choisis(u->List4, {"a.txt"});
-    m_prompts.saisies << QStringLiteral("z.txt");
+    m_banc.prompts.saisies << QStringLiteral("z.txt");
     QCOMPARE(clicSite(3), (Lignes{{" > a.txt renommé en z.txt", Orange}}));
-    QCOMPARE(m_prompts.demandes[0].titre, QStringLiteral("Renommer"));
-    QCOMPARE(m_prompts.demandes[0].texte, QStringLiteral("Nouveau nom du fichier:"));
-    QCOMPARE(m_prompts.demandes[0].defaut, QStringLiteral("a.txt"));
+    QCOMPARE(m_banc.prompts.demandes[0].titre, QStringLiteral("Renommer"));
+    QCOMPARE(m_banc.prompts.demandes[0].texte, QStringLiteral("Nouveau nom du fichier:"));
+    QCOMPARE(m_banc.prompts.demandes[0].defaut, QStringLiteral("a.txt"));
     QCOMPARE(m_srv.litFichier(m_dossier + QStringLiteral("z.txt")), OctetsTest(100 + 'a'));
     // Over an existing file (even one a filter hides), out of the folder:
     // refused; cancelled: nothing.
@@ -652,7 +625,7 @@ void TstTransferts::siteRenommeEtSupprime() {
           std::optional<QString>(QStringLiteral("d.txt")),
           std::optional<QString>(QStringLiteral("../b.txt")), std::optional<QString>()}) {
         choisis(u->List4, {"b.txt"});
-        m_prompts.saisies << r;
+        m_banc.prompts.saisies << r;
         QCOMPARE(clicSite(3), r ? Lignes{Erreur} : Lignes{});
     }
     QCOMPARE(m_srv.contenu(m_dossier), (QStringList{"b.txt", "c.txt", "d.txt", "z.txt"}));
@@ -670,20 +643,20 @@ void TstTransferts::siteRenommeEtSupprime() {
                           : Ligne{QStringLiteral(" > Suppresion du fichier ") + n, Orange});
     QCOMPARE(clicSite(4), attendues);
     QCOMPARE(textes(u->List4), QStringList{"d.txt"});
-    QCOMPARE(m_prompts.demandes.size(), 5);
+    QCOMPARE(m_banc.prompts.demandes.size(), 5);
 }
 
 void TstTransferts::siteOuvre() {
     demarre();
-    const QString temp = m_config->filePath(QStringLiteral("Temp"));
+    const QString temp = m_banc.Config(QStringLiteral("Temp"));
     QVERIFY(QDir().mkpath(temp));
-    QVERIFY(ecris(temp + QStringLiteral("/b.txt"), "ancien")); // replaced
+    QVERIFY(EcritFichierLocal(temp + QStringLiteral("/b.txt"), "ancien")); // replaced
     choisis(u->List4, {"b.txt"});
     QCOMPARE(clicSite(6), (Lignes{{" > Chargement en répertoire temporaire de b.txt", Vert},
                                   {" > Ouverture du fichier...", Vert}}));
-    QCOMPARE(lis(temp + QStringLiteral("/b.txt")), OctetsTest(100 + 'b'));
-    QCOMPARE(m_shell.appels, (QVector<ShellEnregistreur::Appel>{
-                                 {QStringLiteral("OuvreDocument"), {temp + "/b.txt"}}}));
+    QCOMPARE(LitFichierLocal(temp + QStringLiteral("/b.txt")), OctetsTest(100 + 'b'));
+    QCOMPARE(m_banc.shell.appels, (QVector<ShellEnregistreur::Appel>{
+                                      {QStringLiteral("OuvreDocument"), {temp + "/b.txt"}}}));
     // A file that can't be fetched is not opened.
     QVERIFY(QFile::remove(m_srv.disque(m_dossier + QStringLiteral("c.txt"))));
     choisis(u->List4, {"c.txt"});
@@ -692,15 +665,15 @@ void TstTransferts::siteOuvre() {
     // The double-click opens too.
     choisis(u->List4, {"a.txt"});
     emit u->List4->itemDoubleClicked(u->List4->currentItem());
-    QCOMPARE(m_shell.appels.size(), 2);
+    QCOMPARE(m_banc.shell.appels.size(), 2);
     // A temporary folder that can't be made: the system's reason in red.
-    QVERIFY(ecris(m_config->filePath(QStringLiteral("bouchon")), "x"));
-    qputenv("QUILLON_TEMP_DIR", m_config->filePath(QStringLiteral("bouchon/Temp")).toLocal8Bit());
+    QVERIFY(EcritFichierLocal(m_banc.Config(QStringLiteral("bouchon")), "x"));
+    qputenv("QUILLON_TEMP_DIR", m_banc.Config(QStringLiteral("bouchon/Temp")).toLocal8Bit());
     const Lignes vues = clicSite(6);
     QCOMPARE(vues.size(), 3);
     QVERIFY(vues[0].couleur == Rouge && vues[0].texte.size() > 4 && !(vues[0] == Erreur));
     QCOMPARE(vues[2], (Ligne{" > Impossible d'ouvrir le fichier", Rouge}));
-    QCOMPARE(m_shell.appels.size(), 2);
+    QCOMPARE(m_banc.shell.appels.size(), 2);
 }
 
 void TstTransferts::siteTelechargeEtCache() {
@@ -722,7 +695,7 @@ void TstTransferts::siteTelechargeEtCache() {
         QCOMPARE(clicSite(10), attendues);
     }
     QCOMPARE(legendes, (QStringList{"1/3.", "2/3.", "3/3."}));
-    QCOMPARE(lis(m_local->filePath(QStringLiteral("d.txt"))), OctetsTest(100 + 'd'));
+    QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("d.txt"))), OctetsTest(100 + 'd'));
     QCOMPARE(u->LabNB[0]->text(), QStringLiteral("6 fichiers."));
     QVERIFY(u->Frame1->isHidden());
 
@@ -743,18 +716,18 @@ void TstTransferts::siteVueComparaison() {
     vueComparaison({"a.txt", "b.txt", "c.txt", "d.txt"});
     choisis(u->List4, {"a.txt"});
     choisis(u->List2, {"b.txt"});
-    m_prompts.reponses << Prompts::Bouton::Oui;
-    m_prompts.saisies << QStringLiteral("x") << QStringLiteral("y");
+    m_banc.prompts.reponses << Prompts::Bouton::Oui;
+    m_banc.prompts.saisies << QStringLiteral("x") << QStringLiteral("y");
     for (int i : {0, 1, 2, 3, 5, 11})
         QCOMPARE(clicSite(i), Lignes{});
-    QVERIFY(m_prompts.demandes.isEmpty());
+    QVERIFY(m_banc.prompts.demandes.isEmpty());
     // Open, download and delete act on List2, then compare again.
     clicSite(6);
-    QCOMPARE(m_shell.appels.value(0).arguments,
-             QStringList{m_config->filePath(QStringLiteral("Temp/b.txt"))});
+    QCOMPARE(m_banc.shell.appels.value(0).arguments,
+             QStringList{m_banc.Config(QStringLiteral("Temp/b.txt"))});
     choisis(u->List2, {"c.txt"});
     clicSite(10);
-    QCOMPARE(lis(m_local->filePath(QStringLiteral("c.txt"))), OctetsTest(100 + 'c'));
+    QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("c.txt"))), OctetsTest(100 + 'c'));
     QCOMPARE(m_comparaisons, QList<int>{1});
     QVERIFY(u->List1->isHidden());
     vueComparaison({"d.txt"});
@@ -768,38 +741,38 @@ void TstTransferts::siteVueComparaison() {
 
 void TstTransferts::localDossiers() {
     demarre();
-    const QString sous = m_local->filePath(QStringLiteral("sous"));
+    const QString sous = m_banc.Local(QStringLiteral("sous"));
     // Up one level; a highlighted sub-folder's parent is where the list is.
     u->dirLocal->setPath(sous);
     QCOMPARE(clicLocal(1), Lignes{});
-    QCOMPARE(u->filLocal->Path(), m_local->path());
+    QCOMPARE(u->filLocal->Path(), m_banc.Local());
     u->dirLocal->setListIndex(0);
     clicLocal(1);
-    QCOMPARE(u->dirLocal->Path(), m_local->path());
+    QCOMPARE(u->dirLocal->Path(), m_banc.Local());
 
     // Create: a plain name; a separator, "..", an existing folder refused.
-    m_prompts.saisies << QStringLiteral("neuf") << QStringLiteral("x/y") << QStringLiteral("..")
-                      << QStringLiteral("sous");
+    m_banc.prompts.saisies << QStringLiteral("neuf") << QStringLiteral("x/y")
+                           << QStringLiteral("..") << QStringLiteral("sous");
     QCOMPARE(clicLocal(2), (Lignes{{" > Création du répertoire neuf", Orange}}));
     QCOMPARE(u->dirLocal->ListCount(), 2);
     for (int i = 0; i < 3; ++i)
         QCOMPARE(clicLocal(2), Lignes{Erreur});
-    QCOMPARE(QDir(m_local->path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name),
+    QCOMPARE(QDir(m_banc.Local()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name),
              (QStringList{"neuf", "sous"}));
 
     // Delete a folder: declined; holding a file, the error; empty, removed.
     u->dirLocal->setListIndex(1);
     QCOMPARE(u->dirLocal->List(1), sous);
-    QVERIFY(ecris(sous + QStringLiteral("/x"), "x"));
+    QVERIFY(EcritFichierLocal(sous + QStringLiteral("/x"), "x"));
     QCOMPARE(clicLocal(5), Lignes{});
-    QCOMPARE(m_prompts.demandes.last().texte,
+    QCOMPARE(m_banc.prompts.demandes.last().texte,
              QStringLiteral("Etes-vous sûr de vouloir supprimer ") + sous + QStringLiteral(" ?"));
-    m_prompts.reponses << Prompts::Bouton::Oui;
+    m_banc.prompts.reponses << Prompts::Bouton::Oui;
     QCOMPARE(clicLocal(5), Lignes{Erreur});
     QVERIFY(QFileInfo::exists(sous + QStringLiteral("/x")));
     QVERIFY(QFile::remove(sous + QStringLiteral("/x")));
     u->dirLocal->setListIndex(1);
-    m_prompts.reponses << Prompts::Bouton::Oui;
+    m_banc.prompts.reponses << Prompts::Bouton::Oui;
     QCOMPARE(clicLocal(5), (Lignes{{" > Suppresion du répertoire " + sous, Orange}}));
     QVERIFY(!QFileInfo::exists(sous));
     QCOMPARE(u->dirLocal->ListCount(), 1);
@@ -809,21 +782,21 @@ void TstTransferts::localFichiers() {
     demarre();
     // Rename; over an existing file or out of the folder: refused.
     u->filLocal->setFileName(QStringLiteral("l1.txt"));
-    m_prompts.saisies << QStringLiteral("l0.txt") << QStringLiteral("l3.txt")
-                      << QStringLiteral("../l2.txt");
+    m_banc.prompts.saisies << QStringLiteral("l0.txt") << QStringLiteral("l3.txt")
+                           << QStringLiteral("../l2.txt");
     QCOMPARE(clicLocal(3), (Lignes{{" > l1.txt renommé en l0.txt", Orange}}));
-    QCOMPARE(m_prompts.demandes[0].defaut, QStringLiteral("l1.txt"));
-    QCOMPARE(lis(m_local->filePath(QStringLiteral("l0.txt"))), OctetsTest(200 + '1'));
+    QCOMPARE(m_banc.prompts.demandes[0].defaut, QStringLiteral("l1.txt"));
+    QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("l0.txt"))), OctetsTest(200 + '1'));
     for (int i = 0; i < 2; ++i) {
         u->filLocal->setFileName(QStringLiteral("l2.txt"));
         QCOMPARE(clicLocal(3), Lignes{Erreur});
     }
-    QCOMPARE(lis(m_local->filePath(QStringLiteral("l3.txt"))), OctetsTest(200 + '3'));
-    QVERIFY(QFileInfo::exists(m_local->filePath(QStringLiteral("l2.txt"))));
+    QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("l3.txt"))), OctetsTest(200 + '3'));
+    QVERIFY(QFileInfo::exists(m_banc.Local(QStringLiteral("l2.txt"))));
 
     // Delete; the first failure ends the action, the files after it stay.
     choisis(u->filLocal, {"l0.txt", "l2.txt", "l3.txt"});
-    QVERIFY(QFile::remove(m_local->filePath(QStringLiteral("l2.txt"))));
+    QVERIFY(QFile::remove(m_banc.Local(QStringLiteral("l2.txt"))));
     QCOMPARE(clicLocal(4), (Lignes{{" > Suppresion du fichier l0.txt", Orange}, Erreur}));
     QCOMPARE(textes(u->filLocal), (QStringList{"l3.txt", "l4.txt"}));
     QCOMPARE(u->LabNB[0]->text(), QStringLiteral("2 fichiers."));
@@ -844,17 +817,17 @@ void TstTransferts::localFichiers() {
     QCOMPARE(m_comparaisons, QList<int>{1});
 
     // Open with the file's program: the highlighted file of the view shown.
-    QVERIFY(ecris(m_local->filePath(QStringLiteral("m.txt")), "m"));
+    QVERIFY(EcritFichierLocal(m_banc.Local(QStringLiteral("m.txt")), "m"));
     clicLocal(11);
     QCOMPARE(u->LabNB[0]->text(), QStringLiteral("1 fichiers."));
     u->filLocal->setCurrentRow(-1);
     clicLocal(6);
-    QVERIFY(m_shell.appels.isEmpty());
+    QVERIFY(m_banc.shell.appels.isEmpty());
     u->filLocal->setFileName(QStringLiteral("m.txt"));
     clicLocal(6);
-    QCOMPARE(m_shell.appels,
+    QCOMPARE(m_banc.shell.appels,
              (QVector<ShellEnregistreur::Appel>{
-                 {QStringLiteral("OuvreDocument"), {m_local->filePath(QStringLiteral("m.txt"))}}}));
+                 {QStringLiteral("OuvreDocument"), {m_banc.Local(QStringLiteral("m.txt"))}}}));
 }
 
 void TstTransferts::localEnvoiEtAnnulation() {
@@ -889,8 +862,8 @@ void TstTransferts::localEnvoiEtAnnulation() {
     choisis(u->List4, ordre);
     enCours = ordre[1];
     QCOMPARE(clicSite(10).last(), Annule);
-    QVERIFY(QFileInfo::exists(m_local->filePath(ordre[1])));
-    QVERIFY(!QFileInfo::exists(m_local->filePath(ordre[2])));
+    QVERIFY(QFileInfo::exists(m_banc.Local(ordre[1])));
+    QVERIFY(!QFileInfo::exists(m_banc.Local(ordre[2])));
     choisis(u->filLocal, {"l1.txt", "l2.txt", "l3.txt"});
     enCours = QStringLiteral("l2.txt");
     QCOMPARE(clicLocal(10).last(), Annule);
@@ -910,17 +883,17 @@ void TstTransferts::vuesAlternativesEtIndices() {
     u->dirLocal->setListIndex(0);
     for (QListWidget *vue : {u->List1, u->List3}) {
         vue->show();
-        m_prompts.reponses << Prompts::Bouton::Oui;
-        m_prompts.saisies << QStringLiteral("x") << QStringLiteral("y");
+        m_banc.prompts.reponses << Prompts::Bouton::Oui;
+        m_banc.prompts.saisies << QStringLiteral("x") << QStringLiteral("y");
         for (int i : {1, 2, 3, 5})
             QCOMPARE(clicLocal(i), Lignes{});
-        QVERIFY(m_prompts.demandes.isEmpty());
+        QVERIFY(m_banc.prompts.demandes.isEmpty());
         vue->hide();
     }
-    QCOMPARE(u->dirLocal->Path(), m_local->path());
+    QCOMPARE(u->dirLocal->Path(), m_banc.Local());
     // Reloading rereads the disk and ends the sorted view.
     u->List3->show();
-    QVERIFY(ecris(m_local->filePath(QStringLiteral("l9.txt")), "9"));
+    QVERIFY(EcritFichierLocal(m_banc.Local(QStringLiteral("l9.txt")), "9"));
     clicLocal(11);
     QVERIFY(textes(u->filLocal).contains(QStringLiteral("l9.txt")));
     QCOMPARE(u->LabNB[0]->text(), QStringLiteral("5 fichiers."));
