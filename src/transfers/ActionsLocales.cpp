@@ -10,6 +10,7 @@
 #include "platform/Sablier.h"
 #include "platform/Shell.h"
 #include "transfers/Progression.h"
+#include "transfers/RangeeBoutons.h"
 #include "transfers/TransfertsDossiers.h"
 
 #include <QApplication>
@@ -78,37 +79,23 @@ ActionsLocales::ActionsLocales(Form1 &form, Form1Ui &ui, JournalActivite &journa
         if (QToolButton *b = m_ui.Vert.value(index))
             b->click();
     };
+    QMap<int, QToolButton *> boutons;
     for (int indice : {1, 2, 3, 4, 5, 6, 10, 11}) {
-        QToolButton *bouton = m_ui.BTL.value(indice);
-        if (!bouton)
-            continue;
-        connect(bouton, &QToolButton::clicked, this, [this, indice] { BTL_Click(indice); });
-        bouton->setMouseTracking(true);
-        bouton->installEventFilter(this);
+        if (QToolButton *bouton = m_ui.BTL.value(indice))
+            boutons.insert(indice, bouton);
     }
+    new RangeeBoutons(
+        boutons, [this](int indice) { BTL_Click(indice); },
+        [this](int indice) { BTL_MouseMove(indice); }, this);
 }
 
 ActionsLocales::~ActionsLocales() = default;
-
-bool ActionsLocales::eventFilter(QObject *objet, QEvent *evenement) {
-    const QEvent::Type type = evenement->type();
-    if (type == QEvent::MouseMove || type == QEvent::Enter) {
-        for (auto it = m_ui.BTL.cbegin(); it != m_ui.BTL.cend(); ++it) {
-            if (it.value() == objet)
-                BTL_MouseMove(it.key());
-        }
-    }
-    return false;
-}
 
 void ActionsLocales::BTL_MouseMove(int Index) {
     const QToolButton *bouton = m_ui.BTL.value(Index);
     if (!bouton)
         return;
-    m_ui.LTTT->setText(Tag(bouton));
-    m_ui.ttt->show();
-    Twips::DefinitGauche(m_ui.ttt, Twips::Gauche(bouton) + Twips::Gauche(m_ui.fraLocal));
-    Twips::DefinitHaut(m_ui.ttt, Twips::Haut(bouton) + 500);
+    MontreBulle(m_ui, bouton, [&] { return Twips::Gauche(bouton) + Twips::Gauche(m_ui.fraLocal); });
 }
 
 void ActionsLocales::ecrit(const QString &message, const char *code) {

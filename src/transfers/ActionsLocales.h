@@ -35,8 +35,6 @@ public:
     std::function<void(int index)> RecDelta_Click;
     std::function<void(int index)> Vert_Click;
 
-    bool eventFilter(QObject *objet, QEvent *evenement) override;
-
 private:
     bool remonte();
     bool creeDossier();

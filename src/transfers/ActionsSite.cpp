@@ -13,6 +13,7 @@
 #include "platform/Shell.h"
 #include "settings/Reglages.h"
 #include "transfers/Progression.h"
+#include "transfers/RangeeBoutons.h"
 #include "transfers/TransfertsDossiers.h"
 
 #include <QApplication>
@@ -91,40 +92,24 @@ ActionsSite::ActionsSite(Form1 &form, Form1Ui &ui, JournalActivite &journal,
         if (QToolButton *b = m_ui.RecDelta.value(index))
             b->click();
     };
-    for (auto it = m_ui.BTs.cbegin(); it != m_ui.BTs.cend(); ++it) {
-        const int indice = it.key();
-        QToolButton *bouton = it.value();
-        connect(bouton, &QToolButton::clicked, this, [this, indice] { BTs_Click(indice); });
-        bouton->setMouseTracking(true);
-        bouton->installEventFilter(this);
-    }
+    new RangeeBoutons(
+        m_ui.BTs, [this](int indice) { BTs_Click(indice); },
+        [this](int indice) { BTs_MouseMove(indice); }, this);
 }
 
 ActionsSite::~ActionsSite() = default;
-
-bool ActionsSite::eventFilter(QObject *objet, QEvent *evenement) {
-    const QEvent::Type type = evenement->type();
-    if (type == QEvent::MouseMove || type == QEvent::Enter) {
-        for (auto it = m_ui.BTs.cbegin(); it != m_ui.BTs.cend(); ++it) {
-            if (it.value() == objet)
-                BTs_MouseMove(it.key());
-        }
-    }
-    return false;
-}
 
 void ActionsSite::BTs_MouseMove(int Index) {
     const QToolButton *bouton = m_ui.BTs.value(Index);
     if (!bouton)
         return;
-    m_ui.LTTT->setText(Tag(bouton));
-    m_ui.ttt->show();
-    double gauche = Twips::Gauche(bouton) + Twips::Gauche(m_ui.fraSite);
-    const double largeurFenetre = Twips::Largeur(m_ui.centre);
-    if (gauche + Twips::Largeur(m_ui.ttt) > largeurFenetre)
-        gauche = largeurFenetre - Twips::Largeur(m_ui.LTTT);
-    Twips::DefinitGauche(m_ui.ttt, gauche);
-    Twips::DefinitHaut(m_ui.ttt, Twips::Haut(bouton) + 500);
+    MontreBulle(m_ui, bouton, [&] {
+        const double gauche = Twips::Gauche(bouton) + Twips::Gauche(m_ui.fraSite);
+        const double largeurFenetre = Twips::Largeur(m_ui.centre);
+        if (gauche + Twips::Largeur(m_ui.ttt) > largeurFenetre)
+            return largeurFenetre - Twips::Largeur(m_ui.LTTT);
+        return gauche;
+    });
 }
 
 void ActionsSite::ecrit(const QString &message, const char *code) {

@@ -38,8 +38,6 @@ public:
     // by default it presses RecDelta(index).
     std::function<void(int index)> RecDelta_Click;
 
-    bool eventFilter(QObject *objet, QEvent *evenement) override;
-
 private:
     void remonte();
     void creeDossier();

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QHash>
+#include <QMap>
+#include <QObject>
+
+#include <functional>
+
+class QToolButton;
+struct Form1Ui;
+
+// A row of action buttons: a click on button i calls clic(i), and the mouse
+// entering or moving over it calls survol(i), which shows its hint.
+class RangeeBoutons : public QObject {
+public:
+    RangeeBoutons(const QMap<int, QToolButton *> &boutons, std::function<void(int)> clic,
+                  std::function<void(int)> survol, QObject *parent);
+    bool eventFilter(QObject *objet, QEvent *evenement) override;
+
+private:
+    QHash<QObject *, int> m_indices;
+    std::function<void(int)> m_survol;
+};
+
+// Shows the hint of `bouton` (its "Tag") in the floating label, 500 twips
+// below the button's top, at the left edge `gauche` gives in twips. gauche is
+// asked once the text is in place: the label's width depends on it.
+void MontreBulle(Form1Ui &ui, const QToolButton *bouton, const std::function<double()> &gauche);
