@@ -14,7 +14,7 @@ class QFrame;
 
 // The connection dialog: host, user and password, anonymous login, nine
 // connection memories, two start-up options and the last-location button.
-// Like the original it is loaded afresh for each showing: construct it, adjust
+// It is loaded afresh for each showing: construct it, adjust
 // it (the owner makes Command4 visible and gives it its hint), exec() it, then
 // read the session parameters sSite/sUtilisateur/sMotDePasse. Closing it any
 // other way than OK or the automation button empties them.

@@ -36,7 +36,7 @@ public:
     short EffaceFichier(const QString &sNomSurSite);
     short EffaceRepertoire(const QString &sRepertoire);
 
-    // hConnexion of the original: nonzero while a logged-in connection is held.
+    // Nonzero while a logged-in connection is held.
     bool hConnexion() const;
     // True while an operation is running (a progress callback may yield to the
     // event loop); any other call made meanwhile fails at once.

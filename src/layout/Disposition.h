@@ -21,7 +21,7 @@ public:
     void AppliqueTaille(double largeur, double hauteur);
 
     // Splitter bars (index 0 or 1); x and y in twips inside the bar, button
-    // and shift as the original events gave them.
+    // and shift as Windows mouse events give them.
     void LabMove_MouseDown(int index, int bouton, int shift, double x, double y);
     void LabMove_MouseMove(int index, int bouton, int shift, double x, double y);
     void LabMove_MouseUp(int index, int bouton, int shift, double x, double y);

@@ -33,8 +33,8 @@ inline double Hauteur(const QWidget *w) {
     return DePixels(w->height());
 }
 
-// A negative size is refused and the widget keeps its geometry, as the original
-// controls refused it: the layout then goes on with the next statement.
+// A negative size is refused and the widget keeps its geometry, as Windows
+// controls refuse it: the layout then goes on with the next statement.
 inline void Place(QWidget *w, double gauche, double haut, double largeur, double hauteur) {
     if (largeur < 0 || hauteur < 0)
         return;

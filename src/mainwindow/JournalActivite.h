@@ -27,7 +27,7 @@ public:
     // The time of day that starts every log line, as hh:mm:ss.
     static QString Heure();
 
-    // The log's text as the original control held it: each line ends with CR LF.
+    // The log's text as a Windows text box holds it: each line ends with CR LF.
     QString Texte() const;
 
     // Status panel texts.

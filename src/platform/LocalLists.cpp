@@ -379,7 +379,7 @@ bool FileListBox::charge(const QString &chemin) {
         return false;
     QStringList noms = listeNoms(chemin, Genre::Fichiers, m_caches);
 
-    // "*.*" and "*" take everything, as on the original platform ("*.*" would
+    // "*.*" and "*" take everything, as on Windows ("*.*" would
     // otherwise miss names without a dot).
     QList<QRegularExpression> motifs;
     bool tout = false;

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-// Stand-ins for the original drive, folder and file list controls, with their
+// Drive, folder and file list controls with the Windows list controls'
 // semantics: Drive, Path, Pattern, ListIndex, List(i), ListCount, Selected(i),
 // Refresh and change notifications. Paths use '/' and never end with one,
 // except the root "/". The owner wires them together (drive -> folder -> files)
@@ -45,7 +45,7 @@ private:
 };
 
 // The folder list: the current folder with its parents above it (indented as a
-// chain from "/") and its sub-folders below. Indices as in the original:
+// chain from "/") and its sub-folders below. Indices as in Windows folder lists:
 // the current folder is -1, its parent -2, ..., "/" is -(depth + 1); the
 // sub-folders are 0..ListCount()-1, sorted by name ignoring case.
 class DirListBox : public QListWidget {
@@ -103,7 +103,7 @@ private:
 };
 
 // The files of one folder that match Pattern (";"-separated wildcards, matched
-// ignoring case; "*.*" matches every file as on the original platform), sorted by
+// ignoring case; "*.*" matches every file, as on Windows), sorted by
 // name ignoring case. Extended multi-selection.
 class FileListBox : public QListWidget {
     Q_OBJECT

@@ -25,7 +25,7 @@ QString cheminExecutable() {
 }
 
 // QSettings reads '/' and '\' in group and key names as separators; the
-// original store had no such notion, so they are kept literal by escaping.
+// registry-style store has no such notion, so they are kept literal by escaping.
 // Folding to lower case makes "Data" and "data" one section.
 QString nomCanonique(const QString &nom) {
     QString n = nom.toLower();

@@ -77,7 +77,7 @@ double LitNombre(const Cle &cle, bool *ok = nullptr);
 // Writes the shortest decimal text of a single-precision number ("8445", "8445.5").
 bool EcritNombre(const Cle &cle, double valeur);
 
-// Text forms used by the store, exposed for the Parts that write raw keys.
+// Text forms used by the store, exposed for the callers that write raw keys.
 QString TexteBooleen(bool valeur); // "True" / "False"
 // "True"/"False" in any case, or a number (0 false, anything else true).
 bool ConvertitBooleen(const QString &texte, bool *ok);
