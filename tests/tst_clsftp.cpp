@@ -94,6 +94,7 @@ private slots:
     void repertoireCourantLong();
     void repertoireCourantAccentue();
     void reponsesMultilignes();
+    void motDePasseVide();
 
     void retourALaLigneRefuse_data();
     void retourALaLigneRefuse();
@@ -104,6 +105,8 @@ private slots:
     void serveurMuetALaConnexion_data();
     void serveurMuetALaConnexion();
     void reponsesIllisibles();
+    void reponsesSansFin_data();
+    void reponsesSansFin();
     void adressePasvInjoignable_data();
     void adressePasvInjoignable();
 };
@@ -640,6 +643,17 @@ void TstClsFtp::reponsesMultilignes() {
     QVERIFY2(serveur.journal().contains("> MKD z"), qPrintable(serveur.journal()));
 }
 
+void TstClsFtp::motDePasseVide() {
+    ServeurScripte serveur(QStringLiteral("normal"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    sMotDePasse = QString();
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    // "PASS " with an empty argument, as other clients send it; a bare "PASS"
+    // is a syntax error to some servers.
+    QVERIFY2(serveur.journal().contains("1> PASS \n"), qPrintable(serveur.journal()));
+}
+
 void TstClsFtp::retourALaLigneRefuse_data() {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<QString>("fin"); // the line end that tries to smuggle a command in
@@ -805,6 +819,53 @@ void TstClsFtp::reponsesIllisibles() {
     QCOMPARE(dic.Count(), 0);
     QCOMPARE(LitFichierLocal(local("cible")), QByteArray("ancien"));
     QCOMPARE(fichiersLocaux(), QStringList({"cible"}));
+}
+
+void TstClsFtp::reponsesSansFin_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("raison");
+    const QString delai = QStringLiteral("délai dépassé");
+    const QString preliminaires = QStringLiteral("préliminaires sans fin");
+    // Each line, or each byte, comes well within the time-out: only one
+    // deadline for the whole reply ends these.
+    QTest::newRow("accueil : préliminaires en rafale")
+        << "endless-preliminary" << QStringList{"at=greeting"} << preliminaires;
+    QTest::newRow("accueil : préliminaires lents")
+        << "endless-preliminary" << QStringList{"at=greeting", "interval=1.5"} << delai;
+    QTest::newRow("accueil : multiligne lent")
+        << "slow-multiline" << QStringList{"at=greeting"} << delai;
+    QTest::newRow("commande : préliminaires en rafale")
+        << "endless-preliminary" << QStringList() << preliminaires;
+    QTest::newRow("commande : préliminaires lents")
+        << "endless-preliminary" << QStringList{"interval=1.5"} << delai;
+    QTest::newRow("commande : un octet à la fois")
+        << "slow-multiline" << QStringList{"step=byte"} << delai;
+    QTest::newRow("commande : ligne trop longue")
+        << "overlong-line" << QStringList() << QStringLiteral("trop longue");
+}
+
+void TstClsFtp::reponsesSansFin() {
+    QFETCH(QString, mode);
+    QFETCH(QStringList, options);
+    QFETCH(QString, raison);
+    ServeurScripte serveur(mode, options);
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    m_ftp->setDelaiMs(2000);
+    if (options.contains("at=greeting")) {
+        // The window's automatic connection makes this same call.
+        QCOMPARE(m_ftp->Connexion(), short(0));
+    } else {
+        QCOMPARE(m_ftp->Connexion(), short(-1));
+        // Never a path made of part of a reply.
+        QCOMPARE(m_ftp->DonneRepertoireCourant(), QString());
+    }
+    QVERIFY2(m_ftp->DerniereErreur().contains(raison), qPrintable(m_ftp->DerniereErreur()));
+    // Nothing of that reply is left to be read as the answer to a later command.
+    QVERIFY(!m_ftp->hConnexion());
+    QCOMPARE(m_ftp->CreeRepertoire("x"), short(0));
+    QVERIFY2(!serveur.journal().contains("> MKD"), qPrintable(serveur.journal()));
 }
 
 void TstClsFtp::adressePasvInjoignable_data() {

@@ -93,6 +93,8 @@ private slots:
     void connexionImpossible_data();
     void connexionImpossible();
     void delaiParEnvironnement();
+    void serveurHostile_data();
+    void serveurHostile();
 };
 
 void TstQuillonFtp::initTestCase() {
@@ -127,6 +129,8 @@ void TstQuillonFtp::usage_data() {
     QTest::newRow("not a URL") << QStringList{"ls", "/pub/"};
     QTest::newRow("no host") << QStringList{"ls", "ftp:///pub/"};
     QTest::newRow("put, URL first") << QStringList{"put", u + "x", "/tmp/x"};
+    QTest::newRow("port 0") << QStringList{"ls", "ftp://127.0.0.1:0/"};
+    QTest::newRow("port too large") << QStringList{"ls", "ftp://127.0.0.1:65536/"};
 }
 
 void TstQuillonFtp::usage() {
@@ -305,6 +309,36 @@ void TstQuillonFtp::delaiParEnvironnement() {
     // Within the 60 s that lance() waits: the tool gives up after its time-out.
     VERIFIE_ECHEC(
         lance({"mkdir", QStringLiteral("ftp://127.0.0.1:%1/x").arg(serveur.port())}, env));
+}
+
+void TstQuillonFtp::serveurHostile_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("raison");
+    QTest::newRow("accueil sans fin")
+        << "endless-preliminary" << QStringList{"at=greeting"} << "préliminaires sans fin";
+    QTest::newRow("réponse un octet à la fois")
+        << "slow-multiline" << QStringList{"step=byte"} << "délai dépassé";
+    QTest::newRow("ligne trop longue") << "overlong-line" << QStringList() << "trop longue";
+    QTest::newRow("257 sans dossier") << "pwd-empty" << QStringList() << "is the current directory";
+}
+
+// The tool ends with the reason, and nothing the server sent reaches the
+// terminal as a control sequence.
+void TstQuillonFtp::serveurHostile() {
+    QFETCH(QString, mode);
+    QFETCH(QStringList, options);
+    QFETCH(QString, raison);
+    ServeurScripte serveur(mode, options);
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QUILLON_FTP_TIMEOUT", "2");
+    const Resultat r =
+        lance({"pwd", QStringLiteral("ftp://u:p@127.0.0.1:%1/").arg(serveur.port())}, env);
+    VERIFIE_ECHEC(r);
+    QVERIFY2(QString::fromUtf8(r.erreur).contains(raison), r.erreur.constData());
+    for (const char c : r.erreur.chopped(1))
+        QVERIFY2(uchar(c) >= 0x20 && c != 0x7f, r.erreur.toHex().constData());
 }
 
 QTEST_GUILESS_MAIN(TstQuillonFtp)
