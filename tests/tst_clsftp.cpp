@@ -2,6 +2,7 @@
 // fixture) and, for the faults a real server won't produce, the scripted server.
 // Files are prepared and checked directly on the server's disk.
 
+#include "ftp/Reponse.h"
 #include "ftp/clsFTP.h"
 #include "support/TestServeur.h"
 
@@ -107,6 +108,8 @@ private slots:
     void reponsesIllisibles();
     void reponsesSansFin_data();
     void reponsesSansFin();
+    void adresseDonnees_data();
+    void adresseDonnees();
     void adressePasvInjoignable_data();
     void adressePasvInjoignable();
 };
@@ -868,10 +871,62 @@ void TstClsFtp::reponsesSansFin() {
     QVERIFY2(!serveur.journal().contains("> MKD"), qPrintable(serveur.journal()));
 }
 
+void TstClsFtp::adresseDonnees_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("texte");
+    QTest::addColumn<QString>("pair");
+    QTest::addColumn<QString>("hote"); // empty: no usable address
+    QTest::addColumn<int>("port");
+    const QString publique = QStringLiteral("203.0.113.5");
+    QTest::newRow("227 nommant un autre hôte public")
+        << 227 << QByteArray("227 Entering Passive Mode (198,51,100,7,4,1).") << publique
+        << publique << 1025;
+    QTest::newRow("227 derrière un NAT")
+        << 227 << QByteArray("227 Entering Passive Mode (10,0,0,5,195,80).") << publique << publique
+        << 50000;
+    QTest::newRow("227 en boucle locale nommant un hôte public")
+        << 227 << QByteArray("227 =198,51,100,7,0,21") << "127.0.0.1"
+        << "127.0.0.1" << 21;
+    QTest::newRow("227 sur une connexion IPv6")
+        << 227 << QByteArray("227 Entering Passive Mode (10,1,2,3,4,1)") << "2001:db8::5"
+        << "2001:db8::5" << 1025;
+    QTest::newRow("229") << 229 << QByteArray("229 Entering Extended Passive Mode (|||50000|)")
+                         << publique << publique << 50000;
+    QTest::newRow("227 nombre hors limites")
+        << 227 << QByteArray("227 Entering Passive Mode (198,51,100,7,256,1)") << publique
+        << QString() << 0;
+    QTest::newRow("227 port nul") << 227 << QByteArray("227 Entering Passive Mode (1,2,3,4,0,0)")
+                                  << publique << QString() << 0;
+    QTest::newRow("229 port nul") << 229 << QByteArray("229 Entering Extended Passive Mode (|||0|)")
+                                  << publique << QString() << 0;
+}
+
+// The data connection goes to the control connection's peer, whatever host a
+// PASV reply names.
+void TstClsFtp::adresseDonnees() {
+    QFETCH(int, code);
+    QFETCH(QByteArray, texte);
+    QFETCH(QString, pair);
+    QFETCH(QString, hote);
+    QFETCH(int, port);
+    Reponse::Complete r;
+    r.code = code;
+    r.texte = texte;
+    const auto adresse = Reponse::AdresseDonnees(r, QHostAddress(pair));
+    if (hote.isEmpty()) {
+        QVERIFY(!adresse);
+        return;
+    }
+    QVERIFY(adresse);
+    QCOMPARE(adresse->hote, QHostAddress(hote));
+    QCOMPARE(int(adresse->port), port);
+}
+
 void TstClsFtp::adressePasvInjoignable_data() {
     QTest::addColumn<QString>("adresse");
     QTest::newRow("privée") << "10.1.2.3";
     QTest::newRow("non spécifiée") << "0.0.0.0";
+    QTest::newRow("publique") << "198.51.100.7";
 }
 
 void TstClsFtp::adressePasvInjoignable() {

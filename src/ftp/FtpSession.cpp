@@ -390,26 +390,23 @@ bool FtpSession::ouvreDonnees(CanalDonnees &canal) {
         if (!commande("EPSV", QString(), r))
             return false;
         if (r.code == 229) {
-            if (const auto port = Reponse::AnalyseEpsv(r.texte)) {
-                if (canal.Connecte(pair, *port, m_delaiMs))
+            if (const auto adresse = Reponse::AdresseDonnees(r, pair)) {
+                if (canal.Connecte(adresse->hote, adresse->port, m_delaiMs))
                     return true;
             }
         } else if (!estRefusDeCommande(r.code)) {
-            return echec(decode(r.texte));
+            return echec(texteServeur(r.texte));
         }
         m_sansEpsv = true; // refused or unusable: PASV from now on
     }
     if (!commande("PASV", QString(), r))
         return false;
     if (r.code != 227)
-        return echec(decode(r.texte));
-    const auto adresse = Reponse::AnalysePasv(r.texte);
+        return echec(texteServeur(r.texte));
+    const auto adresse = Reponse::AdresseDonnees(r, pair);
     if (!adresse)
-        return echec(QStringLiteral("réponse PASV illisible : %1").arg(decode(r.texte)));
-    // "227 Entering Passive Mode (10,0,0,5,...)" from a server behind NAT: the
-    // address it sees for itself is not ours to reach.
-    const QHostAddress hote = Reponse::AdresseJoignable(adresse->hote, pair) ? adresse->hote : pair;
-    if (!canal.Connecte(hote, adresse->port, m_delaiMs))
+        return echec(QStringLiteral("réponse PASV illisible : %1").arg(texteServeur(r.texte)));
+    if (!canal.Connecte(adresse->hote, adresse->port, m_delaiMs))
         return echec(canal.Erreur());
     return true;
 }
