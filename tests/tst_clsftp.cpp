@@ -14,6 +14,13 @@
 #include <QtTest>
 
 #include <memory>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +33,24 @@ quint16 portFerme() {
     const quint16 port = s.serverPort();
     s.close();
     return port;
+}
+
+// What a reader of a FIFO gets once its writer has closed it.
+QByteArray litTout(int fd) {
+    QByteArray lu;
+    char tampon[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, tampon, sizeof tampon);
+        if (n <= 0)
+            return lu;
+        lu.append(tampon, n);
+    }
+}
+
+// Every name in a folder, FIFOs, devices and links included.
+QStringList tousLesNoms(const QString &dossier) {
+    return QDir(dossier).entryList(
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 QStringList cles(const Dictionnaire &dic) {
@@ -80,6 +105,9 @@ private slots:
     void telechargementRemplaceLeFichierLocal();
     void telechargementEchoueGardeLeFichierLocal_data();
     void telechargementEchoueGardeLeFichierLocal();
+    void telechargementEcritSurPlace_data();
+    void telechargementEcritSurPlace();
+    void telechargementVersTubeAbandonne();
     void envoiEchoueNeCreeRien();
     void appelPendantUnTransfertEchoue();
 
@@ -411,6 +439,108 @@ void TstClsFtp::telechargementEchoueGardeLeFichierLocal() {
     QCOMPARE(LitFichierLocal(local("cible.bin")), ancien);
     // No partial or temporary file is left beside it.
     QCOMPARE(fichiersLocaux(), QStringList({"cible.bin"}));
+}
+
+void TstClsFtp::telechargementEcritSurPlace_data() {
+    QTest::addColumn<QString>("cible");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("lien vers un FIFO") << "lien-fifo";
+    QTest::newRow("périphérique") << "peripherique";
+    QTest::newRow("lien vers un fichier") << "lien-fichier";
+}
+
+// A target that is not a regular file is written in place, never replaced by
+// one; through a link, the link stays and its target gets the content.
+void TstClsFtp::telechargementEcritSurPlace() {
+    QFETCH(QString, cible);
+    // Less than a pipe holds: the FIFO can be read once the call is over.
+    const QByteArray contenu = OctetsTest(40000);
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "f.bin", contenu));
+    const QString chemin = local("cible");
+    const QByteArray natif = QFile::encodeName(chemin);
+    const QByteArray tube = QFile::encodeName(local("tube"));
+    int lecteur = -1;
+    const auto fermeLecteur = qScopeGuard([&] {
+        if (lecteur >= 0)
+            ::close(lecteur);
+    });
+    QStringList noms{"cible"};
+    if (cible == "fifo" || cible == "lien-fifo") {
+        const QByteArray fifo = cible == "fifo" ? natif : tube;
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        lecteur = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(lecteur >= 0);
+        if (cible == "lien-fifo") {
+            QCOMPARE(::symlink("tube", natif.constData()), 0);
+            noms << "tube";
+        }
+    } else if (cible == "peripherique") {
+        // A null device of our own: the system's /dev/null is never put at risk.
+        if (::mknod(natif.constData(), S_IFCHR | 0600, makedev(1, 3)) != 0)
+            QSKIP("creating a device node needs privileges");
+    } else {
+        QVERIFY(EcritFichierLocal(local("vrai"), "ancien contenu"));
+        QCOMPARE(::symlink("vrai", natif.constData()), 0);
+        noms << "vrai";
+    }
+    QCOMPARE(connecte(), short(-1));
+    QCOMPARE(m_ftp->DownloadFichier(m_dossier + "f.bin", chemin), short(1));
+
+    struct stat st {};
+    QCOMPARE(::stat(natif.constData(), &st), 0);
+    if (cible == "fifo" || cible == "lien-fifo") {
+        QVERIFY(S_ISFIFO(st.st_mode));
+        QCOMPARE(litTout(lecteur), contenu);
+    } else if (cible == "peripherique") {
+        QVERIFY(S_ISCHR(st.st_mode));
+        QCOMPARE(st.st_rdev, makedev(1, 3));
+    } else {
+        QCOMPARE(LitFichierLocal(local("vrai")), contenu);
+    }
+    if (cible.startsWith("lien")) {
+        QCOMPARE(::lstat(natif.constData(), &st), 0);
+        QVERIFY(S_ISLNK(st.st_mode));
+    }
+    // Nothing left beside it.
+    QCOMPARE(tousLesNoms(m_local->path()), noms);
+}
+
+void TstClsFtp::telechargementVersTubeAbandonne() {
+    // More than a pipe holds: the download waits for its reader.
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "gros.bin", OctetsTest(4 * 1024 * 1024)));
+    const QString tube = local("tube");
+    const QByteArray natif = QFile::encodeName(tube);
+    QCOMPARE(::mkfifo(natif.constData(), 0600), 0);
+    QCOMPARE(connecte(), short(-1));
+
+    // Nobody reads it: the call fails at once rather than wait for a reader,
+    // and the session stays in step.
+    QCOMPARE(m_ftp->DownloadFichier(m_dossier + "gros.bin", tube), short(0));
+    QVERIFY2(m_ftp->DerniereErreur().contains("aucun programme"),
+             qPrintable(m_ftp->DerniereErreur()));
+    QCOMPARE(m_ftp->CreeRepertoire(m_dossier + "d"), short(1));
+
+    // The reader leaves after its first bytes: the download fails, and the
+    // program is not killed by SIGPIPE.
+    const int lecteur = ::open(natif.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    QVERIFY(lecteur >= 0);
+    std::thread partant([lecteur] {
+        pollfd p{lecteur, POLLIN, 0};
+        if (::poll(&p, 1, 30000) > 0) {
+            char tampon[1024];
+            [[maybe_unused]] const ssize_t n = ::read(lecteur, tampon, sizeof tampon);
+        }
+        ::close(lecteur);
+    });
+    const short resultat = m_ftp->DownloadFichier(m_dossier + "gros.bin", tube);
+    partant.join();
+    QCOMPARE(resultat, short(0));
+    QVERIFY2(m_ftp->DerniereErreur().contains("écriture"), qPrintable(m_ftp->DerniereErreur()));
+    struct stat st {};
+    QCOMPARE(::stat(natif.constData(), &st), 0);
+    QVERIFY(S_ISFIFO(st.st_mode));
+    QCOMPARE(connecte(), short(-1));
+    QCOMPARE(m_ftp->EffaceRepertoire(m_dossier + "d"), short(1));
 }
 
 void TstClsFtp::envoiEchoueNeCreeRien() {

@@ -85,6 +85,7 @@ private slots:
     void lsEchoue();
     void getEtPut();
     void getEchoueGardeLeFichier();
+    void getVersLaSortieStandard();
     void dossiersEtFichiers();
     void pwd();
     void size();
@@ -205,6 +206,15 @@ void TstQuillonFtp::getEchoueGardeLeFichier() {
     VERIFIE_ECHEC(lance({"get", url("absent"), local("garde")}));
     QCOMPARE(LitFichierLocal(local("garde")), QByteArray("à garder"));
     QCOMPARE(QDir(m_local->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"garde"});
+}
+
+// /dev/stdout is the pipe QProcess reads: written in place, not replaced.
+void TstQuillonFtp::getVersLaSortieStandard() {
+    const QByteArray contenu = OctetsTest(300000);
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "f.bin", contenu));
+    const Resultat r = lance({"get", url("f.bin"), "/dev/stdout"});
+    QVERIFY2(r.code == 0 && r.erreur.isEmpty(), r.erreur.constData());
+    QCOMPARE(r.sortie, contenu);
 }
 
 void TstQuillonFtp::dossiersEtFichiers() {

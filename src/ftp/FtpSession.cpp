@@ -35,6 +35,114 @@ bool estRefusDeCommande(int code) {
     return code == 500 || code == 501 || code == 502 || code == 504;
 }
 
+QString texteErrno() {
+    return QString::fromLocal8Bit(strerror(errno));
+}
+
+// Where a download is written. A regular file, or a new one, is replaced only
+// once the whole file has arrived (through a symbolic link, the link's target
+// is). Any other target that exists, a device, a FIFO or a terminal, is
+// written in place: renaming a file over /dev/null or a FIFO would destroy it.
+class Destination {
+public:
+    explicit Destination(const QString &chemin) : m_chemin(chemin), m_fichier(chemin) {}
+    ~Destination() { abandonne(); }
+    Destination(const Destination &) = delete;
+    Destination &operator=(const Destination &) = delete;
+
+    bool ouvre(QString &erreur) {
+        const QByteArray natif = QFile::encodeName(m_chemin);
+        struct stat st {};
+        if (::stat(natif.constData(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+            // Non-blocking, so that a FIFO that nobody reads fails at once
+            // (ENXIO) instead of waiting forever for a reader.
+            const int fd = ::open(natif.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+            if (fd < 0) {
+                erreur = errno == ENXIO
+                             ? QStringLiteral("%1 : aucun programme ne le lit").arg(m_chemin)
+                             : QStringLiteral("%1 : %2").arg(m_chemin, texteErrno());
+                return false;
+            }
+            struct stat ouvert {};
+            if (::fstat(fd, &ouvert) == 0 && !S_ISREG(ouvert.st_mode)) {
+                ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+                m_enPlace = fd;
+                return true;
+            }
+            ::close(fd); // became a regular file meanwhile: replace it safely
+        }
+        if (!m_fichier.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            erreur = QStringLiteral("%1 : %2").arg(m_chemin, m_fichier.errorString());
+            return false;
+        }
+        return true;
+    }
+
+    int fd() const { return m_enPlace >= 0 ? m_enPlace : m_fichier.handle(); }
+
+    void abandonne() {
+        if (m_enPlace >= 0) {
+            ::close(m_enPlace);
+            m_enPlace = -1;
+        } else if (m_fichier.isOpen()) {
+            m_fichier.cancelWriting();
+        }
+    }
+
+    bool termine(QString &erreur) {
+        if (m_enPlace >= 0) {
+            const int fd = std::exchange(m_enPlace, -1);
+            if (::close(fd) != 0 && errno != EINTR) {
+                erreur = QStringLiteral("%1 : %2").arg(m_chemin, texteErrno());
+                return false;
+            }
+            return true;
+        }
+        if (!m_fichier.commit()) {
+            erreur = QStringLiteral("%1 : %2").arg(m_chemin, m_fichier.errorString());
+            return false;
+        }
+        return true;
+    }
+
+private:
+    QString m_chemin;
+    QSaveFile m_fichier;
+    int m_enPlace = -1;
+};
+
+// A FIFO or pipe whose reader has gone raises SIGPIPE on the next write, and
+// its default action would end the whole program: blocked while a download
+// writes, so that the write fails with EPIPE instead. A SIGPIPE raised
+// meanwhile is consumed before the mask is restored.
+class SansSigpipe {
+public:
+    SansSigpipe() {
+        sigemptyset(&m_pipe);
+        sigaddset(&m_pipe, SIGPIPE);
+        sigset_t enAttente;
+        sigpending(&enAttente);
+        m_dejaEnAttente = sigismember(&enAttente, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &m_pipe, &m_avant);
+    }
+    ~SansSigpipe() {
+        sigset_t enAttente;
+        if (!m_dejaEnAttente && sigpending(&enAttente) == 0 &&
+            sigismember(&enAttente, SIGPIPE) == 1) {
+            const timespec aucun{};
+            sigtimedwait(&m_pipe, nullptr, &aucun);
+        }
+        pthread_sigmask(SIG_SETMASK, &m_avant, nullptr);
+    }
+    SansSigpipe(const SansSigpipe &) = delete;
+    SansSigpipe &operator=(const SansSigpipe &) = delete;
+
+private:
+    sigset_t m_pipe;
+    sigset_t m_avant;
+    bool m_dejaEnAttente = false;
+};
+
 } // namespace
 
 FtpSession::~FtpSession() {
@@ -446,35 +554,31 @@ void FtpSession::signaleProgression(qint64 fait, qint64 total, bool forcer) {
 bool FtpSession::Telecharge(const QString &distant, const QString &local) {
     if (!Connectee())
         return echec(QStringLiteral("pas de connexion"));
-    // The target is replaced only once the whole file has arrived.
-    QSaveFile fichier(local);
-    if (!fichier.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return echec(QStringLiteral("%1 : %2").arg(local, fichier.errorString()));
+    Destination fichier(local);
+    QString erreur;
+    if (!fichier.ouvre(erreur))
+        return echec(erreur);
     CanalDonnees canal;
     Reponse::Complete premiere;
-    if (!lanceTransfert("RETR", distant, canal, premiere)) {
-        fichier.cancelWriting();
+    if (!lanceTransfert("RETR", distant, canal, premiere))
         return false;
-    }
     const qint64 annoncee = Reponse::TailleAnnoncee(premiere.texte);
     QByteArray tampon(TamponTransfert, Qt::Uninitialized);
-    const int fd = fichier.handle();
+    const int fd = fichier.fd();
+    const SansSigpipe sansSigpipe;
     qint64 recu = 0;
     for (;;) {
         const qint64 n = canal.Lit(tampon.data(), tampon.size(), m_delaiMs);
         if (n == 0)
             break;
-        if (n < 0) {
-            fichier.cancelWriting();
+        if (n < 0)
             return perdue(canal.Erreur());
-        }
         for (qint64 ecrit = 0; ecrit < n;) {
             const ssize_t e = ::write(fd, tampon.constData() + ecrit, size_t(n - ecrit));
             if (e < 0 && errno == EINTR)
                 continue;
             if (e <= 0) {
-                const QString raison = QString::fromLocal8Bit(strerror(errno));
-                fichier.cancelWriting();
+                const QString raison = texteErrno();
                 // Leaving the transfer half-read would desynchronise the
                 // control connection.
                 return perdue(QStringLiteral("écriture de %1 impossible : %2").arg(local, raison));
@@ -485,18 +589,14 @@ bool FtpSession::Telecharge(const QString &distant, const QString &local) {
         signaleProgression(recu, annoncee);
     }
     signaleProgression(recu, annoncee, true);
-    if (!termineTransfert(canal, premiere)) {
-        fichier.cancelWriting();
+    if (!termineTransfert(canal, premiere))
         return false;
-    }
-    if (annoncee >= 0 && recu != annoncee) {
-        fichier.cancelWriting();
+    if (annoncee >= 0 && recu != annoncee)
         return echec(QStringLiteral("transfert incomplet : %1 octets reçus sur %2 annoncés")
                          .arg(recu)
                          .arg(annoncee));
-    }
-    if (!fichier.commit())
-        return echec(QStringLiteral("%1 : %2").arg(local, fichier.errorString()));
+    if (!fichier.termine(erreur))
+        return echec(erreur);
     return true;
 }
 
