@@ -327,9 +327,6 @@ void TstQuillonFtp::serveurHostile_data() {
     QTest::addColumn<QString>("raison");
     QTest::newRow("accueil sans fin")
         << "endless-preliminary" << QStringList{"at=greeting"} << "préliminaires sans fin";
-    QTest::newRow("réponse un octet à la fois")
-        << "slow-multiline" << QStringList{"step=byte"} << "délai dépassé";
-    QTest::newRow("ligne trop longue") << "overlong-line" << QStringList() << "trop longue";
     QTest::newRow("257 sans dossier") << "pwd-empty" << QStringList() << "is the current directory";
 }
 
