@@ -2,6 +2,7 @@
 // fixture) and, for the faults a real server won't produce, the scripted server.
 // Files are prepared and checked directly on the server's disk.
 
+#include "ftp/Reponse.h"
 #include "ftp/clsFTP.h"
 #include "support/TestServeur.h"
 
@@ -13,6 +14,13 @@
 #include <QtTest>
 
 #include <memory>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -25,6 +33,24 @@ quint16 portFerme() {
     const quint16 port = s.serverPort();
     s.close();
     return port;
+}
+
+// What a reader of a FIFO gets once its writer has closed it.
+QByteArray litTout(int fd) {
+    QByteArray lu;
+    char tampon[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, tampon, sizeof tampon);
+        if (n <= 0)
+            return lu;
+        lu.append(tampon, n);
+    }
+}
+
+// Every name in a folder, FIFOs, devices and links included.
+QStringList tousLesNoms(const QString &dossier) {
+    return QDir(dossier).entryList(
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 QStringList cles(const Dictionnaire &dic) {
@@ -79,6 +105,9 @@ private slots:
     void telechargementRemplaceLeFichierLocal();
     void telechargementEchoueGardeLeFichierLocal_data();
     void telechargementEchoueGardeLeFichierLocal();
+    void telechargementEcritSurPlace_data();
+    void telechargementEcritSurPlace();
+    void telechargementVersTubeAbandonne();
     void envoiEchoueNeCreeRien();
     void appelPendantUnTransfertEchoue();
 
@@ -94,6 +123,7 @@ private slots:
     void repertoireCourantLong();
     void repertoireCourantAccentue();
     void reponsesMultilignes();
+    void motDePasseVide();
 
     void retourALaLigneRefuse_data();
     void retourALaLigneRefuse();
@@ -104,6 +134,10 @@ private slots:
     void serveurMuetALaConnexion_data();
     void serveurMuetALaConnexion();
     void reponsesIllisibles();
+    void reponsesSansFin_data();
+    void reponsesSansFin();
+    void adresseDonnees_data();
+    void adresseDonnees();
     void adressePasvInjoignable_data();
     void adressePasvInjoignable();
 };
@@ -407,6 +441,108 @@ void TstClsFtp::telechargementEchoueGardeLeFichierLocal() {
     QCOMPARE(fichiersLocaux(), QStringList({"cible.bin"}));
 }
 
+void TstClsFtp::telechargementEcritSurPlace_data() {
+    QTest::addColumn<QString>("cible");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("lien vers un FIFO") << "lien-fifo";
+    QTest::newRow("périphérique") << "peripherique";
+    QTest::newRow("lien vers un fichier") << "lien-fichier";
+}
+
+// A target that is not a regular file is written in place, never replaced by
+// one; through a link, the link stays and its target gets the content.
+void TstClsFtp::telechargementEcritSurPlace() {
+    QFETCH(QString, cible);
+    // Less than a pipe holds: the FIFO can be read once the call is over.
+    const QByteArray contenu = OctetsTest(40000);
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "f.bin", contenu));
+    const QString chemin = local("cible");
+    const QByteArray natif = QFile::encodeName(chemin);
+    const QByteArray tube = QFile::encodeName(local("tube"));
+    int lecteur = -1;
+    const auto fermeLecteur = qScopeGuard([&] {
+        if (lecteur >= 0)
+            ::close(lecteur);
+    });
+    QStringList noms{"cible"};
+    if (cible == "fifo" || cible == "lien-fifo") {
+        const QByteArray fifo = cible == "fifo" ? natif : tube;
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        lecteur = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(lecteur >= 0);
+        if (cible == "lien-fifo") {
+            QCOMPARE(::symlink("tube", natif.constData()), 0);
+            noms << "tube";
+        }
+    } else if (cible == "peripherique") {
+        // A null device of our own: the system's /dev/null is never put at risk.
+        if (::mknod(natif.constData(), S_IFCHR | 0600, makedev(1, 3)) != 0)
+            QSKIP("creating a device node needs privileges");
+    } else {
+        QVERIFY(EcritFichierLocal(local("vrai"), "ancien contenu"));
+        QCOMPARE(::symlink("vrai", natif.constData()), 0);
+        noms << "vrai";
+    }
+    QCOMPARE(connecte(), short(-1));
+    QCOMPARE(m_ftp->DownloadFichier(m_dossier + "f.bin", chemin), short(1));
+
+    struct stat st {};
+    QCOMPARE(::stat(natif.constData(), &st), 0);
+    if (cible == "fifo" || cible == "lien-fifo") {
+        QVERIFY(S_ISFIFO(st.st_mode));
+        QCOMPARE(litTout(lecteur), contenu);
+    } else if (cible == "peripherique") {
+        QVERIFY(S_ISCHR(st.st_mode));
+        QCOMPARE(st.st_rdev, makedev(1, 3));
+    } else {
+        QCOMPARE(LitFichierLocal(local("vrai")), contenu);
+    }
+    if (cible.startsWith("lien")) {
+        QCOMPARE(::lstat(natif.constData(), &st), 0);
+        QVERIFY(S_ISLNK(st.st_mode));
+    }
+    // Nothing left beside it.
+    QCOMPARE(tousLesNoms(m_local->path()), noms);
+}
+
+void TstClsFtp::telechargementVersTubeAbandonne() {
+    // More than a pipe holds: the download waits for its reader.
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "gros.bin", OctetsTest(4 * 1024 * 1024)));
+    const QString tube = local("tube");
+    const QByteArray natif = QFile::encodeName(tube);
+    QCOMPARE(::mkfifo(natif.constData(), 0600), 0);
+    QCOMPARE(connecte(), short(-1));
+
+    // Nobody reads it: the call fails at once rather than wait for a reader,
+    // and the session stays in step.
+    QCOMPARE(m_ftp->DownloadFichier(m_dossier + "gros.bin", tube), short(0));
+    QVERIFY2(m_ftp->DerniereErreur().contains("aucun programme"),
+             qPrintable(m_ftp->DerniereErreur()));
+    QCOMPARE(m_ftp->CreeRepertoire(m_dossier + "d"), short(1));
+
+    // The reader leaves after its first bytes: the download fails, and the
+    // program is not killed by SIGPIPE.
+    const int lecteur = ::open(natif.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    QVERIFY(lecteur >= 0);
+    std::thread partant([lecteur] {
+        pollfd p{lecteur, POLLIN, 0};
+        if (::poll(&p, 1, 30000) > 0) {
+            char tampon[1024];
+            [[maybe_unused]] const ssize_t n = ::read(lecteur, tampon, sizeof tampon);
+        }
+        ::close(lecteur);
+    });
+    const short resultat = m_ftp->DownloadFichier(m_dossier + "gros.bin", tube);
+    partant.join();
+    QCOMPARE(resultat, short(0));
+    QVERIFY2(m_ftp->DerniereErreur().contains("écriture"), qPrintable(m_ftp->DerniereErreur()));
+    struct stat st {};
+    QCOMPARE(::stat(natif.constData(), &st), 0);
+    QVERIFY(S_ISFIFO(st.st_mode));
+    QCOMPARE(connecte(), short(-1));
+    QCOMPARE(m_ftp->EffaceRepertoire(m_dossier + "d"), short(1));
+}
+
 void TstClsFtp::envoiEchoueNeCreeRien() {
     QCOMPARE(connecte(), short(-1));
     QCOMPARE(m_ftp->UploadFichier(local("absent"), m_dossier + "envoi"), short(0));
@@ -640,6 +776,17 @@ void TstClsFtp::reponsesMultilignes() {
     QVERIFY2(serveur.journal().contains("> MKD z"), qPrintable(serveur.journal()));
 }
 
+void TstClsFtp::motDePasseVide() {
+    ServeurScripte serveur(QStringLiteral("normal"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    sMotDePasse = QString();
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    // "PASS " with an empty argument, as other clients send it; a bare "PASS"
+    // is a syntax error to some servers.
+    QVERIFY2(serveur.journal().contains("1> PASS \n"), qPrintable(serveur.journal()));
+}
+
 void TstClsFtp::retourALaLigneRefuse_data() {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<QString>("fin"); // the line end that tries to smuggle a command in
@@ -807,10 +954,104 @@ void TstClsFtp::reponsesIllisibles() {
     QCOMPARE(fichiersLocaux(), QStringList({"cible"}));
 }
 
+void TstClsFtp::reponsesSansFin_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("raison");
+    const QString delai = QStringLiteral("délai dépassé");
+    const QString preliminaires = QStringLiteral("préliminaires sans fin");
+    // Each line, or each byte, comes well within the time-out: only one
+    // deadline for the whole reply ends these.
+    QTest::newRow("accueil : préliminaires en rafale")
+        << "endless-preliminary" << QStringList{"at=greeting"} << preliminaires;
+    QTest::newRow("accueil : préliminaires lents")
+        << "endless-preliminary" << QStringList{"at=greeting", "interval=1.5"} << delai;
+    QTest::newRow("accueil : multiligne lent")
+        << "slow-multiline" << QStringList{"at=greeting"} << delai;
+    QTest::newRow("commande : préliminaires en rafale")
+        << "endless-preliminary" << QStringList() << preliminaires;
+    QTest::newRow("commande : préliminaires lents")
+        << "endless-preliminary" << QStringList{"interval=1.5"} << delai;
+    QTest::newRow("commande : un octet à la fois")
+        << "slow-multiline" << QStringList{"step=byte"} << delai;
+    QTest::newRow("commande : ligne trop longue")
+        << "overlong-line" << QStringList() << QStringLiteral("trop longue");
+}
+
+void TstClsFtp::reponsesSansFin() {
+    QFETCH(QString, mode);
+    QFETCH(QStringList, options);
+    QFETCH(QString, raison);
+    ServeurScripte serveur(mode, options);
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    m_ftp->setDelaiMs(2000);
+    if (options.contains("at=greeting")) {
+        // The window's automatic connection makes this same call.
+        QCOMPARE(m_ftp->Connexion(), short(0));
+    } else {
+        QCOMPARE(m_ftp->Connexion(), short(-1));
+        // Never a path made of part of a reply.
+        QCOMPARE(m_ftp->DonneRepertoireCourant(), QString());
+    }
+    QVERIFY2(m_ftp->DerniereErreur().contains(raison), qPrintable(m_ftp->DerniereErreur()));
+    // Nothing of that reply is left to be read as the answer to a later command.
+    QVERIFY(!m_ftp->hConnexion());
+    QCOMPARE(m_ftp->CreeRepertoire("x"), short(0));
+    QVERIFY2(!serveur.journal().contains("> MKD"), qPrintable(serveur.journal()));
+}
+
+void TstClsFtp::adresseDonnees_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("texte");
+    QTest::addColumn<QString>("pair");
+    QTest::addColumn<QString>("hote"); // empty: no usable address
+    QTest::addColumn<int>("port");
+    const QString publique = QStringLiteral("203.0.113.5");
+    QTest::newRow("227 nommant un autre hôte public")
+        << 227 << QByteArray("227 Entering Passive Mode (198,51,100,7,4,1).") << publique
+        << publique << 1025;
+    QTest::newRow("227 derrière un NAT")
+        << 227 << QByteArray("227 Entering Passive Mode (10,0,0,5,195,80).") << publique << publique
+        << 50000;
+    QTest::newRow("227 en boucle locale nommant un hôte public")
+        << 227 << QByteArray("227 =198,51,100,7,0,21") << "127.0.0.1"
+        << "127.0.0.1" << 21;
+    QTest::newRow("227 sur une connexion IPv6")
+        << 227 << QByteArray("227 Entering Passive Mode (10,1,2,3,4,1)") << "2001:db8::5"
+        << "2001:db8::5" << 1025;
+    QTest::newRow("229") << 229 << QByteArray("229 Entering Extended Passive Mode (|||50000|)")
+                         << publique << publique << 50000;
+    QTest::newRow("227 port nul") << 227 << QByteArray("227 Entering Passive Mode (1,2,3,4,0,0)")
+                                  << publique << QString() << 0;
+}
+
+// The data connection goes to the control connection's peer, whatever host a
+// PASV reply names.
+void TstClsFtp::adresseDonnees() {
+    QFETCH(int, code);
+    QFETCH(QByteArray, texte);
+    QFETCH(QString, pair);
+    QFETCH(QString, hote);
+    QFETCH(int, port);
+    Reponse::Complete r;
+    r.code = code;
+    r.texte = texte;
+    const auto adresse = Reponse::AdresseDonnees(r, QHostAddress(pair));
+    if (hote.isEmpty()) {
+        QVERIFY(!adresse);
+        return;
+    }
+    QVERIFY(adresse);
+    QCOMPARE(adresse->hote, QHostAddress(hote));
+    QCOMPARE(int(adresse->port), port);
+}
+
 void TstClsFtp::adressePasvInjoignable_data() {
     QTest::addColumn<QString>("adresse");
     QTest::newRow("privée") << "10.1.2.3";
     QTest::newRow("non spécifiée") << "0.0.0.0";
+    QTest::newRow("publique") << "198.51.100.7";
 }
 
 void TstClsFtp::adressePasvInjoignable() {

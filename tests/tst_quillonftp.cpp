@@ -85,6 +85,7 @@ private slots:
     void lsEchoue();
     void getEtPut();
     void getEchoueGardeLeFichier();
+    void getVersLaSortieStandard();
     void dossiersEtFichiers();
     void pwd();
     void size();
@@ -93,6 +94,8 @@ private slots:
     void connexionImpossible_data();
     void connexionImpossible();
     void delaiParEnvironnement();
+    void serveurHostile_data();
+    void serveurHostile();
 };
 
 void TstQuillonFtp::initTestCase() {
@@ -127,6 +130,8 @@ void TstQuillonFtp::usage_data() {
     QTest::newRow("not a URL") << QStringList{"ls", "/pub/"};
     QTest::newRow("no host") << QStringList{"ls", "ftp:///pub/"};
     QTest::newRow("put, URL first") << QStringList{"put", u + "x", "/tmp/x"};
+    QTest::newRow("port 0") << QStringList{"ls", "ftp://127.0.0.1:0/"};
+    QTest::newRow("port too large") << QStringList{"ls", "ftp://127.0.0.1:65536/"};
 }
 
 void TstQuillonFtp::usage() {
@@ -201,6 +206,15 @@ void TstQuillonFtp::getEchoueGardeLeFichier() {
     VERIFIE_ECHEC(lance({"get", url("absent"), local("garde")}));
     QCOMPARE(LitFichierLocal(local("garde")), QByteArray("à garder"));
     QCOMPARE(QDir(m_local->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"garde"});
+}
+
+// /dev/stdout is the pipe QProcess reads: written in place, not replaced.
+void TstQuillonFtp::getVersLaSortieStandard() {
+    const QByteArray contenu = OctetsTest(300000);
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "f.bin", contenu));
+    const Resultat r = lance({"get", url("f.bin"), "/dev/stdout"});
+    QVERIFY2(r.code == 0 && r.erreur.isEmpty(), r.erreur.constData());
+    QCOMPARE(r.sortie, contenu);
 }
 
 void TstQuillonFtp::dossiersEtFichiers() {
@@ -305,6 +319,33 @@ void TstQuillonFtp::delaiParEnvironnement() {
     // Within the 60 s that lance() waits: the tool gives up after its time-out.
     VERIFIE_ECHEC(
         lance({"mkdir", QStringLiteral("ftp://127.0.0.1:%1/x").arg(serveur.port())}, env));
+}
+
+void TstQuillonFtp::serveurHostile_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("raison");
+    QTest::newRow("accueil sans fin")
+        << "endless-preliminary" << QStringList{"at=greeting"} << "préliminaires sans fin";
+    QTest::newRow("257 sans dossier") << "pwd-empty" << QStringList() << "is the current directory";
+}
+
+// The tool ends with the reason, and nothing the server sent reaches the
+// terminal as a control sequence.
+void TstQuillonFtp::serveurHostile() {
+    QFETCH(QString, mode);
+    QFETCH(QStringList, options);
+    QFETCH(QString, raison);
+    ServeurScripte serveur(mode, options);
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QUILLON_FTP_TIMEOUT", "2");
+    const Resultat r =
+        lance({"pwd", QStringLiteral("ftp://u:p@127.0.0.1:%1/").arg(serveur.port())}, env);
+    VERIFIE_ECHEC(r);
+    QVERIFY2(QString::fromUtf8(r.erreur).contains(raison), r.erreur.constData());
+    for (const char c : r.erreur.chopped(1))
+        QVERIFY2(uchar(c) >= 0x20 && c != 0x7f, r.erreur.toHex().constData());
 }
 
 QTEST_GUILESS_MAIN(TstQuillonFtp)

@@ -9,14 +9,25 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
-constexpr qint64 LigneMax = 64 * 1024;      // one control line
-constexpr int LignesMaxParReponse = 10000;  // a multi-line reply
+constexpr qint64 LigneMax = 64 * 1024;     // one control line
+constexpr int LignesMaxParReponse = 10000; // a multi-line reply
+constexpr qint64 ReponseMax = 1 << 20;     // all the lines of one reply
+// "125"/"150" before a transfer, "120" before a greeting: one or two are
+// normal, a stream of them comes from a server that will never answer.
+constexpr int PreliminairesMax = 8;
+constexpr int ErreurServeurMax = 500;       // characters of a reply quoted in an error
 constexpr qint64 TamponTransfert = 1 << 20; // data read size
 constexpr qint64 ListingMax = 1LL << 30;    // a listing larger than this is hostile
 constexpr int IntervalleProgressionMs = 20;
@@ -24,6 +35,114 @@ constexpr int IntervalleProgressionMs = 20;
 bool estRefusDeCommande(int code) {
     return code == 500 || code == 501 || code == 502 || code == 504;
 }
+
+QString texteErrno() {
+    return QString::fromLocal8Bit(strerror(errno));
+}
+
+// Where a download is written. A regular file, or a new one, is replaced only
+// once the whole file has arrived (through a symbolic link, the link's target
+// is). Any other target that exists, a device, a FIFO or a terminal, is
+// written in place: renaming a file over /dev/null or a FIFO would destroy it.
+class Destination {
+public:
+    explicit Destination(const QString &chemin) : m_chemin(chemin), m_fichier(chemin) {}
+    ~Destination() { abandonne(); }
+    Destination(const Destination &) = delete;
+    Destination &operator=(const Destination &) = delete;
+
+    bool ouvre(QString &erreur) {
+        const QByteArray natif = QFile::encodeName(m_chemin);
+        struct stat st {};
+        if (::stat(natif.constData(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+            // Non-blocking, so that a FIFO that nobody reads fails at once
+            // (ENXIO) instead of waiting forever for a reader.
+            const int fd = ::open(natif.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+            if (fd < 0) {
+                erreur = errno == ENXIO
+                             ? QStringLiteral("%1 : aucun programme ne le lit").arg(m_chemin)
+                             : QStringLiteral("%1 : %2").arg(m_chemin, texteErrno());
+                return false;
+            }
+            struct stat ouvert {};
+            if (::fstat(fd, &ouvert) == 0 && !S_ISREG(ouvert.st_mode)) {
+                ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+                m_enPlace = fd;
+                return true;
+            }
+            ::close(fd); // became a regular file meanwhile: replace it safely
+        }
+        if (!m_fichier.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            erreur = QStringLiteral("%1 : %2").arg(m_chemin, m_fichier.errorString());
+            return false;
+        }
+        return true;
+    }
+
+    int fd() const { return m_enPlace >= 0 ? m_enPlace : m_fichier.handle(); }
+
+    void abandonne() {
+        if (m_enPlace >= 0) {
+            ::close(m_enPlace);
+            m_enPlace = -1;
+        } else if (m_fichier.isOpen()) {
+            m_fichier.cancelWriting();
+        }
+    }
+
+    bool termine(QString &erreur) {
+        if (m_enPlace >= 0) {
+            const int fd = std::exchange(m_enPlace, -1);
+            if (::close(fd) != 0 && errno != EINTR) {
+                erreur = QStringLiteral("%1 : %2").arg(m_chemin, texteErrno());
+                return false;
+            }
+            return true;
+        }
+        if (!m_fichier.commit()) {
+            erreur = QStringLiteral("%1 : %2").arg(m_chemin, m_fichier.errorString());
+            return false;
+        }
+        return true;
+    }
+
+private:
+    QString m_chemin;
+    QSaveFile m_fichier;
+    int m_enPlace = -1;
+};
+
+// A FIFO or pipe whose reader has gone raises SIGPIPE on the next write, and
+// its default action would end the whole program: blocked while a download
+// writes, so that the write fails with EPIPE instead. A SIGPIPE raised
+// meanwhile is consumed before the mask is restored.
+class SansSigpipe {
+public:
+    SansSigpipe() {
+        sigemptyset(&m_pipe);
+        sigaddset(&m_pipe, SIGPIPE);
+        sigset_t enAttente;
+        sigpending(&enAttente);
+        m_dejaEnAttente = sigismember(&enAttente, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &m_pipe, &m_avant);
+    }
+    ~SansSigpipe() {
+        sigset_t enAttente;
+        if (!m_dejaEnAttente && sigpending(&enAttente) == 0 &&
+            sigismember(&enAttente, SIGPIPE) == 1) {
+            const timespec aucun{};
+            sigtimedwait(&m_pipe, nullptr, &aucun);
+        }
+        pthread_sigmask(SIG_SETMASK, &m_avant, nullptr);
+    }
+    SansSigpipe(const SansSigpipe &) = delete;
+    SansSigpipe &operator=(const SansSigpipe &) = delete;
+
+private:
+    sigset_t m_pipe;
+    sigset_t m_avant;
+    bool m_dejaEnAttente = false;
+};
 
 } // namespace
 
@@ -93,6 +212,22 @@ QString FtpSession::decode(const QByteArray &octets) const {
     return texte;
 }
 
+QString FtpSession::texteServeur(const QByteArray &octets) const {
+    // Escape sequences must not reach the terminal or log that shows the error.
+    QString texte = decode(octets.left(4 * ErreurServeurMax));
+    for (QChar &c : texte) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7f && u < 0xa0))
+            c = u' ';
+    }
+    texte = texte.simplified();
+    if (texte.size() > ErreurServeurMax) {
+        texte.truncate(ErreurServeurMax);
+        texte += u'…';
+    }
+    return texte;
+}
+
 void FtpSession::Deconnecte() {
     if (m_controle.state() == QAbstractSocket::ConnectedState && m_connectee) {
         m_controle.write("QUIT\r\n");
@@ -100,56 +235,79 @@ void FtpSession::Deconnecte() {
     }
     m_controle.abort();
     m_connectee = false;
+    m_recu.clear();
+    m_debutRecu = m_examine = 0;
 }
 
-bool FtpSession::envoieLigne(const QByteArray &commande) {
+bool FtpSession::envoieLigne(const QByteArray &commande, const QDeadlineTimer &limite) {
     if (m_controle.state() != QAbstractSocket::ConnectedState)
         return perdue(QStringLiteral("connexion fermée"));
     m_controle.write(commande);
     m_controle.write("\r\n");
     while (m_controle.bytesToWrite() > 0) {
-        if (!m_controle.waitForBytesWritten(m_delaiMs))
+        if (limite.hasExpired() || !m_controle.waitForBytesWritten(int(limite.remainingTime())))
             return perdue(QStringLiteral("envoi impossible sur la connexion de contrôle"));
     }
     return true;
 }
 
-bool FtpSession::litLigne(QByteArray &ligne) {
-    QDeadlineTimer limite(m_delaiMs);
-    while (!m_controle.canReadLine()) {
-        if (m_controle.bytesAvailable() > LigneMax)
-            return perdue(QStringLiteral("réponse du serveur illisible (ligne trop longue)"));
-        if (m_controle.state() != QAbstractSocket::ConnectedState)
-            return perdue(QStringLiteral("le serveur a fermé la connexion"));
-        if (limite.hasExpired() || !m_controle.waitForReadyRead(int(limite.remainingTime()))) {
-            if (m_controle.canReadLine())
+// Bytes are taken from the socket into m_recu and each is searched for a line
+// end once; only the unfinished line is ever moved, once per read.
+bool FtpSession::litLigne(QByteArray &ligne, const QDeadlineTimer &limite) {
+    for (;;) {
+        const qsizetype fin = m_recu.indexOf('\n', m_examine);
+        if (fin >= 0) {
+            qsizetype longueur = fin - m_debutRecu;
+            if (longueur > LigneMax)
                 break;
+            if (longueur > 0 && m_recu[fin - 1] == '\r')
+                --longueur;
+            ligne = m_recu.mid(m_debutRecu, longueur);
+            m_debutRecu = m_examine = fin + 1;
+            return true;
+        }
+        m_examine = m_recu.size();
+        // Never cut: the tail of a cut line would be read as the next reply.
+        if (m_recu.size() - m_debutRecu > LigneMax)
+            break;
+        if (m_debutRecu > 0) {
+            m_recu.remove(0, m_debutRecu);
+            m_examine -= m_debutRecu;
+            m_debutRecu = 0;
+        }
+        if (m_controle.bytesAvailable() == 0) {
             if (m_controle.state() != QAbstractSocket::ConnectedState)
                 return perdue(QStringLiteral("le serveur a fermé la connexion"));
             if (limite.hasExpired())
                 return perdue(QStringLiteral("le serveur ne répond plus (délai dépassé)"));
+            m_controle.waitForReadyRead(int(limite.remainingTime()));
+            continue;
         }
+        if (limite.hasExpired()) // a server that never stops talking
+            return perdue(QStringLiteral("le serveur ne répond plus (délai dépassé)"));
+        const qint64 attendus = std::min(m_controle.bytesAvailable(), LigneMax + 1);
+        const qsizetype avant = m_recu.size();
+        m_recu.resize(avant + attendus);
+        const qint64 lus = m_controle.read(m_recu.data() + avant, attendus);
+        m_recu.resize(avant + std::max<qint64>(lus, 0));
     }
-    ligne = m_controle.readLine(LigneMax);
-    while (ligne.endsWith('\n') || ligne.endsWith('\r'))
-        ligne.chop(1);
-    return true;
+    return perdue(QStringLiteral("réponse du serveur illisible (ligne trop longue)"));
 }
 
-bool FtpSession::litReponse(Reponse::Complete &reponse) {
+bool FtpSession::litReponse(Reponse::Complete &reponse, const QDeadlineTimer &limite) {
     QByteArray ligne;
-    if (!litLigne(ligne))
+    if (!litLigne(ligne, limite))
         return false;
     reponse.code = Reponse::CodeDeLigne(ligne);
     if (reponse.code < 100 || reponse.code > 599)
         return perdue(
-            QStringLiteral("réponse du serveur illisible : %1").arg(decode(ligne.left(80))));
+            QStringLiteral("réponse du serveur illisible : %1").arg(texteServeur(ligne.left(80))));
     reponse.texte = ligne;
     if (Reponse::OuvreMultiligne(ligne)) {
         for (int n = 0;; ++n) {
-            if (n > LignesMaxParReponse)
+            if (n > LignesMaxParReponse || reponse.texte.size() > ReponseMax)
                 return perdue(QStringLiteral("réponse du serveur sans fin"));
-            if (!litLigne(ligne))
+            if (!litLigne(ligne, limite))
                 return false;
             reponse.texte += '\n';
             reponse.texte += ligne;
@@ -158,8 +316,20 @@ bool FtpSession::litReponse(Reponse::Complete &reponse) {
         }
     }
     if (reponse.code == 421) // service closing: nothing more will come
-        return perdue(decode(reponse.texte));
+        return perdue(texteServeur(reponse.texte));
     return true;
+}
+
+bool FtpSession::litFinale(Reponse::Complete &reponse, const QDeadlineTimer &limite) {
+    for (int n = 0;; ++n) {
+        if (!litReponse(reponse, limite))
+            return false;
+        if (!reponse.preliminaire())
+            return true;
+        if (n >= PreliminairesMax)
+            return perdue(QStringLiteral("le serveur ne donne pas de réponse finale "
+                                         "(réponses préliminaires sans fin)"));
+    }
 }
 
 bool FtpSession::argumentSur(const QString &argument) {
@@ -171,13 +341,13 @@ bool FtpSession::argumentSur(const QString &argument) {
 }
 
 bool FtpSession::envoieCommande(const char *verbe, const QString &argument,
-                                Reponse::Complete &reponse) {
+                                Reponse::Complete &reponse, const QDeadlineTimer &limite) {
     QByteArray ligne(verbe);
     if (!argument.isNull()) {
         ligne += ' ';
         ligne += encode(argument);
     }
-    return envoieLigne(ligne) && litReponse(reponse);
+    return envoieLigne(ligne, limite) && litReponse(reponse, limite);
 }
 
 bool FtpSession::commande(const char *verbe, const QString &argument, Reponse::Complete &reponse) {
@@ -185,13 +355,11 @@ bool FtpSession::commande(const char *verbe, const QString &argument, Reponse::C
         return echec(QStringLiteral("pas de connexion"));
     if (!argumentSur(argument))
         return false;
-    if (!envoieCommande(verbe, argument, reponse))
+    const QDeadlineTimer limite(m_delaiMs);
+    if (!envoieCommande(verbe, argument, reponse, limite))
         return false;
     // A stray preliminary reply: the final one follows.
-    while (reponse.preliminaire())
-        if (!litReponse(reponse))
-            return false;
-    return true;
+    return !reponse.preliminaire() || litFinale(reponse, limite);
 }
 
 bool FtpSession::commandeSimple(const char *verbe, const QString &argument, int classeAttendue) {
@@ -199,7 +367,7 @@ bool FtpSession::commandeSimple(const char *verbe, const QString &argument, int 
     if (!commande(verbe, argument, r))
         return false;
     if (r.code / 100 != classeAttendue)
-        return echec(decode(r.texte));
+        return echec(texteServeur(r.texte));
     return true;
 }
 
@@ -214,6 +382,8 @@ bool FtpSession::Connecte(const QString &texteHote, const QString &utilisateur,
     if (!argumentSur(utilisateur) || !argumentSur(motDePasse))
         return false;
 
+    // Bounds what the socket holds while nobody reads it (during a transfer).
+    m_controle.setReadBufferSize(LigneMax);
     m_controle.connectToHost(hote, port);
     if (!m_controle.waitForConnected(m_delaiMs)) {
         const QString raison = m_controle.errorString();
@@ -224,17 +394,19 @@ bool FtpSession::Connecte(const QString &texteHote, const QString &utilisateur,
     m_connectee = true;
 
     Reponse::Complete r;
-    do {
-        if (!litReponse(r))
-            return false;
-    } while (r.preliminaire()); // 120: ready in a few minutes
+    // "120 Service ready in 5 minutes" may come first, within the same time.
+    if (!litFinale(r, QDeadlineTimer(m_delaiMs)))
+        return false;
     if (r.code != 220)
-        return perdue(decode(r.texte));
+        return perdue(texteServeur(r.texte));
 
     const bool anonyme = utilisateur.isEmpty();
     const QString user = anonyme ? QStringLiteral("anonymous") : utilisateur;
-    const QString pass =
-        (anonyme && motDePasse.isEmpty()) ? QStringLiteral("anonymous@") : motDePasse;
+    // An empty password is sent as "PASS " with an empty argument, never as a
+    // bare "PASS", which some servers take for a syntax error.
+    QString pass = (anonyme && motDePasse.isEmpty()) ? QStringLiteral("anonymous@") : motDePasse;
+    if (pass.isNull())
+        pass = QStringLiteral("");
     if (!commande("USER", user, r))
         return false;
     if (r.code == 331 || r.code == 332) {
@@ -242,7 +414,7 @@ bool FtpSession::Connecte(const QString &texteHote, const QString &utilisateur,
             return false;
     }
     if (r.code != 230 && r.code != 202)
-        return perdue(QStringLiteral("identification refusée : %1").arg(decode(r.texte)));
+        return perdue(QStringLiteral("identification refusée : %1").arg(texteServeur(r.texte)));
 
     if (commande("FEAT", QString(), r) && r.code == 211) {
         bool utf8 = false;
@@ -269,10 +441,16 @@ std::optional<QString> FtpSession::Pwd() {
     if (!commande("PWD", QString(), r))
         return std::nullopt;
     if (r.code != 257) {
-        echec(decode(r.texte));
+        echec(texteServeur(r.texte));
         return std::nullopt;
     }
-    return decode(Reponse::AnalysePwd(r.texte));
+    const QByteArray chemin = Reponse::AnalysePwd(r.texte);
+    if (chemin.isEmpty()) {
+        echec(
+            QStringLiteral("dossier courant absent de la réponse : %1").arg(texteServeur(r.texte)));
+        return std::nullopt;
+    }
+    return decode(chemin);
 }
 
 bool FtpSession::Cwd(const QString &chemin) {
@@ -302,13 +480,13 @@ qint64 FtpSession::Taille(const QString &chemin) {
     if (!commande("SIZE", chemin, r))
         return -1;
     if (r.code != 213) {
-        echec(decode(r.texte));
+        echec(texteServeur(r.texte));
         return -1;
     }
     bool ok = false;
     const qint64 n = r.texte.mid(4).trimmed().toLongLong(&ok);
     if (!ok || n < 0) {
-        echec(QStringLiteral("taille illisible : %1").arg(decode(r.texte)));
+        echec(QStringLiteral("taille illisible : %1").arg(texteServeur(r.texte)));
         return -1;
     }
     return n;
@@ -321,26 +499,23 @@ bool FtpSession::ouvreDonnees(CanalDonnees &canal) {
         if (!commande("EPSV", QString(), r))
             return false;
         if (r.code == 229) {
-            if (const auto port = Reponse::AnalyseEpsv(r.texte)) {
-                if (canal.Connecte(pair, *port, m_delaiMs))
+            if (const auto adresse = Reponse::AdresseDonnees(r, pair)) {
+                if (canal.Connecte(adresse->hote, adresse->port, m_delaiMs))
                     return true;
             }
         } else if (!estRefusDeCommande(r.code)) {
-            return echec(decode(r.texte));
+            return echec(texteServeur(r.texte));
         }
         m_sansEpsv = true; // refused or unusable: PASV from now on
     }
     if (!commande("PASV", QString(), r))
         return false;
     if (r.code != 227)
-        return echec(decode(r.texte));
-    const auto adresse = Reponse::AnalysePasv(r.texte);
+        return echec(texteServeur(r.texte));
+    const auto adresse = Reponse::AdresseDonnees(r, pair);
     if (!adresse)
-        return echec(QStringLiteral("réponse PASV illisible : %1").arg(decode(r.texte)));
-    // "227 Entering Passive Mode (10,0,0,5,...)" from a server behind NAT: the
-    // address it sees for itself is not ours to reach.
-    const QHostAddress hote = Reponse::AdresseJoignable(adresse->hote, pair) ? adresse->hote : pair;
-    if (!canal.Connecte(hote, adresse->port, m_delaiMs))
+        return echec(QStringLiteral("réponse PASV illisible : %1").arg(texteServeur(r.texte)));
+    if (!canal.Connecte(adresse->hote, adresse->port, m_delaiMs))
         return echec(canal.Erreur());
     return true;
 }
@@ -349,20 +524,21 @@ bool FtpSession::lanceTransfert(const char *verbe, const QString &argument, Cana
                                 Reponse::Complete &premiere) {
     if (!argumentSur(argument) || !ouvreDonnees(canal))
         return false;
-    if (!envoieCommande(verbe, argument, premiere))
+    if (!envoieCommande(verbe, argument, premiere, QDeadlineTimer(m_delaiMs)))
         return false;
     if (premiere.code >= 400)
-        return echec(decode(premiere.texte));
+        return echec(texteServeur(premiere.texte));
     return true;
 }
 
 bool FtpSession::termineTransfert(CanalDonnees &canal, const Reponse::Complete &premiere) {
     canal.Ferme();
     Reponse::Complete fin = premiere;
-    if (premiere.preliminaire() && !litReponse(fin))
+    // The data took its own time: the final reply has a deadline of its own.
+    if (premiere.preliminaire() && !litFinale(fin, QDeadlineTimer(m_delaiMs)))
         return false;
     if (fin.code / 100 != 2)
-        return echec(decode(fin.texte));
+        return echec(texteServeur(fin.texte));
     return true;
 }
 
@@ -379,35 +555,31 @@ void FtpSession::signaleProgression(qint64 fait, qint64 total, bool forcer) {
 bool FtpSession::Telecharge(const QString &distant, const QString &local) {
     if (!Connectee())
         return echec(QStringLiteral("pas de connexion"));
-    // The target is replaced only once the whole file has arrived.
-    QSaveFile fichier(local);
-    if (!fichier.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return echec(QStringLiteral("%1 : %2").arg(local, fichier.errorString()));
+    Destination fichier(local);
+    QString erreur;
+    if (!fichier.ouvre(erreur))
+        return echec(erreur);
     CanalDonnees canal;
     Reponse::Complete premiere;
-    if (!lanceTransfert("RETR", distant, canal, premiere)) {
-        fichier.cancelWriting();
+    if (!lanceTransfert("RETR", distant, canal, premiere))
         return false;
-    }
     const qint64 annoncee = Reponse::TailleAnnoncee(premiere.texte);
     QByteArray tampon(TamponTransfert, Qt::Uninitialized);
-    const int fd = fichier.handle();
+    const int fd = fichier.fd();
+    const SansSigpipe sansSigpipe;
     qint64 recu = 0;
     for (;;) {
         const qint64 n = canal.Lit(tampon.data(), tampon.size(), m_delaiMs);
         if (n == 0)
             break;
-        if (n < 0) {
-            fichier.cancelWriting();
+        if (n < 0)
             return perdue(canal.Erreur());
-        }
         for (qint64 ecrit = 0; ecrit < n;) {
             const ssize_t e = ::write(fd, tampon.constData() + ecrit, size_t(n - ecrit));
             if (e < 0 && errno == EINTR)
                 continue;
             if (e <= 0) {
-                const QString raison = QString::fromLocal8Bit(strerror(errno));
-                fichier.cancelWriting();
+                const QString raison = texteErrno();
                 // Leaving the transfer half-read would desynchronise the
                 // control connection.
                 return perdue(QStringLiteral("écriture de %1 impossible : %2").arg(local, raison));
@@ -418,18 +590,14 @@ bool FtpSession::Telecharge(const QString &distant, const QString &local) {
         signaleProgression(recu, annoncee);
     }
     signaleProgression(recu, annoncee, true);
-    if (!termineTransfert(canal, premiere)) {
-        fichier.cancelWriting();
+    if (!termineTransfert(canal, premiere))
         return false;
-    }
-    if (annoncee >= 0 && recu != annoncee) {
-        fichier.cancelWriting();
+    if (annoncee >= 0 && recu != annoncee)
         return echec(QStringLiteral("transfert incomplet : %1 octets reçus sur %2 annoncés")
                          .arg(recu)
                          .arg(annoncee));
-    }
-    if (!fichier.commit())
-        return echec(QStringLiteral("%1 : %2").arg(local, fichier.errorString()));
+    if (!fichier.termine(erreur))
+        return echec(erreur);
     return true;
 }
 

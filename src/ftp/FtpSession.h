@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDeadlineTimer>
 #include <QString>
 #include <QTcpSocket>
 
@@ -60,14 +61,22 @@ private:
     bool perdue(const QString &raison); // the connection can't be trusted any more
     QByteArray encode(const QString &texte) const;
     QString decode(const QByteArray &octets) const;
+    // A server's reply made fit for an error message: one line, no control
+    // characters, bounded length.
+    QString texteServeur(const QByteArray &octets) const;
 
-    bool envoieLigne(const QByteArray &commande);
-    bool litLigne(QByteArray &ligne);
-    bool litReponse(Reponse::Complete &reponse);
+    // Every wait of one exchange shares the deadline `limite`, however slowly
+    // the bytes come.
+    bool envoieLigne(const QByteArray &commande, const QDeadlineTimer &limite);
+    bool litLigne(QByteArray &ligne, const QDeadlineTimer &limite);
+    bool litReponse(Reponse::Complete &reponse, const QDeadlineTimer &limite);
+    // The final reply, after at most a few preliminary (1xx) ones.
+    bool litFinale(Reponse::Complete &reponse, const QDeadlineTimer &limite);
     // Sends "VERB argument" (the argument left out when null) and reads the
     // first reply, preliminary or not.
-    bool envoieCommande(const char *verbe, const QString &argument, Reponse::Complete &reponse);
-    // Sends "VERB argument" and reads the final reply (1xx are not expected).
+    bool envoieCommande(const char *verbe, const QString &argument, Reponse::Complete &reponse,
+                        const QDeadlineTimer &limite);
+    // Sends "VERB argument" and reads the final reply.
     bool commande(const char *verbe, const QString &argument, Reponse::Complete &reponse);
     bool commandeSimple(const char *verbe, const QString &argument, int classeAttendue = 2);
     bool argumentSur(const QString &argument);
@@ -82,6 +91,11 @@ private:
     void signaleProgression(qint64 fait, qint64 total, bool forcer = false);
 
     QTcpSocket m_controle;
+    // Control bytes taken from the socket: [m_debutRecu, size) are not consumed
+    // yet, and [m_debutRecu, m_examine) hold no line end.
+    QByteArray m_recu;
+    qsizetype m_debutRecu = 0;
+    qsizetype m_examine = 0;
     bool m_connectee = false;
     bool m_occupee = false;
     bool m_mlst = false;

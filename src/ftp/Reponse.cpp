@@ -10,22 +10,6 @@ bool estChiffre(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Addresses that only mean something inside one network.
-bool nonPublique(const QHostAddress &a) {
-    if (a.isNull() || a.isLoopback() || a.isLinkLocal() || a.isSiteLocal() ||
-        a.isUniqueLocalUnicast())
-        return true;
-    if (a == QHostAddress::AnyIPv4 || a == QHostAddress::AnyIPv6)
-        return true;
-    bool v4 = false;
-    const quint32 ip = a.toIPv4Address(&v4);
-    if (!v4)
-        return false;
-    return (ip >> 24) == 0 || (ip >> 24) == 10 || (ip >> 20) == 0xAC1 /* 172.16/12 */ ||
-           (ip >> 16) == 0xC0A8 /* 192.168/16 */ || (ip >> 22) == 0x191 /* 100.64/10 */ ||
-           (ip >> 16) == 0xA9FE /* 169.254/16 */;
-}
-
 } // namespace
 
 int CodeDeLigne(const QByteArray &ligne) {
@@ -44,7 +28,7 @@ bool TermineReponse(const QByteArray &ligne, int code) {
     return CodeDeLigne(ligne) == code && (ligne.size() == 3 || ligne[3] == ' ');
 }
 
-std::optional<Adresse> AnalysePasv(const QByteArray &texte) {
+std::optional<quint16> AnalysePasv(const QByteArray &texte) {
     static const QRegularExpression six(
         QStringLiteral("(\\d{1,3}),(\\d{1,3}),(\\d{1,3}),(\\d{1,3}),(\\d{1,3}),(\\d{1,3})"));
     // Skip the reply code itself so "227 " never takes part in the match.
@@ -57,13 +41,10 @@ std::optional<Adresse> AnalysePasv(const QByteArray &texte) {
         if (n[i] > 255)
             return std::nullopt;
     }
-    Adresse a;
-    a.hote = QHostAddress(quint32(n[0]) << 24 | quint32(n[1]) << 16 | quint32(n[2]) << 8 |
-                          quint32(n[3]));
-    a.port = quint16(n[4] * 256 + n[5]);
-    if (a.port == 0)
+    const int port = n[4] * 256 + n[5];
+    if (port == 0)
         return std::nullopt;
-    return a;
+    return quint16(port);
 }
 
 std::optional<quint16> AnalyseEpsv(const QByteArray &texte) {
@@ -118,14 +99,15 @@ qint64 TailleAnnoncee(const QByteArray &texte) {
     return ok ? n : -1;
 }
 
-bool AdresseJoignable(const QHostAddress &proposee, const QHostAddress &pair) {
-    if (proposee.isEqual(pair, QHostAddress::TolerantConversion))
-        return true;
-    // A server reached on loopback lives here: any other address is a lie, and
-    // following it would send traffic elsewhere.
-    if (pair.isLoopback())
-        return false;
-    return !nonPublique(proposee);
+std::optional<Adresse> AdresseDonnees(const Complete &reponse, const QHostAddress &pair) {
+    std::optional<quint16> port;
+    if (reponse.code == 229)
+        port = AnalyseEpsv(reponse.texte);
+    else if (reponse.code == 227)
+        port = AnalysePasv(reponse.texte);
+    if (!port || pair.isNull())
+        return std::nullopt;
+    return Adresse{pair, *port};
 }
 
 } // namespace Reponse

@@ -27,12 +27,13 @@ bool TermineReponse(const QByteArray &ligne, int code);
 bool OuvreMultiligne(const QByteArray &ligne);
 
 struct Adresse {
-    QHostAddress hote; // null for EPSV, which reuses the control peer
+    QHostAddress hote;
     quint16 port = 0;
 };
-// 227 Entering Passive Mode (h1,h2,h3,h4,p1,p2): the six numbers may be
-// anywhere in the text, with or without parentheses.
-std::optional<Adresse> AnalysePasv(const QByteArray &texte);
+// 227 Entering Passive Mode (h1,h2,h3,h4,p1,p2): the port that the last two of
+// the six numbers name. The numbers may be anywhere in the text, with or
+// without parentheses.
+std::optional<quint16> AnalysePasv(const QByteArray &texte);
 // 229 Entering Extended Passive Mode (|||port|): any delimiter character.
 std::optional<quint16> AnalyseEpsv(const QByteArray &texte);
 // 257 "/a ""quoted"" dir" is current directory: the quoted path with doubled
@@ -42,9 +43,10 @@ QByteArray AnalysePwd(const QByteArray &texte);
 // size, or -1.
 qint64 TailleAnnoncee(const QByteArray &texte);
 
-// Whether an address given by a PASV reply can be reached from a client whose
-// control connection goes to `pair`: an unspecified, loopback, private or
-// link-local address only when the peer is of the same kind.
-bool AdresseJoignable(const QHostAddress &proposee, const QHostAddress &pair);
+// Where the data connection announced by a 229 or 227 reply goes: the port
+// it names, on the control connection's peer. The host a 227 reply names is
+// never used: behind NAT it is an address only the server can reach, and from
+// a hostile server it would send the client's traffic to a third party.
+std::optional<Adresse> AdresseDonnees(const Complete &reponse, const QHostAddress &pair);
 
 } // namespace Reponse

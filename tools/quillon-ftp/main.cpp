@@ -43,10 +43,14 @@ bool analyseUrl(const QString &texte, Cible &cible) {
     const QUrl url(texte, QUrl::StrictMode);
     if (!url.isValid() || url.scheme() != QLatin1String("ftp") || url.host().isEmpty())
         return false;
+    // QUrl takes ":0" for a port; no server listens there, so it is a usage error.
+    const int port = url.port(21);
+    if (port < 1)
+        return false;
     QString hote = url.host(QUrl::FullyDecoded);
     if (hote.contains(u':'))
         hote = QLatin1Char('[') + hote + QLatin1Char(']');
-    sSite = hote + QLatin1Char(':') + QString::number(url.port(21));
+    sSite = hote + QLatin1Char(':') + QString::number(port);
     sUtilisateur = url.userName(QUrl::FullyDecoded);
     sMotDePasse = url.password(QUrl::FullyDecoded);
     cible.chemin = url.path(QUrl::FullyDecoded);
