@@ -85,7 +85,7 @@ private slots:
     void lsEchoue();
     void getEtPut();
     void getEchoueGardeLeFichier();
-    void getVersLaSortieStandard();
+    void tubesStandard();
     void dossiersEtFichiers();
     void pwd();
     void size();
@@ -209,12 +209,22 @@ void TstQuillonFtp::getEchoueGardeLeFichier() {
 }
 
 // /dev/stdout is the pipe QProcess reads: written in place, not replaced.
-void TstQuillonFtp::getVersLaSortieStandard() {
+void TstQuillonFtp::tubesStandard() {
     const QByteArray contenu = OctetsTest(300000);
     QVERIFY(m_srv.ecrisFichier(m_dossier + "f.bin", contenu));
     const Resultat r = lance({"get", url("f.bin"), "/dev/stdout"});
     QVERIFY2(r.code == 0 && r.erreur.isEmpty(), r.erreur.constData());
     QCOMPARE(r.sortie, contenu);
+
+    // A pipe has no size: it is sent to its end, not as an empty file.
+    QProcess envoi;
+    envoi.start(Outil, {"put", "/dev/stdin", url("depuis-tube.bin")});
+    QVERIFY(envoi.waitForStarted());
+    envoi.write(contenu);
+    envoi.closeWriteChannel();
+    QVERIFY(envoi.waitForFinished(60000));
+    QVERIFY2(envoi.exitCode() == 0, envoi.readAllStandardError().constData());
+    QCOMPARE(m_srv.litFichier(m_dossier + "depuis-tube.bin"), contenu);
 }
 
 void TstQuillonFtp::dossiersEtFichiers() {

@@ -147,15 +147,19 @@ bool CanalDonnees::EnvoieFichier(int fd, qint64 taille, int delaiMs,
     // pinning costs more than the copy it saves.
     QByteArray tampon(TailleBloc, Qt::Uninitialized);
     qint64 envoye = 0;
-    while (envoye < taille) {
-        const ssize_t n =
-            ::read(fd, tampon.data(), size_t(std::min<qint64>(taille - envoye, tampon.size())));
+    const bool jusquALaFin = taille < 0;
+    while (jusquALaFin || envoye < taille) {
+        const qint64 voulu =
+            jusquALaFin ? tampon.size() : std::min<qint64>(taille - envoye, tampon.size());
+        const ssize_t n = ::read(fd, tampon.data(), size_t(voulu));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
             m_erreur = texteErrno("lecture du fichier local");
             return false;
         }
+        if (n == 0 && jusquALaFin)
+            break;
         if (n == 0) {
             m_erreur = QStringLiteral("le fichier local a changé pendant l'envoi");
             return false;

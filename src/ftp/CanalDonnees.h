@@ -19,7 +19,8 @@ public:
     bool Connecte(const QHostAddress &hote, quint16 port, int delaiMs);
     // Bytes read (> 0), 0 at the end of the data, -1 on error or time-out.
     qint64 Lit(char *tampon, qint64 taille, int delaiMs);
-    // Sends `taille` bytes of the open file `fd` from its current offset.
+    // Sends `taille` bytes of the open file `fd` from its current offset, or
+    // everything up to its end when `taille` is negative (a pipe).
     bool EnvoieFichier(int fd, qint64 taille, int delaiMs,
                        const std::function<void(qint64)> &avance);
     void Ferme();

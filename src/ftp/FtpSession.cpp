@@ -607,14 +607,18 @@ bool FtpSession::Envoie(const QString &local, const QString &distant) {
     QFile fichier(local);
     if (QFileInfo(local).isDir() || !fichier.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return echec(QStringLiteral("%1 : %2").arg(local, fichier.errorString()));
-    const qint64 taille = fichier.size();
+    // A pipe or a device has no size: it is sent until its end.
+    const qint64 taille = fichier.isSequential() ? -1 : fichier.size();
     CanalDonnees canal;
     Reponse::Complete premiere;
     if (!lanceTransfert("STOR", distant, canal, premiere))
         return false;
-    const bool envoye = canal.EnvoieFichier(fichier.handle(), taille, m_delaiMs,
-                                            [&](qint64 fait) { signaleProgression(fait, taille); });
-    signaleProgression(taille, taille, true);
+    qint64 fait = 0;
+    const bool envoye = canal.EnvoieFichier(fichier.handle(), taille, m_delaiMs, [&](qint64 n) {
+        fait = n;
+        signaleProgression(fait, taille);
+    });
+    signaleProgression(fait, taille < 0 ? fait : taille, true);
     if (!envoye) {
         canal.Ferme();
         return perdue(canal.Erreur());
