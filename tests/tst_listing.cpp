@@ -210,6 +210,8 @@ private slots:
     void nomAcceptable_data();
     void nomAcceptable();
     void lignesTronqueesOuBruitees();
+    void tableEnUnSeulFlux();
+    void analyseurParBlocs();
     void octetsAuHasard();
     void dictionnaire();
     void dictionnaireVolumineux();
@@ -302,20 +304,28 @@ void TstListing::nomAcceptable() {
     QCOMPARE(ListingParser::NomAcceptable(nom), acceptable);
 }
 
-// Every prefix of every line, and every line with blanks inserted at random
-// places (fixed seed, so a failure can be replayed): no crash, no name with a
-// line end in it.
+// Every prefix of every line, as text and as bytes cut inside a multi-byte
+// character, and every line with blanks inserted at random places (fixed
+// seed, so a failure can be replayed): no crash, no hang, no name with a line
+// end in it.
 void TstListing::lignesTronqueesOuBruitees() {
     QRandomGenerator alea(20240611);
     int analysees = 0;
+    ListingParser::Analyseur analyseur;
+    const auto verifie = [](const ListingParser::Entree &e) {
+        QVERIFY(!e.nom.contains(u'\n') && !e.nom.contains(u'\r'));
+    };
     for (const Cas &c : Table) {
-        const QString ligne = QString::fromUtf8(c.ligne);
+        const QString ligne = decode(c.ligne);
         for (qsizetype n = 0; n <= ligne.size(); ++n) {
             const QString debut = ligne.left(n);
             ListingParser::LigneList(debut);
             ListingParser::LigneMlsd(debut);
             ++analysees;
         }
+        const QByteArray octets(c.ligne);
+        for (qsizetype n = 0; n <= octets.size(); ++n)
+            analyseur.Analyse(octets.left(n), c.mlsd, verifie);
         for (int essai = 0; essai < 50; ++essai) {
             QString bruitee = ligne;
             const int insertions = 1 + int(alea.bounded(4));
@@ -330,6 +340,68 @@ void TstListing::lignesTronqueesOuBruitees() {
         }
     }
     QVERIFY(analysees > 1000);
+}
+
+// The whole table as one listing, LIST lines and MLSD lines apart, each line
+// ending its own way: every entry comes out in order, and each line that no
+// parser read is counted once.
+void TstListing::tableEnUnSeulFlux() {
+    for (const bool mlsd : {false, true}) {
+        static const char *const Fins[] = {"\n", "\r\n", "\r", "\r\n\r\n"};
+        QByteArray flux;
+        QStringList attendus;
+        int incompris = 0, i = 0;
+        for (const Cas &c : Table) {
+            if (c.mlsd != mlsd)
+                continue;
+            flux += QByteArray(c.ligne) + Fins[i++ % 4];
+            if (c.genre == Incompris)
+                ++incompris;
+            else if (c.genre != Ignore)
+                attendus << decode(c.nom);
+        }
+        ListingParser::Analyseur analyseur;
+        QStringList lus;
+        analyseur.Analyse(flux, mlsd,
+                          [&](const ListingParser::Entree &e) { lus << e.nom.toString(); });
+        QCOMPARE(lus, attendus);
+        QCOMPARE(analyseur.LignesIncomprises(), incompris);
+    }
+}
+
+// Blocks as the data connection hands them over: many slices' worth of lines
+// whose CR LF ends fall on every slice boundary, a line far longer than a
+// slice, one line in Latin-1 among UTF-8 ones. Nothing is lost or counted
+// twice, and the decode buffer holds no more than a couple of slices after a
+// block, however long its lines; the next listing reads as well.
+void TstListing::analyseurParBlocs() {
+    ListingParser::Analyseur analyseur;
+    QStringList lus;
+    const auto garde = [&](const ListingParser::Entree &e) { lus << e.nom.toString(); };
+    QByteArray bloc;
+    QStringList attendus;
+    for (int i = 0; bloc.size() < 5 * ListingParser::Analyseur::Tranche; ++i) {
+        const QByteArray nom = "f" + QByteArray(i % 97, 'x') + QByteArray::number(i);
+        bloc += "-rw-r--r-- 1 o g " + QByteArray::number(i) + " Jan  1 12:00 " + nom + "\r\n";
+        attendus << QString::fromLatin1(nom);
+    }
+    const QByteArray geant(3 * 1024 * 1024, 'g');
+    bloc += "type-less line\r\n-rw-r--r-- 1 o g 1 Jan  1 12:00 " + geant + "\n";
+    attendus << QString::fromLatin1(geant);
+    bloc += "-rw-r--r-- 1 o g 1 Jan  1 12:00 caf\xe9\r-rw-r--r-- 1 o g 1 Jan  1 12:00 "
+            "th\xc3\xa9\r\n";
+    attendus << QStringLiteral("café") << QStringLiteral("thé");
+    analyseur.Analyse(bloc, false, garde);
+    QCOMPARE(lus.size(), attendus.size());
+    QCOMPARE(lus, attendus);
+    QCOMPARE(analyseur.LignesIncomprises(), 1);
+    QVERIFY2(analyseur.Capacite() <= 2 * ListingParser::Analyseur::Tranche,
+             qPrintable(QString::number(analyseur.Capacite())));
+
+    lus.clear();
+    analyseur.Analyse("type=dir; après\r\n", true, garde);
+    QCOMPARE(lus, QStringList{QStringLiteral("après")});
+    QCOMPARE(analyseur.LignesIncomprises(), 1);
 }
 
 void TstListing::octetsAuHasard() {
