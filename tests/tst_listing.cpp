@@ -425,6 +425,19 @@ void TstListing::octetsAuHasard() {
     QCOMPARE(e->nom.size(), 1 << 20);
     ListingParser::LigneList(QString(1 << 20, ' '));
     ListingParser::LigneMlsd(QString(1 << 20, ';'));
+    // Words that look like date parts, far too many or far too long: the
+    // line is read once, not once per word.
+    QString mois = QStringLiteral("-rw-r--r-- 1 o g 1 ");
+    for (int i = 0; i < 100000; ++i)
+        mois += QStringLiteral("Okt. 1月 ");
+    ListingParser::LigneList(mois);
+    for (const QChar c : {u'.', u'1', u':', u'-'}) {
+        const QString mot(1 << 20, c);
+        ListingParser::LigneList(QStringLiteral("-rw-r--r-- 1 o g ") + mot + u' ' + mot +
+                                 QStringLiteral(" x"));
+        ListingParser::LigneList(QStringLiteral("2002-09-02  19:06 ") + mot + u' ' + mot);
+        ListingParser::LigneList(mot + u' ' + mot);
+    }
 }
 
 void TstListing::dictionnaire() {

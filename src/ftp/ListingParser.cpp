@@ -43,7 +43,7 @@ public:
     explicit Decoupe(QStringView ligne) : m_ligne(ligne) {}
 
     // True when word k exists.
-    bool existe(int k) {
+    Q_ALWAYS_INLINE bool existe(int k) {
         int j = m_curseur; // a local cursor keeps the scan in registers
         const int n = int(m_ligne.size());
         const char16_t *texte = m_ligne.utf16();
@@ -60,8 +60,9 @@ public:
         m_curseur = j;
         return m_jetons.size() > k;
     }
-    QStringView operator[](int k) const {
-        return m_ligne.mid(m_jetons[k].debut, m_jetons[k].fin - m_jetons[k].debut);
+    Q_ALWAYS_INLINE QStringView operator[](int k) const {
+        return QStringView(m_ligne.utf16() + m_jetons[k].debut,
+                           m_jetons[k].fin - m_jetons[k].debut);
     }
     int debut(int k) const { return m_jetons[k].debut; }
     int fin(int k) const { return m_jetons[k].fin; } // one past the last character
@@ -149,7 +150,7 @@ constexpr std::u16string_view NomsMois[] = {
 
 // Trailing '.' and ',' of a date part: "Okt.", "Juli,", "30.", "Jan.,".
 QStringView sansPonctuation(QStringView s) {
-    while (!s.isEmpty() && (s.back() == u'.' || s.back() == u','))
+    for (int i = 0; i < 2 && !s.isEmpty() && (s.back() == u'.' || s.back() == u','); ++i)
         s.chop(1);
     return s;
 }
@@ -187,6 +188,8 @@ bool estMot(QStringView s) {
 
 // "12:00", "9:05", "23:59:59"
 bool estHeure(QStringView s) {
+    if (s.size() > 8)
+        return false;
     const auto deuxPoints = s.indexOf(u':');
     if (deuxPoints <= 0 || !tousChiffres(s.left(deuxPoints), 1, 2))
         return false;
@@ -845,16 +848,20 @@ void Analyseur::analyseTranche(QByteArrayView octets, bool mlsd,
     const QChar *fin = utf8.appendToBuffer(m_texte.data(), octets);
     if (!utf8.hasError()) {
         // A line ends at LF, CR LF or a lone CR; the empty line between CR
-        // and LF is skipped like any blank one.
-        const char16_t *p = reinterpret_cast<const char16_t *>(m_texte.constData());
-        const char16_t *const e = reinterpret_cast<const char16_t *>(fin);
-        while (p < e) {
-            const char16_t *q = p;
-            while (q < e && (*q > u'\r' || (*q != u'\n' && *q != u'\r')))
-                ++q;
-            if (q > p)
-                analyseLigne(QStringView(p, q), mlsd, rappel);
-            p = q + 1;
+        // and LF is skipped like any blank one. Both searches are Qt's
+        // vectorised ones: a character loop here costs more than the parse.
+        const QStringView decode(m_texte.constData(), fin - m_texte.constData());
+        for (qsizetype debut = 0; debut < decode.size();) {
+            qsizetype finLigne = decode.indexOf(u'\n', debut);
+            if (finLigne < 0)
+                finLigne = decode.size();
+            QStringView ligne = decode.sliced(debut, finLigne - debut);
+            debut = finLigne + 1;
+            for (qsizetype cr; (cr = ligne.indexOf(u'\r')) >= 0; ligne = ligne.sliced(cr + 1))
+                if (cr > 0)
+                    analyseLigne(ligne.first(cr), mlsd, rappel);
+            if (!ligne.isEmpty())
+                analyseLigne(ligne, mlsd, rappel);
         }
         return;
     }
