@@ -113,6 +113,8 @@ const Cas Table[] = {
     {"C11 year before a legacy month", false, "-rwxrwxrwx   1 root     staff          0 2003   3\xed\xef 20 asian date file", Fichier, "asian date file", 0},
     {"C12 legacy month, time", false, "-r--r--r-- 1 root root 2096 8\xed 17 08:52 asian time", Fichier, "asian time", 2096},
 
+    {"C13 legacy month word without digits", false, "-rw-r--r--   1 wang     users        200 \xca\xae\xd4\xc2 12 12:00 gbk word month", Fichier, "gbk word month", 200},
+
     // Unix, columns out of the usual shape
     {"X01 no date", false, "-rw-r--r--   1 owner    group      1234 nodate.txt", Fichier, "nodate.txt", 1234},
     {"X02 no date, folder with spaces", false, "drwxr-xr-x   2 owner    group      4096 no date dir", Dossier, "no date dir", 4096},

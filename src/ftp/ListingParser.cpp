@@ -174,14 +174,14 @@ bool estNomMois(QStringView s) {
     return false;
 }
 
-// A word of letters in any script ("янв", "Στε"): a month when the line's
-// shape says so.
+// A short word without digits ("янв", "Στε", or a month's legacy bytes read
+// as Latin-1): a month when the line's shape says so.
 bool estMot(QStringView s) {
     s = sansPonctuation(s);
-    if (s.size() < 2 || s.size() > 10)
+    if (s.size() < 2 || s.size() > 12)
         return false;
     for (QChar c : s)
-        if (!c.isLetter())
+        if (estChiffre(c.unicode()) || c == u':' || c == u'/' || c == u'-')
             return false;
     return true;
 }
