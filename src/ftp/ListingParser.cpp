@@ -374,6 +374,8 @@ bool lisDate(Decoupe &j, int k, int premier, int &debut, int &fin) {
             break;
         case Classe::Cjk:
             pris = cjk < 3;
+            if (!pris)
+                break;
             ++cjk;
             mois = true;
             if (groupesDeChiffres(j[i]) >= 2)
@@ -382,6 +384,8 @@ bool lisDate(Decoupe &j, int k, int premier, int &debut, int &fin) {
         case Classe::DateNumerique:
         case Classe::DateComplete:
             pris = !mois && !jour;
+            if (!pris)
+                break;
             mois = jour = true;
             annee = c == Classe::DateComplete;
             break;
