@@ -88,6 +88,7 @@ const Cas Table[] = {
     {"L21 Russian month", false, "-rw-r--r--   1 ivan     users      2048 янв 12 12:00 файл.txt", Fichier, "файл.txt", 2048},
     {"L22 Greek month, year", false, "-rw-r--r--   1 nikos    users      2049 Μαΐ 12  2019 αρχείο", Fichier, "αρχείο", 2049},
     {"L23 owner named like a German month", false, "-rw-r--r--   1 mai      users        21 Okt.  6 17:33 mai-owner", Fichier, "mai-owner", 21},
+    {"L24 owner named like a month, numeric date", false, "-rw-r--r--   1 mar      1234 09-26 13:45 x", Fichier, "x", 1234},
 
     // Unix, numeric dates in any order and separator
     {"N01 year/month/day, time", false, "-r-xr-xr-x   2 root     other      2235 1999/10/12 17:12 slashes", Fichier, "slashes", 2235},

@@ -351,8 +351,11 @@ qint64 tailleAvantDate(QStringView s) {
 // A date of any locale that starts with word k, a word that carries the month
 // (a month name, a numeric date, a CJK part). premier is the lowest word the
 // date may take back for a day or year written before the month ("26. Juli,",
-// "2003 3月 20"). On success debut and fin are its first and last words.
-bool lisDate(Decoupe &j, int k, int premier, int &debut, int &fin) {
+// "2003 3月 20"). On success debut and fin are its first and last words, and
+// the result says how sure the date is.
+enum class Date { Aucune, Faible, Forte };
+
+Date lisDate(Decoupe &j, int k, int premier, int &debut, int &fin) {
     bool jour = false, mois = false, annee = false, heure = false;
     int cjk = 0;
     fin = -1;
@@ -415,16 +418,21 @@ bool lisDate(Decoupe &j, int k, int premier, int &debut, int &fin) {
         fin = i;
     }
     if (fin < 0 || !mois || !(jour || annee || heure || cjk >= 2))
-        return false;
+        return Date::Aucune;
     debut = k;
     if (k - 1 >= premier && cjk < 2) {
         const Classe avant = classe(j[k - 1]);
-        if (!jour && avant == Classe::Petit)
+        if (!jour && avant == Classe::Petit) {
             debut = k - 1; // "26. Juli, 20:10", "2. Okt. 2003"
-        else if (!annee && !heure && avant == Classe::Annee)
+            jour = true;
+        } else if (!annee && !heure && avant == Classe::Annee) {
             debut = k - 1; // "2003 3月 20"
+            annee = true;
+        }
     }
-    return true;
+    // A month with only a year or only a day may be an owner named "mar"
+    // followed by a size: a fuller date further on is preferred.
+    return (jour && (annee || heure)) || cjk >= 2 ? Date::Forte : Date::Faible;
 }
 
 // ------------------------------------------------------------ Unix
@@ -579,6 +587,7 @@ Lecture ligneUnix(QStringView ligne, Entree &e) {
 
     // Any other locale: the first word that carries a month starts the date,
     // and the name starts one blank after it ends.
+    int debut = 0, fin = -1;
     for (int k = 1; j.existe(k + 1); ++k) {
         const Classe c = classe(j[k]);
         bool candidat = c == Classe::Mois || c == Classe::Cjk || c == Classe::DateNumerique ||
@@ -590,9 +599,18 @@ Lecture ligneUnix(QStringView ligne, Entree &e) {
             candidat = estTaille(j[k - 1]) && classe(j[k + 1]) == Classe::Petit &&
                        (suivante == Classe::Heure || suivante == Classe::Annee);
         }
-        int debut = 0, fin = 0;
-        if (!candidat || !lisDate(j, k, 2, debut, fin))
+        if (!candidat)
             continue;
+        int d = 0, f = 0;
+        const Date date = lisDate(j, k, 2, d, f);
+        if (date == Date::Aucune || (date == Date::Faible && fin >= 0))
+            continue;
+        debut = d;
+        fin = f;
+        if (date == Date::Forte)
+            break;
+    }
+    if (fin >= 0) {
         const int debutNom = j.fin(fin) + 1;
         if (debutNom >= ligne.size())
             return Lecture::Incomprise;
@@ -708,7 +726,7 @@ Lecture ligneTailleDate(QStringView ligne, Entree &e) {
         c != Classe::Cjk)
         return Lecture::Incomprise;
     int debut = 0, fin = 0;
-    if (!lisDate(j, 1, 1, debut, fin))
+    if (lisDate(j, 1, 1, debut, fin) == Date::Aucune)
         return Lecture::Incomprise;
     const int debutNom = j.fin(fin) + 1;
     if (debutNom >= ligne.size())
