@@ -410,7 +410,8 @@ void TstListing::analyseurParBlocs() {
 void TstListing::octetsAuHasard() {
     QRandomGenerator alea(7);
     const QString alphabet =
-        QStringLiteral(" \t-drwxlJanDec0123456789:;=<>DIR/.\\AMPtypefilesize\x7f");
+        QStringLiteral(" \t-drwxlJanDecOkt,0123456789:;=<>DIR/.\\AMPtypefilesize\x7f+"
+                       "年月日월\u008c\u00e4");
     for (int i = 0; i < 5000; ++i) {
         QString ligne;
         const int longueur = int(alea.bounded(120));
