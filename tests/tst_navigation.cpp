@@ -143,6 +143,7 @@ private slots:
     void racineDuSite();
     void listesLocalesEnPhase();
     void longueListeCede();
+    void lignesIncomprisesAuJournal();
 };
 
 void TstNavigation::initTestCase() {
@@ -710,6 +711,46 @@ void TstNavigation::longueListeCede() {
     for (int i = 0; i < n; i += 997)
         QCOMPARE(u.List5->item(i)->text(), dossier + u.List4->item(i)->text());
     QCOMPARE(u.LabNB[1]->text(), QString::number(n) + QStringLiteral(" fichiers."));
+}
+
+void TstNavigation::lignesIncomprisesAuJournal() {
+    // A server whose lines come in many forms and locales, three of them no
+    // entry at all: every entry reaches the views, and each listing says in
+    // the log, in orange, how many lines were not understood.
+    ServeurScripte serveur(QStringLiteral("odd-list"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    Reglages::Ecrit(Reglages::TxtSite, serveur.site());
+    Reglages::Ecrit(Reglages::TxtUtilisateur, QStringLiteral("u"));
+    Reglages::Ecrit(Reglages::TxtMDP, QStringLiteral("p"));
+    Reglages::EcritBooleen(Reglages::ConAuto, true);
+    Reglages::Ecrit(Reglages::PathSite, QStringLiteral("/o/"));
+    for (const Reglages::Cle &c : {Reglages::DrvLoc, Reglages::DirLoc, Reglages::FilLoc})
+        Reglages::Ecrit(c, m_banc.Local());
+    auto f = DemarreFenetre();
+    Form1Ui &u = f->Ui();
+
+    QCOMPARE(textes(u.List4),
+             QStringList({"german.txt", "japanese.txt", "sjis.txt", "numeric date.txt",
+                          "no date.txt", "after cr.txt", "dos thousands.txt", "eplf.txt"}));
+    QTreeWidgetItem *courant = noeud(u.trvSiteDir, QStringLiteral("/o/"));
+    QVERIFY(courant);
+    QStringList dossiers;
+    for (int i = 0; i < courant->childCount(); ++i)
+        dossiers << courant->child(i)->text(0);
+    QCOMPARE(dossiers, QStringList({"german dir", "korean dir"}));
+
+    const Ligne attendue{QStringLiteral(" > 3 lignes de la liste n'ont pas été comprises"),
+                         QColor(255, 128, 0)};
+    const auto compte = [&] {
+        int n = 0;
+        for (const Ligne &l : lignes(u.TxtAction))
+            if (l.texte == attendue.texte && l.couleur == attendue.couleur)
+                ++n;
+        return n;
+    };
+    QCOMPARE(compte(), 1);
+    f->RafraichitSite(QStringLiteral("/o/"));
+    QCOMPARE(compte(), 2);
 }
 
 QTEST_MAIN(TstNavigation)

@@ -83,6 +83,7 @@ private slots:
     void usage();
     void ls();
     void lsEchoue();
+    void lsListeInhabituelle();
     void getEtPut();
     void getEchoueGardeLeFichier();
     void tubesStandard();
@@ -174,6 +175,25 @@ void TstQuillonFtp::ls() {
     r = lance({"ls", url("vide/")});
     VERIFIE_SUCCES(r);
     QCOMPARE(r.sortie, QByteArray());
+}
+
+// A server whose lines come in many forms and locales: every entry is
+// listed, and the lines that no parser read are said on stderr, the listing
+// still a success.
+void TstQuillonFtp::lsListeInhabituelle() {
+    ServeurScripte serveur(QStringLiteral("odd-list"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    const Resultat r = lance({"ls", QStringLiteral("ftp://127.0.0.1:%1/o/").arg(serveur.port())});
+    QCOMPARE(r.code, 0);
+    QStringList cles;
+    for (const QString &ligne : QString::fromUtf8(r.sortie).split('\n', Qt::SkipEmptyParts))
+        cles << ligne.section('\t', 0, 0);
+    QCOMPARE(cles,
+             QStringList({"/o/german.txt", "?/o/german dir/", "/o/japanese.txt", "/o/sjis.txt",
+                          "?/o/korean dir/", "/o/numeric date.txt", "/o/no date.txt",
+                          "/o/after cr.txt", "/o/dos thousands.txt", "/o/eplf.txt"}));
+    QCOMPARE(QString::fromUtf8(r.erreur),
+             QStringLiteral("quillon-ftp: ls: 3 lignes de la liste n'ont pas été comprises\n"));
 }
 
 void TstQuillonFtp::lsEchoue() {

@@ -133,9 +133,11 @@ void NavigateurSite::liste(const QString &chemin) {
     Dictionnaire dictionnaire;
     noms->hide();
     Sablier sablier;
+    int incomprises = 0;
     if (oFTP) {
         CedeDurantFTP cede;
         oFTP->EnumereFichier(dictionnaire, dossier);
+        incomprises = oFTP->LignesIncomprises();
     }
 
     arbre->setUpdatesEnabled(false);
@@ -212,6 +214,11 @@ void NavigateurSite::liste(const QString &chemin) {
                            QLatin1Char(')'));
     if (InstancePrecedente)
         m_form.setWindowTitle(TitreInstance(dossier));
+    // Lines no parser read are entries the user would otherwise miss.
+    if (incomprises > 0)
+        m_journal.EcritAction(
+            QStringLiteral(" > %1 lignes de la liste n'ont pas été comprises").arg(incomprises),
+            QStringLiteral("Am"));
     m_enCours = false;
 }
 

@@ -107,6 +107,7 @@ qint64 clsFTP::TailleOctets(const QString &sNomSurSite) {
 
 void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
     QUILLON_UNE_OPERATION()
+    m_lignesIncomprises = 0;
     // Listing another folder under the keys of this one would mislabel every
     // entry: a folder that can't be entered lists as empty.
     if (!m_session->Cwd(sRepertoire))
@@ -115,8 +116,9 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
     Dictionnaire lus;
     QString cle; // reused: its capacity outlives each entry
     bool mlsd = false;
+    ListingParser::Analyseur analyseur;
     const bool complete = m_session->Liste(mlsd, [&](QByteArrayView lignes) {
-        ListingParser::Analyse(lignes, mlsd, [&](const ListingParser::Entree &entree) {
+        analyseur.Analyse(lignes, mlsd, [&](const ListingParser::Entree &entree) {
             // A name that is not one plain path component (a hostile "../x")
             // never reaches the caller, which builds local paths from it.
             if (!ListingParser::NomAcceptable(entree.nom))
@@ -133,8 +135,10 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
             lus.Ajoute(cle, entree.nom);
         });
     });
-    if (complete)
+    if (complete) {
         Pdic.Fusionne(std::move(lus));
+        m_lignesIncomprises = analyseur.LignesIncomprises();
+    }
 }
 
 #undef QUILLON_UNE_OPERATION

@@ -54,9 +54,12 @@ public:
     int delaiMs() const;
     // Human-readable reason of the last failure (for the command-line tool).
     QString DerniereErreur() const;
+    // Lines of the last complete listing that no parser recognised.
+    int LignesIncomprises() const { return m_lignesIncomprises; }
 
 private:
     std::unique_ptr<FtpSession> m_session;
+    int m_lignesIncomprises = 0;
 };
 
 // The program-wide instance, owned by the main window.

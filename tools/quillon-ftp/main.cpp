@@ -111,6 +111,9 @@ int main(int argc, char *argv[]) {
         // A folder that can't be entered or listed lists as empty: say why.
         if (dic.Count() == 0 && !ftp.DerniereErreur().isEmpty())
             return echoue(ftp, "ls");
+        if (const int n = ftp.LignesIncomprises(); n > 0)
+            std::fprintf(stderr, "quillon-ftp: ls: %d lignes de la liste n'ont pas été comprises\n",
+                         n);
         // Encoded straight into one reusable buffer: no allocation per entry.
         QStringEncoder utf8(QStringEncoder::Utf8);
         QByteArray sortie(64 * 1024, Qt::Uninitialized);
