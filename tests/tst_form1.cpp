@@ -228,6 +228,7 @@ private slots:
     void connexionPerdueEtRetrouvee();
     void connexionPerdueSansReconnexionAuto();
     void sondeSuspendueDuranteUneOperation();
+    void fermetureAttendLaFinDuTransfert_data();
     void fermetureAttendLaFinDuTransfert();
     void command6RetenteAvecPauseEtSAnnule();
     void command6ReconnecteEtSArrete();
@@ -442,28 +443,51 @@ void TstForm1::sondeSuspendueDuranteUneOperation() {
     QVERIFY(f->Ui().Command6->property("Connecte").toBool());
 }
 
+void TstForm1::fermetureAttendLaFinDuTransfert_data() {
+    QTest::addColumn<bool>("parQuitter");
+    QTest::newRow("case de fermeture") << false;
+    QTest::newRow("Quitter") << true;
+}
+
 void TstForm1::fermetureAttendLaFinDuTransfert() {
-    // Closing the window while a transfer yields must not pull the connection
-    // from under it: the close happens once the transfer has finished.
+    // Closing the window or quitting while a transfer yields must not pull
+    // the connection from under it, nor end the program unsaved: both happen
+    // once the transfer has finished, with the state saved as usual.
+    QFETCH(bool, parQuitter);
     const QString dossier = m_srv.nouveauDossier(QStringLiteral("form1-fermeture"));
     QVERIFY(m_srv.ecrisFichier(dossier + QStringLiteral("gros.bin"), OctetsTest(8 << 20)));
     stockeSite(m_srv.site(), m_srv.utilisateur(), m_srv.motDePasse(), true, false);
+    Reglages::Ecrit(Reglages::PathSite, dossier);
     auto f = demarre();
     QCOMPARE(f->CO, short(-1));
-    bool fermee = false;
+    QCOMPARE(f->CleNoeudSelectionne(), dossier);
+    f->resize(700, 600);
+    // Asked twice, as an impatient user would: still one end.
+    bool demande = false;
     oFTP->setProgression([&](qint64, qint64) {
-        if (!fermee) {
-            f->close();
-            fermee = true;
+        for (int i = 0; i < 2 && !demande; ++i) {
+            if (parQuitter)
+                f->Ui().mnuQuitter->trigger();
+            else
+                f->close();
         }
+        demande = true;
     });
     const QString local = m_banc.Local() + QStringLiteral("/gros.bin");
     QVERIFY(oFTP->DownloadFichier(dossier + QStringLiteral("gros.bin"), local) != 0);
     oFTP->setProgression({});
-    QVERIFY(fermee);
+    QVERIFY(demande);
     QVERIFY(f->isVisible());
+    QCOMPARE(m_fins, 0);
+    QCOMPARE(Reglages::Lit(Reglages::PosW), QStringLiteral("8445"));
     QCOMPARE(QFileInfo(local).size(), qint64(8 << 20));
     QTRY_VERIFY_WITH_TIMEOUT(!f->isVisible(), 5000);
+    QTest::qWait(500);
+    QCOMPARE(m_fins, parQuitter ? 1 : 0);
+    QVERIFY(oFTP == nullptr);
+    QCOMPARE(Reglages::Lit(Reglages::PosW), QStringLiteral("10500"));
+    QCOMPARE(Reglages::Lit(Reglages::PathSite), dossier);
+    QCOMPARE(Reglages::Lit(Reglages::DirLoc), f->Ui().dirLocal->Path());
 }
 
 void TstForm1::command6RetenteAvecPauseEtSAnnule() {
