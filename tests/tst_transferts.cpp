@@ -7,6 +7,7 @@
 // the buttons that do nothing while a comparison or sorted view is shown.
 
 #include "browsing/NavigateurLocal.h"
+#include "browsing/NavigateurSite.h"
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "layout/Twips.h"
@@ -231,6 +232,7 @@ private slots:
     void envoiEchoue();
     void grosFichierVisible();
     void refus();
+    void rienPendantQueLaListeSeRemplit();
 
     void siteNavigationEtDossiers();
     void siteRenommeEtSupprime();
@@ -546,6 +548,54 @@ void TstTransferts::refus() {
     u->trvSiteDir->clearSelection();
     rapatrie();
     QCOMPARE(m_banc.prompts.demandes.size(), 2);
+}
+
+void TstTransferts::rienPendantQueLaListeSeRemplit() {
+    // A long folder fills the site list in steps; a folder copy, a drop, or
+    // a button that reads the list, taken between two steps, is refused with
+    // a line: none works on the part listed so far.
+    demarre();
+    const QString longue = m_dossier + QStringLiteral("longue/");
+    QVERIFY(m_srv.creeDossier(longue));
+    const int n = 2 * NavigateurSite::EntreesParPas + 500;
+    for (int i = 0; i < n; ++i)
+        QVERIFY(EcritFichierLocal(m_srv.disque(longue) + QStringLiteral("/f%1").arg(i), ""));
+    dossierLocal(QStringLiteral("envoi"), {{"a.txt", 1}});
+    u->filLocal->setPath(m_banc.Local());
+    u->filLocal->setSelected(0, true);
+    const Ligne refus{QStringLiteral(" > Opération refusée : la liste du site est en cours de "
+                                     "chargement"),
+                      Orange};
+    Lignes pendant;
+    int partielle = -1;
+    {
+        Espion espion([&] {
+            // Between two steps of the filling (not during the listing's
+            // own FTP call, which refuses everything anyway).
+            if (partielle >= 0 || !m_f->navigateurSite().ListeEnCours() || oFTP->EnCours() ||
+                u->List5->count() == 0)
+                return;
+            partielle = u->List5->count();
+            pendant += rapatrie();
+            pendant += envoie();
+            for (int bouton : {1, 4, 10})
+                pendant += clicSite(bouton);
+            pendant += clicLocal(10);
+            pendant += journal([&] { m_f->glisserDeposer().DragDrop(u->filLocal, u->List4); });
+        });
+        m_f->RafraichitSite(longue);
+    }
+    QVERIFY(partielle > 0 && partielle < n);
+    QCOMPARE(pendant, Lignes(7, refus));
+    QVERIFY(m_banc.prompts.demandes.isEmpty());
+    QVERIFY(!QFileInfo::exists(m_banc.Local(QStringLiteral("envoi/longue"))));
+    QCOMPARE(m_srv.contenu(longue).size(), n);
+    QCOMPARE(u->List4->count(), n);
+    // Once filled, the same copy is asked for as usual.
+    QVERIFY(!m_f->navigateurSite().ListeEnCours());
+    m_banc.prompts.reponses.clear();
+    rapatrie(Prompts::Bouton::Non);
+    QCOMPARE(m_banc.prompts.demandes.size(), 1);
 }
 
 // --------------------------------------------------------------- site row

@@ -215,6 +215,13 @@ void NavigateurSite::liste(const QString &chemin) {
     m_enCours = false;
 }
 
+bool NavigateurSite::RefusePendantListe() {
+    if (!m_enCours)
+        return false;
+    m_journal.EcritAction(JournalActivite::Heure() + LigneListeEnCours, QStringLiteral("Am"));
+    return true;
+}
+
 void NavigateurSite::AfficheListesNormales() {
     m_ui.List1->hide();
     m_ui.List2->hide();

@@ -13,6 +13,10 @@ class QPoint;
 class QTreeWidgetItem;
 struct Form1Ui;
 
+// The line of an operation refused while the site list is still filling.
+inline const QString LigneListeEnCours =
+    QStringLiteral(" > Opération refusée : la liste du site est en cours de chargement");
+
 // The automation dialog as the file-pick mode sees it. The dialog plugs itself
 // in here; until it does, a pick only changes the flags and the backgrounds.
 struct LienAutomatisation {
@@ -48,6 +52,13 @@ public:
     void RafraichitSite(const QString &chemin);
     // Both panes back to their normal display.
     void AfficheListesNormales();
+
+    // True while a listing fills the site views (they yield between steps, so
+    // handlers run meanwhile with a partial List4/List5).
+    bool ListeEnCours() const { return m_enCours; }
+    // For the operations that read the site views: true, with a log line,
+    // when they must not start because the views are still filling.
+    bool RefusePendantListe();
 
     // Handlers
     void trvSiteDir_DblClick();

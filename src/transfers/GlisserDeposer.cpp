@@ -1,6 +1,7 @@
 #include "transfers/GlisserDeposer.h"
 
 #include "browsing/CedeDurantFTP.h"
+#include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/Form1Ui.h"
@@ -227,6 +228,10 @@ void GlisserDeposer::DragOver(QWidget *cible, QWidget *Source) {
 
 void GlisserDeposer::DragDrop(QWidget *cible, QWidget *Source) {
     if (!cible || !Source)
+        return;
+    // Every drop of one list on another transfers to or from the site
+    // views: none while they fill. (A click ends as a drop on the list itself.)
+    if (Source != cible && m_form.navigateurSite().RefusePendantListe())
         return;
     const QString nom = cible->objectName();
     if (nom == QLatin1String("List1"))
