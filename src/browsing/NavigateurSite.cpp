@@ -77,6 +77,16 @@ NavigateurSite::NavigateurSite(Form1 &form, Form1Ui &ui, JournalActivite &journa
         m_demandeEnAttente = false;
         liste(m_demande);
     });
+    m_attenteTaille.setInterval(50);
+    connect(&m_attenteTaille, &QTimer::timeout, this, [this] {
+        if (m_enCours || (oFTP && oFTP->EnCours()))
+            return;
+        m_attenteTaille.stop();
+        // Only if that file is still the one selected.
+        const QListWidgetItem *chemin = m_ui.List5->item(m_ui.List4->currentRow());
+        if (chemin && chemin->text() == m_tailleDemandee && m_ui.List4->isVisible())
+            afficheTaille();
+    });
 }
 
 NavigateurSite::~NavigateurSite() = default;
@@ -302,18 +312,16 @@ void NavigateurSite::List4_MouseDown() {
     const QListWidgetItem *chemin = m_ui.List5->item(liste->currentRow());
     if (!EnModeChoix(liste)) {
         m_form.glisserDeposer().CommenceGlisser(liste, ImageFichierRefuse);
-        double t = -1;
-        if (chemin && oFTP)
-            t = TailleFichierSite(*oFTP, chemin->text());
-        m_ui.LTTT->setText(TexteTailleSite(t));
-        if (t > 0) {
-            const QListWidgetItem *nom = liste->currentItem();
-            m_journal.EcritAction((nom ? nom->text() : QString()) +
-                                      QStringLiteral(" (sur site): ") + m_ui.LTTT->text(),
-                                  QStringLiteral("Pi"));
-        } else {
-            m_journal.EcritAction(m_ui.LTTT->text(), QStringLiteral("Ro"));
+        // A transfer that yields lets this click in, and the session refuses
+        // a second command meanwhile: that says nothing about the connection.
+        // The size comes once the transfer is over.
+        if (chemin && oFTP && oFTP->EnCours()) {
+            m_tailleDemandee = chemin->text();
+            m_attenteTaille.start();
+            return;
         }
+        m_attenteTaille.stop();
+        afficheTaille();
         return;
     }
 
@@ -332,6 +340,24 @@ void NavigateurSite::List4_MouseDown() {
     choix.info = QStringLiteral("Choisissez un bouton pour enregistrer la commande");
     if (Automatisation.RemplitEtMontre)
         Automatisation.RemplitEtMontre(choix);
+}
+
+// The size of List4's current file, in LTTT and the log.
+void NavigateurSite::afficheTaille() {
+    const QListWidget *liste = m_ui.List4;
+    const QListWidgetItem *chemin = m_ui.List5->item(liste->currentRow());
+    double t = -1;
+    if (chemin && oFTP)
+        t = TailleFichierSite(*oFTP, chemin->text());
+    m_ui.LTTT->setText(TexteTailleSite(t));
+    if (t > 0) {
+        const QListWidgetItem *nom = liste->currentItem();
+        m_journal.EcritAction((nom ? nom->text() : QString()) + QStringLiteral(" (sur site): ") +
+                                  m_ui.LTTT->text(),
+                              QStringLiteral("Pi"));
+    } else {
+        m_journal.EcritAction(m_ui.LTTT->text(), QStringLiteral("Ro"));
+    }
 }
 
 void NavigateurSite::surDoubleClicListe() {

@@ -86,6 +86,7 @@ public:
 private:
     void liste(const QString &chemin);
     void surDoubleClicListe();
+    void afficheTaille();
     void pointeurArbre(const QString &image);
     bool auDessusDe(const QWidget *w, const QPoint &global) const;
 
@@ -96,4 +97,6 @@ private:
     QString m_demande; // a folder asked for while a listing or transfer ran
     bool m_demandeEnAttente = false;
     QTimer m_attente;
+    QString m_tailleDemandee; // a file clicked while the session was busy
+    QTimer m_attenteTaille;
 };
