@@ -26,11 +26,13 @@
 #include "transfers/Progression.h"
 #include "transfers/TransfertsDossiers.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -38,6 +40,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QtTest>
 
 #include <functional>
@@ -227,6 +230,7 @@ private slots:
 
     void rapatriement();
     void rapatriementEchoue();
+    void rapatriementDuDossierPresse();
     void envoi();
     void envoiAnnuleAuTroisiemeFichier();
     void envoiEchoue();
@@ -431,6 +435,75 @@ void TstTransferts::rapatriementEchoue() {
     const QString parti = dossierDistant(QStringLiteral("parti"), {{"y.txt", 5}});
     QVERIFY(QDir(m_srv.disque(parti)).removeRecursively());
     QCOMPARE(rapatrie(), (Lignes{{" > Création du répertoire parti", Orange}, Erreur, DesErreurs}));
+}
+
+void TstTransferts::rapatriementDuDossierPresse() {
+    // The mouse pressed on folder Y of the tree, dragged across folder X's
+    // row onto the folder list: Y is the one asked about and copied.
+    demarre();
+    QVERIFY(QTest::qWaitForWindowExposed(m_f.get()));
+    for (const char *nom : {"xdossier", "ydossier"}) {
+        QVERIFY(m_srv.creeDossier(m_dossier + QLatin1String(nom) + u'/'));
+        QVERIFY(m_srv.ecrisFichier(
+            m_dossier + QLatin1String(nom) + QStringLiteral("/dans-") + QLatin1String(nom), "x"));
+    }
+    QTreeWidgetItem *x = nullptr, *y = nullptr;
+    const auto liste = [&] {
+        m_f->RafraichitSite(m_dossier);
+        u->dirLocal->setPath(m_banc.Local());
+        for (QTreeWidgetItemIterator it(u->trvSiteDir); *it; ++it) {
+            if ((*it)->text(0) == QLatin1String("xdossier"))
+                x = *it;
+            if ((*it)->text(0) == QLatin1String("ydossier"))
+                y = *it;
+        }
+    };
+    liste();
+    QVERIFY(x && y);
+    QWidget *vue = u->trvSiteDir->viewport();
+    const auto centre = [&](QTreeWidgetItem *n) {
+        return u->trvSiteDir->visualItemRect(n).center();
+    };
+    const QPoint surDossiers =
+        vue->mapFromGlobal(u->dirLocal->mapToGlobal(u->dirLocal->rect().center()));
+    // The moves go to the tree, which holds the mouse from the press on.
+    const auto bouge = [&](const QPoint &p) {
+        QMouseEvent e(QEvent::MouseMove, p, vue->mapToGlobal(p), Qt::NoButton, Qt::LeftButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(vue, &e);
+    };
+    m_banc.prompts.reponses << Prompts::Bouton::Oui;
+    QTreeWidgetItem *surX = nullptr;
+    const Lignes journalRapatriement = journal([&] {
+        QTest::mousePress(vue, Qt::LeftButton, {}, centre(y));
+        bouge(centre(y) + QPoint(0, 3));
+        bouge(centre(x));
+        surX = u->trvSiteDir->currentItem();
+        bouge(surDossiers);
+        QTest::mouseRelease(vue, Qt::LeftButton, {}, surDossiers);
+    });
+    QCOMPARE(m_banc.prompts.demandes.size(), 1);
+    QVERIFY2(m_banc.prompts.demandes[0].texte.contains(QStringLiteral("''ydossier''")),
+             qPrintable(m_banc.prompts.demandes[0].texte));
+    QCOMPARE(journalRapatriement.last(),
+             (Ligne{" > Déplacement réussi de 1 fichiers dans ydossier", Vert}));
+    QCOMPARE(QDir(m_banc.Local(QStringLiteral("ydossier"))).entryList(QDir::Files),
+             QStringList{"dans-ydossier"});
+    QVERIFY(!QFileInfo::exists(m_banc.Local(QStringLiteral("xdossier"))));
+    // The selection stayed on Y all along.
+    QCOMPARE(surX, y);
+
+    // Pressed on X, the selection moved by the keyboard meanwhile: X still.
+    liste();
+    m_banc.prompts.reponses << Prompts::Bouton::Non;
+    QTest::mousePress(vue, Qt::LeftButton, {}, centre(x));
+    QTest::keyClick(u->trvSiteDir, Qt::Key_Down);
+    QCOMPARE(u->trvSiteDir->currentItem(), y);
+    bouge(surDossiers);
+    QTest::mouseRelease(vue, Qt::LeftButton, {}, surDossiers);
+    QCOMPARE(m_banc.prompts.demandes.size(), 2);
+    QVERIFY2(m_banc.prompts.demandes[1].texte.contains(QStringLiteral("''xdossier''")),
+             qPrintable(m_banc.prompts.demandes[1].texte));
 }
 
 void TstTransferts::envoi() {

@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 namespace {
 
@@ -95,12 +96,18 @@ bool NavigateurSite::eventFilter(QObject *objet, QEvent *evenement) {
     const QEvent::Type type = evenement->type();
     if (objet == m_ui.trvSiteDir->viewport()) {
         const auto *souris = static_cast<QMouseEvent *>(evenement);
-        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
+            const QTreeWidgetItem *presse = m_ui.trvSiteDir->itemAt(souris->position().toPoint());
+            m_clePressee = presse ? presse->data(0, Form1::RoleCle).toString() : QString();
             trvSiteDir_MouseDown();
-        else if (type == QEvent::MouseMove)
+        } else if (type == QEvent::MouseMove) {
             trvSiteDir_MouseMove(souris->buttons(), souris->globalPosition().toPoint());
-        else if (type == QEvent::MouseButtonRelease)
+            // The press is the start of a folder drag: the selection stays on
+            // the pressed node, whatever rows the pointer crosses.
+            return m_form.CaDrague && souris->buttons() != Qt::NoButton;
+        } else if (type == QEvent::MouseButtonRelease) {
             trvSiteDir_MouseUp(souris->globalPosition().toPoint());
+        }
         return false;
     }
     if (objet == m_ui.List6->viewport()) {
@@ -294,9 +301,24 @@ void NavigateurSite::trvSiteDir_MouseMove(Qt::MouseButtons boutons, const QPoint
 }
 
 void NavigateurSite::trvSiteDir_MouseUp(const QPoint &global) {
-    // Released over the folder list: that list's release, as if it had the mouse.
-    if (auDessusDe(m_ui.dirLocal, global))
+    // Released over the folder list: that list's release, as if it had the
+    // mouse. The folder copied is the one pressed, selected again should
+    // anything have moved the selection meanwhile; gone (the tree was listed
+    // again), nothing is copied.
+    if (auDessusDe(m_ui.dirLocal, global) && m_form.CaDrague) {
+        if (!m_clePressee.isEmpty() && m_form.CleNoeudSelectionne() != m_clePressee) {
+            QTreeWidgetItem *presse = nullptr;
+            for (QTreeWidgetItemIterator it(m_ui.trvSiteDir); *it && !presse; ++it) {
+                if ((*it)->data(0, Form1::RoleCle).toString() == m_clePressee)
+                    presse = *it;
+            }
+            if (presse)
+                m_ui.trvSiteDir->setCurrentItem(presse);
+            else
+                m_form.CaDrague = false;
+        }
         m_form.navigateurLocal().dirLocal_MouseUp();
+    }
     pointeurArbre(QString());
     m_form.CaDrague = false;
 }

@@ -97,6 +97,7 @@ private:
     QString m_demande; // a folder asked for while a listing or transfer ran
     bool m_demandeEnAttente = false;
     QTimer m_attente;
+    QString m_clePressee;     // key of the tree node the last press was on
     QString m_tailleDemandee; // a file clicked while the session was busy
     QTimer m_attenteTaille;
 };
