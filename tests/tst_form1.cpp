@@ -40,6 +40,7 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWindow>
 #include <QtTest>
 
 #include <functional>
@@ -690,17 +691,27 @@ void TstForm1::ecritActionRespecteLaSelection() {
 
 void TstForm1::dispositionRedimensionnement_data() {
     QTest::addColumn<QSize>("taille");
-    QTest::newRow("conception") << QSize(563, 547);
-    QTest::newRow("grande") << QSize(1024, 768);
-    QTest::newRow("impaire") << QSize(801, 633);
-    QTest::newRow("trop petite") << QSize(100, 100);
+    QTest::addColumn<bool>("parLeSysteme");
+    QTest::newRow("conception") << QSize(563, 547) << false;
+    QTest::newRow("grande") << QSize(1024, 768) << false;
+    QTest::newRow("impaire") << QSize(801, 633) << false;
+    QTest::newRow("trop petite") << QSize(100, 100) << false;
+    // Without a window manager nothing holds the window to its minimum: the
+    // window system's own resize reaches it as is.
+    QTest::newRow("trop petite sans gestionnaire") << QSize(100, 100) << true;
+    QTest::newRow("trop étroite sans gestionnaire") << QSize(200, 700) << true;
 }
 
 void TstForm1::dispositionRedimensionnement() {
     QFETCH(QSize, taille);
+    QFETCH(bool, parLeSysteme);
     auto f = demarre();
     Form1Ui &u = f->Ui();
-    f->resize(taille);
+    QVERIFY(QTest::qWaitForWindowExposed(f.get()));
+    if (parLeSysteme)
+        f->windowHandle()->resize(taille);
+    else
+        f->resize(taille);
     const QSize attendue = taille.expandedTo(QSize(247, 411)); // 3700 x 6165 twips
     QTRY_COMPARE(f->size(), attendue);
     QTRY_COMPARE(u.centre->size().width(), attendue.width());
