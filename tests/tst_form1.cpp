@@ -421,27 +421,46 @@ void TstForm1::connexionPerdueSansReconnexionAuto() {
 
 void TstForm1::sondeSuspendueDuranteUneOperation() {
     // A check that falls during a transfer (the transfer's progress lets the
-    // event loop run) must neither probe nor conclude that the link is lost.
+    // event loop run) must neither probe nor conclude that the link is lost;
+    // nor must Command6 or the connection dialog, whose attempts could only
+    // fail while the session is in use.
     const QString dossier = m_srv.nouveauDossier(QStringLiteral("form1-sonde"));
     QVERIFY(m_srv.ecrisFichier(dossier + QStringLiteral("gros.bin"), OctetsTest(8 << 20)));
     stockeSite(m_srv.site(), m_srv.utilisateur(), m_srv.motDePasse(), true, true);
-    auto f = demarre();
+    // The dialog closed as by OK, the parameters unchanged.
+    auto f = demarre([](Form2 &) { return int(QDialog::Accepted); });
+    Form1Ui &u = f->Ui();
     QCOMPARE(f->CO, short(-1));
-    const int avant = lignes(f->Ui().TxtAction).size();
+    const QString titre = u.fraSite->title();
+    const int avant = lignes(u.TxtAction).size();
 
     int appels = 0;
     oFTP->setProgression([&](qint64, qint64) {
-        ++appels;
+        if (appels++ == 0) {
+            // Ends a retry loop that would otherwise fail for ever below the
+            // stalled transfer.
+            QTimer::singleShot(1000, f.get(), [&] { f->S = -1; });
+            u.Command6->click();
+            u.mnuConnexion->trigger();
+        }
         f->gestionConnexion().Timer2_Timer();
     });
     const QString local = m_banc.Local() + QStringLiteral("/gros.bin");
     QVERIFY(oFTP->DownloadFichier(dossier + QStringLiteral("gros.bin"), local) != 0);
     oFTP->setProgression({});
     QVERIFY(appels > 0);
+    QCOMPARE(m_dialogues, 1);
     QCOMPARE(QFileInfo(local).size(), qint64(8 << 20));
-    QCOMPARE(lignes(f->Ui().TxtAction).size(), avant);
+    const QVector<Ligne> nouvelles = lignes(u.TxtAction).mid(avant);
+    QCOMPARE(nouvelles.size(), 1);
+    QVERIFY2(nouvelles[0].texte.endsWith(
+                 QStringLiteral(" > Connexion refusée : une opération est en cours")),
+             qPrintable(nouvelles[0].texte));
+    QCOMPARE(nouvelles[0].couleur, QColor(255, 128, 0));
     QCOMPARE(f->CO, short(-1));
-    QVERIFY(f->Ui().Command6->property("Connecte").toBool());
+    QVERIFY(u.Command6->property("Connecte").toBool());
+    QCOMPARE(statut(*f), QStringLiteral("Statut : Connecté à ") + m_srv.site());
+    QCOMPARE(u.fraSite->title(), titre);
 }
 
 void TstForm1::fermetureAttendLaFinDuTransfert_data() {
