@@ -233,6 +233,12 @@ void GlisserDeposer::DragDrop(QWidget *cible, QWidget *Source) {
     // views: none while they fill. (A click ends as a drop on the list itself.)
     if (Source != cible && m_form.navigateurSite().RefusePendantListe())
         return;
+    // Dropped while a transfer yields: the session would refuse the call,
+    // which is no failed transfer to report.
+    if (Source != cible && oFTP && oFTP->EnCours()) {
+        ecrit(QStringLiteral(" > Opération refusée : un transfert est en cours"), "Am");
+        return;
+    }
     const QString nom = cible->objectName();
     if (nom == QLatin1String("List1"))
         List1_DragDrop(Source);
