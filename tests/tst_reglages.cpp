@@ -38,6 +38,7 @@ private slots:
     void listeTapeeALaMain();
     void clesDesMemoiresEtTransferts();
     void grosFichierLuUneFois();
+    void groupeEnregistreEnUneFois();
 
 private:
     // The store keeps what it read, and QSettings keeps parsed files in a
@@ -299,6 +300,13 @@ void TstReglages::ecritureImpossible() {
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("impossible d'écrire"));
     QVERIFY(!Ecrit(TxtSite, QStringLiteral("x")));
     QCOMPARE(Lit(TxtSite), QString());
+    // In a group the failure comes at its end, and its values are forgotten.
+    Groupe groupe;
+    QVERIFY(Ecrit(TxtSite, QStringLiteral("y")));
+    QCOMPARE(Lit(TxtSite), QStringLiteral("y"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("impossible d'écrire"));
+    QVERIFY(!groupe.Termine());
+    QCOMPARE(Lit(TxtSite), QString());
 }
 
 void TstReglages::listeTapeeALaMain() {
@@ -370,6 +378,35 @@ void TstReglages::grosFichierLuUneFois() {
     QCOMPARE(Lit(TxtSite), QStringLiteral("autre.fr"));
     QCOMPARE(Lit(QStringLiteral("bourre0"), QStringLiteral("cle0"), QStringLiteral("-")),
              QStringLiteral("-"));
+}
+
+void TstReglages::groupeEnregistreEnUneFois() {
+    // The connection dialog's 66 keys: one rewrite of the file, at the end.
+    QVERIFY(Ecrit(TxtSite, QStringLiteral("avant")));
+    const auto contenu = [] {
+        QFile f(CheminFichier());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    {
+        Groupe groupe;
+        {
+            Groupe interieur; // nested: the outer one saves
+            QVERIFY(Ecrit(TxtSite, QStringLiteral("pendant")));
+        }
+        for (int n = 0; n < 9; ++n)
+            QVERIFY(
+                Ecrit(SectionMemoire(n), QLatin1String(MemNomBout), QStringLiteral("m%1").arg(n)));
+        QCOMPARE(Lit(TxtSite), QStringLiteral("pendant"));
+        QVERIFY(contenu().contains("txtsite=avant"));
+        QVERIFY(!contenu().contains("nombout"));
+        QVERIFY(groupe.Termine());
+        QVERIFY(contenu().contains("txtsite=pendant"));
+    }
+    Relit();
+    QCOMPARE(Lit(TxtSite), QStringLiteral("pendant"));
+    QCOMPARE(Lit(SectionMemoire(8), QLatin1String(MemNomBout)), QStringLiteral("m8"));
+    QCOMPARE(int(QFile::permissions(CheminFichier())) & 0x7077,
+             int(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
 }
 
 QTEST_GUILESS_MAIN(TstReglages)

@@ -179,6 +179,7 @@ void Demarrage::Form_Unload() {
     // 2. Nothing is saved after a command-line run.
     if (!m_form.Commande.isEmpty())
         return;
+    Reglages::Groupe groupe; // one rewrite of the settings file
 
     // 3. The remote folder, when one is selected.
     const QString dossier = m_form.CleNoeudSelectionne();

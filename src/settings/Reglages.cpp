@@ -102,6 +102,8 @@ struct Magasin {
     };
     QHash<QString, Valeur> valeurs;
     std::unique_ptr<QSettings> fichier; // null until the file exists or is written
+    int groupes = 0;                    // Groupe objects alive
+    bool enAttente = false;             // written in a group, not yet saved
 };
 
 Magasin &magasin() {
@@ -141,6 +143,19 @@ Magasin &magasinCharge() {
     return m;
 }
 
+// Saves what the QSettings object holds; false when it could not.
+bool enregistre(Magasin &m) {
+    QSettings::Status statut;
+    {
+        UmaskRestreint umask;
+        QDir().mkpath(QFileInfo(m.chemin).absolutePath());
+        m.fichier->sync();
+        statut = m.fichier->status();
+    }
+    QFile::setPermissions(m.chemin, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return statut == QSettings::NoError;
+}
+
 } // namespace
 
 void Relit() {
@@ -163,18 +178,15 @@ bool Ecrit(const QString &section, const QString &cle, const QString &valeur) {
         return false;
     Magasin &m = magasinCharge();
     const QString complete = cleComplete(section, cle);
-    QSettings::Status statut;
-    {
-        UmaskRestreint umask;
-        QDir().mkpath(QFileInfo(m.chemin).absolutePath());
-        if (!m.fichier)
-            m.fichier = ouvreFichier(m.chemin);
-        m.fichier->setValue(complete, valeur);
-        m.fichier->sync();
-        statut = m.fichier->status();
+    if (!m.fichier)
+        m.fichier = ouvreFichier(m.chemin);
+    m.fichier->setValue(complete, valeur);
+    if (m.groupes > 0) {
+        m.enAttente = true;
+        m.valeurs.insert(complete, {true, valeur});
+        return true;
     }
-    QFile::setPermissions(m.chemin, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (statut != QSettings::NoError) {
+    if (!enregistre(m)) {
         // QSettings keeps both the refused value and its error: put back what
         // is on disk and start from a fresh object at the next write.
         const auto avant = m.valeurs.constFind(complete);
@@ -189,6 +201,30 @@ bool Ecrit(const QString &section, const QString &cle, const QString &valeur) {
     }
     m.valeurs.insert(complete, {true, valeur});
     return true;
+}
+
+Groupe::Groupe() {
+    ++magasin().groupes;
+}
+
+Groupe::~Groupe() {
+    Termine();
+}
+
+bool Groupe::Termine() {
+    if (m_termine)
+        return m_enregistre;
+    m_termine = true;
+    Magasin &m = magasin();
+    if (--m.groupes > 0 || !m.enAttente)
+        return m_enregistre = true;
+    m.enAttente = false;
+    if (m.fichier && enregistre(m))
+        return m_enregistre = true;
+    qWarning().noquote() << QStringLiteral("Réglages : impossible d'écrire dans %1").arg(m.chemin);
+    // What could not be saved is forgotten: reads start from the file again.
+    Relit();
+    return m_enregistre = false;
 }
 
 QString Lit(const Cle &cle) {

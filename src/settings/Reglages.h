@@ -69,6 +69,23 @@ bool Ecrit(const QString &section, const QString &cle, const QString &valeur);
 // was edited by hand or by another instance).
 void Relit();
 
+// Each write rewrites the whole file. Writes made while a Groupe lives reach
+// the file together when the last one ends: Ecrit then returns true at once,
+// and Termine (or the destructor) saves and tells whether that worked; on
+// failure the values of the group are forgotten (a warning on stderr).
+class Groupe {
+public:
+    Groupe();
+    ~Groupe();
+    Groupe(const Groupe &) = delete;
+    Groupe &operator=(const Groupe &) = delete;
+    bool Termine();
+
+private:
+    bool m_termine = false;
+    bool m_enregistre = false;
+};
+
 // Typed access to the declared keys.
 QString Lit(const Cle &cle); // DefautDynamique::DossierProgramme keys default to it
 bool Ecrit(const Cle &cle, const QString &valeur);
