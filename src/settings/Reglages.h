@@ -59,10 +59,10 @@ QString DossierProgramme();
 // Raw access: reading never creates a key; a missing key yields the default.
 // Section and key names are compared without regard to case. The file is read
 // once, at the first access, and kept in memory: later reads cost no file
-// access, whatever its size. Every write is on disk when Ecrit returns (merged
-// with what another instance may have written meanwhile; such keys are seen
-// here only after Relit); false (and a warning on stderr) when it could not be
-// saved (unwritable folder, full disk).
+// access, whatever its size. Outside a Groupe, every write is on disk when
+// Ecrit returns (merged with what another instance may have written meanwhile;
+// such keys are seen here only after Relit); false (and a warning on stderr)
+// when it could not be saved (unwritable folder, full disk).
 QString Lit(const QString &section, const QString &cle, const QString &defaut = QString());
 bool Ecrit(const QString &section, const QString &cle, const QString &valeur);
 // Forgets what was read: the next access reads the file again (after the file
