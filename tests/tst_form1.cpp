@@ -40,6 +40,7 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWindow>
 #include <QtTest>
 
 #include <functional>
@@ -228,6 +229,7 @@ private slots:
     void connexionPerdueEtRetrouvee();
     void connexionPerdueSansReconnexionAuto();
     void sondeSuspendueDuranteUneOperation();
+    void fermetureAttendLaFinDuTransfert_data();
     void fermetureAttendLaFinDuTransfert();
     void command6RetenteAvecPauseEtSAnnule();
     void command6ReconnecteEtSArrete();
@@ -419,51 +421,93 @@ void TstForm1::connexionPerdueSansReconnexionAuto() {
 
 void TstForm1::sondeSuspendueDuranteUneOperation() {
     // A check that falls during a transfer (the transfer's progress lets the
-    // event loop run) must neither probe nor conclude that the link is lost.
+    // event loop run) must neither probe nor conclude that the link is lost;
+    // nor must Command6 or the connection dialog, whose attempts could only
+    // fail while the session is in use.
     const QString dossier = m_srv.nouveauDossier(QStringLiteral("form1-sonde"));
     QVERIFY(m_srv.ecrisFichier(dossier + QStringLiteral("gros.bin"), OctetsTest(8 << 20)));
     stockeSite(m_srv.site(), m_srv.utilisateur(), m_srv.motDePasse(), true, true);
-    auto f = demarre();
+    // The dialog closed as by OK, the parameters unchanged.
+    auto f = demarre([](Form2 &) { return int(QDialog::Accepted); });
+    Form1Ui &u = f->Ui();
     QCOMPARE(f->CO, short(-1));
-    const int avant = lignes(f->Ui().TxtAction).size();
+    const QString titre = u.fraSite->title();
+    const int avant = lignes(u.TxtAction).size();
 
     int appels = 0;
     oFTP->setProgression([&](qint64, qint64) {
-        ++appels;
+        if (appels++ == 0) {
+            // Ends a retry loop that would otherwise fail for ever below the
+            // stalled transfer.
+            QTimer::singleShot(1000, f.get(), [&] { f->S = -1; });
+            u.Command6->click();
+            u.mnuConnexion->trigger();
+        }
         f->gestionConnexion().Timer2_Timer();
     });
     const QString local = m_banc.Local() + QStringLiteral("/gros.bin");
     QVERIFY(oFTP->DownloadFichier(dossier + QStringLiteral("gros.bin"), local) != 0);
     oFTP->setProgression({});
     QVERIFY(appels > 0);
+    QCOMPARE(m_dialogues, 1);
     QCOMPARE(QFileInfo(local).size(), qint64(8 << 20));
-    QCOMPARE(lignes(f->Ui().TxtAction).size(), avant);
+    const QVector<Ligne> nouvelles = lignes(u.TxtAction).mid(avant);
+    QCOMPARE(nouvelles.size(), 1);
+    QVERIFY2(nouvelles[0].texte.endsWith(
+                 QStringLiteral(" > Connexion refusée : une opération est en cours")),
+             qPrintable(nouvelles[0].texte));
+    QCOMPARE(nouvelles[0].couleur, QColor(255, 128, 0));
     QCOMPARE(f->CO, short(-1));
-    QVERIFY(f->Ui().Command6->property("Connecte").toBool());
+    QVERIFY(u.Command6->property("Connecte").toBool());
+    QCOMPARE(statut(*f), QStringLiteral("Statut : Connecté à ") + m_srv.site());
+    QCOMPARE(u.fraSite->title(), titre);
+}
+
+void TstForm1::fermetureAttendLaFinDuTransfert_data() {
+    QTest::addColumn<bool>("parQuitter");
+    QTest::newRow("case de fermeture") << false;
+    QTest::newRow("Quitter") << true;
 }
 
 void TstForm1::fermetureAttendLaFinDuTransfert() {
-    // Closing the window while a transfer yields must not pull the connection
-    // from under it: the close happens once the transfer has finished.
+    // Closing the window or quitting while a transfer yields must not pull
+    // the connection from under it, nor end the program unsaved: both happen
+    // once the transfer has finished, with the state saved as usual.
+    QFETCH(bool, parQuitter);
     const QString dossier = m_srv.nouveauDossier(QStringLiteral("form1-fermeture"));
     QVERIFY(m_srv.ecrisFichier(dossier + QStringLiteral("gros.bin"), OctetsTest(8 << 20)));
     stockeSite(m_srv.site(), m_srv.utilisateur(), m_srv.motDePasse(), true, false);
+    Reglages::Ecrit(Reglages::PathSite, dossier);
     auto f = demarre();
     QCOMPARE(f->CO, short(-1));
-    bool fermee = false;
+    QCOMPARE(f->CleNoeudSelectionne(), dossier);
+    f->resize(700, 600);
+    // Asked twice, as an impatient user would: still one end.
+    bool demande = false;
     oFTP->setProgression([&](qint64, qint64) {
-        if (!fermee) {
-            f->close();
-            fermee = true;
+        for (int i = 0; i < 2 && !demande; ++i) {
+            if (parQuitter)
+                f->Ui().mnuQuitter->trigger();
+            else
+                f->close();
         }
+        demande = true;
     });
     const QString local = m_banc.Local() + QStringLiteral("/gros.bin");
     QVERIFY(oFTP->DownloadFichier(dossier + QStringLiteral("gros.bin"), local) != 0);
     oFTP->setProgression({});
-    QVERIFY(fermee);
+    QVERIFY(demande);
     QVERIFY(f->isVisible());
+    QCOMPARE(m_fins, 0);
+    QCOMPARE(Reglages::Lit(Reglages::PosW), QStringLiteral("8445"));
     QCOMPARE(QFileInfo(local).size(), qint64(8 << 20));
     QTRY_VERIFY_WITH_TIMEOUT(!f->isVisible(), 5000);
+    QTest::qWait(500);
+    QCOMPARE(m_fins, parQuitter ? 1 : 0);
+    QVERIFY(oFTP == nullptr);
+    QCOMPARE(Reglages::Lit(Reglages::PosW), QStringLiteral("10500"));
+    QCOMPARE(Reglages::Lit(Reglages::PathSite), dossier);
+    QCOMPARE(Reglages::Lit(Reglages::DirLoc), f->Ui().dirLocal->Path());
 }
 
 void TstForm1::command6RetenteAvecPauseEtSAnnule() {
@@ -666,17 +710,27 @@ void TstForm1::ecritActionRespecteLaSelection() {
 
 void TstForm1::dispositionRedimensionnement_data() {
     QTest::addColumn<QSize>("taille");
-    QTest::newRow("conception") << QSize(563, 547);
-    QTest::newRow("grande") << QSize(1024, 768);
-    QTest::newRow("impaire") << QSize(801, 633);
-    QTest::newRow("trop petite") << QSize(100, 100);
+    QTest::addColumn<bool>("parLeSysteme");
+    QTest::newRow("conception") << QSize(563, 547) << false;
+    QTest::newRow("grande") << QSize(1024, 768) << false;
+    QTest::newRow("impaire") << QSize(801, 633) << false;
+    QTest::newRow("trop petite") << QSize(100, 100) << false;
+    // Without a window manager nothing holds the window to its minimum: the
+    // window system's own resize reaches it as is.
+    QTest::newRow("trop petite sans gestionnaire") << QSize(100, 100) << true;
+    QTest::newRow("trop étroite sans gestionnaire") << QSize(200, 700) << true;
 }
 
 void TstForm1::dispositionRedimensionnement() {
     QFETCH(QSize, taille);
+    QFETCH(bool, parLeSysteme);
     auto f = demarre();
     Form1Ui &u = f->Ui();
-    f->resize(taille);
+    QVERIFY(QTest::qWaitForWindowExposed(f.get()));
+    if (parLeSysteme)
+        f->windowHandle()->resize(taille);
+    else
+        f->resize(taille);
     const QSize attendue = taille.expandedTo(QSize(247, 411)); // 3700 x 6165 twips
     QTRY_COMPARE(f->size(), attendue);
     QTRY_COMPARE(u.centre->size().width(), attendue.width());

@@ -32,11 +32,13 @@
 #include <QtTest>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
 const QColor VertFonce(0, 64, 0);
 const QColor Rouge(255, 0, 0);
+const QColor Orange(255, 128, 0);
 
 struct Ligne {
     QString texte;
@@ -368,6 +370,24 @@ void TstGlisser::telechargementSurFilLocal() {
     QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("neuf.txt"))), OctetsTest(100));
     QVERIFY(textes(u.filLocal).contains(QStringLiteral("neuf.txt")));
     QCOMPARE(u.LabNB[0]->text(), QStringLiteral("3 fichiers."));
+
+    // Dropped while another transfer holds the session: refused as such,
+    // not reported as a failed download.
+    QVERIFY(m_srv.ecrisFichier(m_dossier + QStringLiteral("gros.bin"), OctetsTest(8 << 20)));
+    QVERIFY(m_srv.ecrisFichier(m_dossier + QStringLiteral("neuf.txt"), OctetsTest(200)));
+    const int avantGros = nombreLignes(u.TxtAction);
+    bool depose = false;
+    oFTP->setProgression([&](qint64, qint64) {
+        if (!std::exchange(depose, true))
+            f->glisserDeposer().DragDrop(u.filLocal, u.List4);
+    });
+    QVERIFY(oFTP->DownloadFichier(m_dossier + QStringLiteral("gros.bin"),
+                                  m_banc.Local(QStringLiteral("gros.bin"))) != 0);
+    oFTP->setProgression({});
+    QVERIFY(depose);
+    QCOMPARE(lignes(u.TxtAction, avantGros),
+             (QVector<Ligne>{{" > Opération refusée : un transfert est en cours", Orange}}));
+    QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("neuf.txt"))), OctetsTest(100));
 }
 
 void TstGlisser::telechargementSurList3() {

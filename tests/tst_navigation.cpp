@@ -38,6 +38,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -464,6 +465,28 @@ void TstNavigation::clicSurUnFichierDuSite() {
     QCOMPARE(journal.last().couleur, Magenta);
     QCOMPARE(QDir(m_banc.Local()).entryList(QDir::Files), locaux);
     QCOMPARE(m_srv.contenu(dossier), QStringList{"page.html"});
+
+    // Clicked while a transfer holds the session: the connection is fine,
+    // so nothing red; the size comes once the transfer is over.
+    QVERIFY(m_srv.ecrisFichier(dossier + QStringLiteral("gros.bin"), OctetsTest(8 << 20)));
+    const int avant = int(lignes(u.TxtAction).size());
+    bool clique = false;
+    oFTP->setProgression([&](qint64, qint64) {
+        if (std::exchange(clique, true))
+            return;
+        QTest::mouseClick(u.List4->viewport(), Qt::LeftButton, {},
+                          u.List4->visualItemRect(page).center());
+        QCoreApplication::processEvents();
+    });
+    QVERIFY(oFTP->DownloadFichier(dossier + QStringLiteral("gros.bin"),
+                                  m_banc.Local(QStringLiteral("gros.bin"))) != 0);
+    oFTP->setProgression({});
+    QVERIFY(clique);
+    for (const Ligne &l : lignes(u.TxtAction).mid(avant))
+        QVERIFY2(l.couleur != Rouge, qPrintable(l.texte));
+    QTRY_COMPARE(lignes(u.TxtAction).size(), avant + 1);
+    QCOMPARE(lignes(u.TxtAction).last().texte,
+             QStringLiteral("page.html (sur site): Taille = 2 Ko"));
 }
 
 void TstNavigation::tailleDUnFichierLocal_data() {

@@ -37,16 +37,19 @@ private slots:
     void ecritureImpossible();
     void listeTapeeALaMain();
     void clesDesMemoiresEtTransferts();
+    void grosFichierLuUneFois();
+    void groupeEnregistreEnUneFois();
 
 private:
-    // QSettings keeps parsed files in a process-wide cache, trusted while size
-    // and time stamp are unchanged; moving the time stamp makes the next read
-    // parse the file on disk again.
+    // The store keeps what it read, and QSettings keeps parsed files in a
+    // process-wide cache, trusted while size and time stamp are unchanged:
+    // both are told to parse the file on disk again.
     static void forceRelecture() {
         QFile f(CheminFichier());
         QVERIFY(f.open(QIODevice::ReadWrite));
         QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
                               QFileDevice::FileModificationTime));
+        Relit();
     }
     std::unique_ptr<QTemporaryDir> m_config;
     QByteArray m_ancienXdg;
@@ -297,6 +300,13 @@ void TstReglages::ecritureImpossible() {
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("impossible d'écrire"));
     QVERIFY(!Ecrit(TxtSite, QStringLiteral("x")));
     QCOMPARE(Lit(TxtSite), QString());
+    // In a group the failure comes at its end, and its values are forgotten.
+    Groupe groupe;
+    QVERIFY(Ecrit(TxtSite, QStringLiteral("y")));
+    QCOMPARE(Lit(TxtSite), QStringLiteral("y"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("impossible d'écrire"));
+    QVERIFY(!groupe.Termine());
+    QCOMPARE(Lit(TxtSite), QString());
 }
 
 void TstReglages::listeTapeeALaMain() {
@@ -321,6 +331,82 @@ void TstReglages::clesDesMemoiresEtTransferts() {
     Ecrit(QLatin1String(SectionLDC), CleLDC("txtUtilisateur", 4), QStringLiteral("jean"));
     QCOMPARE(Lit(QStringLiteral("4"), QStringLiteral("TxtUtil")), QStringLiteral("paul"));
     QCOMPARE(Lit(QStringLiteral("ldc"), QStringLiteral("txtUtilisateur4")), QStringLiteral("jean"));
+}
+
+void TstReglages::grosFichierLuUneFois() {
+    // A store of 300,000 keys, as an older run (or a careless script) may
+    // leave it, with the program's own keys in odd places and cases.
+    QVERIFY(Ecrit(TxtSite, QStringLiteral("x")));
+    {
+        QFile f(CheminFichier());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QByteArray texte;
+        texte.reserve(8 << 20);
+        for (int s = 0; s < 300; ++s) {
+            texte += "[bourre" + QByteArray::number(s) + "]\n";
+            for (int k = 0; k < 1000; ++k)
+                texte += "cle" + QByteArray::number(k) + "=valeur\n";
+        }
+        texte += "[Data]\nTxtSite=ftp.exemple.fr\ntxtMDP=a,b\n[pos]\nw=9000\n";
+        f.write(texte);
+    }
+    forceRelecture();
+    QCOMPARE(Lit(TxtSite), QStringLiteral("ftp.exemple.fr"));
+
+    // Another instance rewrites the file: this one keeps reading what it
+    // loaded, present and missing keys alike, without going back to the disk.
+    {
+        QFile f(CheminFichier());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("[data]\ntxtsite=autre.fr\nadsite=http://autre.fr\n");
+    }
+    for (int n = 0; n < 9; ++n)
+        QCOMPARE(Lit(SectionMemoire(n), QLatin1String(MemNomBout), QStringLiteral("-")),
+                 QStringLiteral("-"));
+    QCOMPARE(Lit(TxtSite), QStringLiteral("ftp.exemple.fr"));
+    QCOMPARE(Lit(TxtMDP), QStringLiteral("a,b"));
+    QCOMPARE(Lit(ADSITE), QString());
+    QCOMPARE(LitNombre(PosW), 9000.0);
+    QCOMPARE(Lit(QStringLiteral("BOURRE299"), QStringLiteral("Cle999")), QStringLiteral("valeur"));
+
+    // A write merges into the file as it is now: the other instance's keys
+    // stay, the written one is there, and reading again sees both.
+    QVERIFY(Ecrit(TxtUtilisateur, QStringLiteral("marie")));
+    Relit();
+    QCOMPARE(Lit(TxtUtilisateur), QStringLiteral("marie"));
+    QCOMPARE(Lit(ADSITE), QStringLiteral("http://autre.fr"));
+    QCOMPARE(Lit(TxtSite), QStringLiteral("autre.fr"));
+    QCOMPARE(Lit(QStringLiteral("bourre0"), QStringLiteral("cle0"), QStringLiteral("-")),
+             QStringLiteral("-"));
+}
+
+void TstReglages::groupeEnregistreEnUneFois() {
+    // The connection dialog's 66 keys: one rewrite of the file, at the end.
+    QVERIFY(Ecrit(TxtSite, QStringLiteral("avant")));
+    const auto contenu = [] {
+        QFile f(CheminFichier());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    {
+        Groupe groupe;
+        {
+            Groupe interieur; // nested: the outer one saves
+            QVERIFY(Ecrit(TxtSite, QStringLiteral("pendant")));
+        }
+        for (int n = 0; n < 9; ++n)
+            QVERIFY(
+                Ecrit(SectionMemoire(n), QLatin1String(MemNomBout), QStringLiteral("m%1").arg(n)));
+        QCOMPARE(Lit(TxtSite), QStringLiteral("pendant"));
+        QVERIFY(contenu().contains("txtsite=avant"));
+        QVERIFY(!contenu().contains("nombout"));
+        QVERIFY(groupe.Termine());
+        QVERIFY(contenu().contains("txtsite=pendant"));
+    }
+    Relit();
+    QCOMPARE(Lit(TxtSite), QStringLiteral("pendant"));
+    QCOMPARE(Lit(SectionMemoire(8), QLatin1String(MemNomBout)), QStringLiteral("m8"));
+    QCOMPARE(int(QFile::permissions(CheminFichier())) & 0x7077,
+             int(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
 }
 
 QTEST_GUILESS_MAIN(TstReglages)

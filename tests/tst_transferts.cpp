@@ -7,6 +7,7 @@
 // the buttons that do nothing while a comparison or sorted view is shown.
 
 #include "browsing/NavigateurLocal.h"
+#include "browsing/NavigateurSite.h"
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "layout/Twips.h"
@@ -25,11 +26,13 @@
 #include "transfers/Progression.h"
 #include "transfers/TransfertsDossiers.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -37,6 +40,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QtTest>
 
 #include <functional>
@@ -226,11 +230,13 @@ private slots:
 
     void rapatriement();
     void rapatriementEchoue();
+    void rapatriementDuDossierPresse();
     void envoi();
     void envoiAnnuleAuTroisiemeFichier();
     void envoiEchoue();
     void grosFichierVisible();
     void refus();
+    void rienPendantQueLaListeSeRemplit();
 
     void siteNavigationEtDossiers();
     void siteRenommeEtSupprime();
@@ -431,6 +437,75 @@ void TstTransferts::rapatriementEchoue() {
     QCOMPARE(rapatrie(), (Lignes{{" > Création du répertoire parti", Orange}, Erreur, DesErreurs}));
 }
 
+void TstTransferts::rapatriementDuDossierPresse() {
+    // The mouse pressed on folder Y of the tree, dragged across folder X's
+    // row onto the folder list: Y is the one asked about and copied.
+    demarre();
+    QVERIFY(QTest::qWaitForWindowExposed(m_f.get()));
+    for (const char *nom : {"xdossier", "ydossier"}) {
+        QVERIFY(m_srv.creeDossier(m_dossier + QLatin1String(nom) + u'/'));
+        QVERIFY(m_srv.ecrisFichier(
+            m_dossier + QLatin1String(nom) + QStringLiteral("/dans-") + QLatin1String(nom), "x"));
+    }
+    QTreeWidgetItem *x = nullptr, *y = nullptr;
+    const auto liste = [&] {
+        m_f->RafraichitSite(m_dossier);
+        u->dirLocal->setPath(m_banc.Local());
+        for (QTreeWidgetItemIterator it(u->trvSiteDir); *it; ++it) {
+            if ((*it)->text(0) == QLatin1String("xdossier"))
+                x = *it;
+            if ((*it)->text(0) == QLatin1String("ydossier"))
+                y = *it;
+        }
+    };
+    liste();
+    QVERIFY(x && y);
+    QWidget *vue = u->trvSiteDir->viewport();
+    const auto centre = [&](QTreeWidgetItem *n) {
+        return u->trvSiteDir->visualItemRect(n).center();
+    };
+    const QPoint surDossiers =
+        vue->mapFromGlobal(u->dirLocal->mapToGlobal(u->dirLocal->rect().center()));
+    // The moves go to the tree, which holds the mouse from the press on.
+    const auto bouge = [&](const QPoint &p) {
+        QMouseEvent e(QEvent::MouseMove, p, vue->mapToGlobal(p), Qt::NoButton, Qt::LeftButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(vue, &e);
+    };
+    m_banc.prompts.reponses << Prompts::Bouton::Oui;
+    QTreeWidgetItem *surX = nullptr;
+    const Lignes journalRapatriement = journal([&] {
+        QTest::mousePress(vue, Qt::LeftButton, {}, centre(y));
+        bouge(centre(y) + QPoint(0, 3));
+        bouge(centre(x));
+        surX = u->trvSiteDir->currentItem();
+        bouge(surDossiers);
+        QTest::mouseRelease(vue, Qt::LeftButton, {}, surDossiers);
+    });
+    QCOMPARE(m_banc.prompts.demandes.size(), 1);
+    QVERIFY2(m_banc.prompts.demandes[0].texte.contains(QStringLiteral("''ydossier''")),
+             qPrintable(m_banc.prompts.demandes[0].texte));
+    QCOMPARE(journalRapatriement.last(),
+             (Ligne{" > Déplacement réussi de 1 fichiers dans ydossier", Vert}));
+    QCOMPARE(QDir(m_banc.Local(QStringLiteral("ydossier"))).entryList(QDir::Files),
+             QStringList{"dans-ydossier"});
+    QVERIFY(!QFileInfo::exists(m_banc.Local(QStringLiteral("xdossier"))));
+    // The selection stayed on Y all along.
+    QCOMPARE(surX, y);
+
+    // Pressed on X, the selection moved by the keyboard meanwhile: X still.
+    liste();
+    m_banc.prompts.reponses << Prompts::Bouton::Non;
+    QTest::mousePress(vue, Qt::LeftButton, {}, centre(x));
+    QTest::keyClick(u->trvSiteDir, Qt::Key_Down);
+    QCOMPARE(u->trvSiteDir->currentItem(), y);
+    bouge(surDossiers);
+    QTest::mouseRelease(vue, Qt::LeftButton, {}, surDossiers);
+    QCOMPARE(m_banc.prompts.demandes.size(), 2);
+    QVERIFY2(m_banc.prompts.demandes[1].texte.contains(QStringLiteral("''xdossier''")),
+             qPrintable(m_banc.prompts.demandes[1].texte));
+}
+
 void TstTransferts::envoi() {
     demarre();
     const QMap<QString, int> cinq{
@@ -546,6 +621,54 @@ void TstTransferts::refus() {
     u->trvSiteDir->clearSelection();
     rapatrie();
     QCOMPARE(m_banc.prompts.demandes.size(), 2);
+}
+
+void TstTransferts::rienPendantQueLaListeSeRemplit() {
+    // A long folder fills the site list in steps; a folder copy, a drop, or
+    // a button that reads the list, taken between two steps, is refused with
+    // a line: none works on the part listed so far.
+    demarre();
+    const QString longue = m_dossier + QStringLiteral("longue/");
+    QVERIFY(m_srv.creeDossier(longue));
+    const int n = 2 * NavigateurSite::EntreesParPas + 500;
+    for (int i = 0; i < n; ++i)
+        QVERIFY(EcritFichierLocal(m_srv.disque(longue) + QStringLiteral("/f%1").arg(i), ""));
+    dossierLocal(QStringLiteral("envoi"), {{"a.txt", 1}});
+    u->filLocal->setPath(m_banc.Local());
+    u->filLocal->setSelected(0, true);
+    const Ligne refus{QStringLiteral(" > Opération refusée : la liste du site est en cours de "
+                                     "chargement"),
+                      Orange};
+    Lignes pendant;
+    int partielle = -1;
+    {
+        Espion espion([&] {
+            // Between two steps of the filling (not during the listing's
+            // own FTP call, which refuses everything anyway).
+            if (partielle >= 0 || !m_f->navigateurSite().ListeEnCours() || oFTP->EnCours() ||
+                u->List5->count() == 0)
+                return;
+            partielle = u->List5->count();
+            pendant += rapatrie();
+            pendant += envoie();
+            for (int bouton : {1, 4, 10})
+                pendant += clicSite(bouton);
+            pendant += clicLocal(10);
+            pendant += journal([&] { m_f->glisserDeposer().DragDrop(u->filLocal, u->List4); });
+        });
+        m_f->RafraichitSite(longue);
+    }
+    QVERIFY(partielle > 0 && partielle < n);
+    QCOMPARE(pendant, Lignes(7, refus));
+    QVERIFY(m_banc.prompts.demandes.isEmpty());
+    QVERIFY(!QFileInfo::exists(m_banc.Local(QStringLiteral("envoi/longue"))));
+    QCOMPARE(m_srv.contenu(longue).size(), n);
+    QCOMPARE(u->List4->count(), n);
+    // Once filled, the same copy is asked for as usual.
+    QVERIFY(!m_f->navigateurSite().ListeEnCours());
+    m_banc.prompts.reponses.clear();
+    rapatrie(Prompts::Bouton::Non);
+    QCOMPARE(m_banc.prompts.demandes.size(), 1);
 }
 
 // --------------------------------------------------------------- site row

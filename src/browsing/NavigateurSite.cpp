@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 namespace {
 
@@ -77,6 +78,16 @@ NavigateurSite::NavigateurSite(Form1 &form, Form1Ui &ui, JournalActivite &journa
         m_demandeEnAttente = false;
         liste(m_demande);
     });
+    m_attenteTaille.setInterval(50);
+    connect(&m_attenteTaille, &QTimer::timeout, this, [this] {
+        if (m_enCours || (oFTP && oFTP->EnCours()))
+            return;
+        m_attenteTaille.stop();
+        // Only if that file is still the one selected.
+        const QListWidgetItem *chemin = m_ui.List5->item(m_ui.List4->currentRow());
+        if (chemin && chemin->text() == m_tailleDemandee && m_ui.List4->isVisible())
+            afficheTaille();
+    });
 }
 
 NavigateurSite::~NavigateurSite() = default;
@@ -85,12 +96,18 @@ bool NavigateurSite::eventFilter(QObject *objet, QEvent *evenement) {
     const QEvent::Type type = evenement->type();
     if (objet == m_ui.trvSiteDir->viewport()) {
         const auto *souris = static_cast<QMouseEvent *>(evenement);
-        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
+            const QTreeWidgetItem *presse = m_ui.trvSiteDir->itemAt(souris->position().toPoint());
+            m_clePressee = presse ? presse->data(0, Form1::RoleCle).toString() : QString();
             trvSiteDir_MouseDown();
-        else if (type == QEvent::MouseMove)
+        } else if (type == QEvent::MouseMove) {
             trvSiteDir_MouseMove(souris->buttons(), souris->globalPosition().toPoint());
-        else if (type == QEvent::MouseButtonRelease)
+            // The press is the start of a folder drag: the selection stays on
+            // the pressed node, whatever rows the pointer crosses.
+            return m_form.CaDrague && souris->buttons() != Qt::NoButton;
+        } else if (type == QEvent::MouseButtonRelease) {
             trvSiteDir_MouseUp(souris->globalPosition().toPoint());
+        }
         return false;
     }
     if (objet == m_ui.List6->viewport()) {
@@ -222,6 +239,13 @@ void NavigateurSite::liste(const QString &chemin) {
     m_enCours = false;
 }
 
+bool NavigateurSite::RefusePendantListe() {
+    if (!m_enCours)
+        return false;
+    m_journal.EcritAction(JournalActivite::Heure() + LigneListeEnCours, QStringLiteral("Am"));
+    return true;
+}
+
 void NavigateurSite::AfficheListesNormales() {
     m_ui.List1->hide();
     m_ui.List2->hide();
@@ -284,9 +308,24 @@ void NavigateurSite::trvSiteDir_MouseMove(Qt::MouseButtons boutons, const QPoint
 }
 
 void NavigateurSite::trvSiteDir_MouseUp(const QPoint &global) {
-    // Released over the folder list: that list's release, as if it had the mouse.
-    if (auDessusDe(m_ui.dirLocal, global))
+    // Released over the folder list: that list's release, as if it had the
+    // mouse. The folder copied is the one pressed, selected again should
+    // anything have moved the selection meanwhile; gone (the tree was listed
+    // again), nothing is copied.
+    if (auDessusDe(m_ui.dirLocal, global) && m_form.CaDrague) {
+        if (!m_clePressee.isEmpty() && m_form.CleNoeudSelectionne() != m_clePressee) {
+            QTreeWidgetItem *presse = nullptr;
+            for (QTreeWidgetItemIterator it(m_ui.trvSiteDir); *it && !presse; ++it) {
+                if ((*it)->data(0, Form1::RoleCle).toString() == m_clePressee)
+                    presse = *it;
+            }
+            if (presse)
+                m_ui.trvSiteDir->setCurrentItem(presse);
+            else
+                m_form.CaDrague = false;
+        }
         m_form.navigateurLocal().dirLocal_MouseUp();
+    }
     pointeurArbre(QString());
     m_form.CaDrague = false;
 }
@@ -302,18 +341,16 @@ void NavigateurSite::List4_MouseDown() {
     const QListWidgetItem *chemin = m_ui.List5->item(liste->currentRow());
     if (!EnModeChoix(liste)) {
         m_form.glisserDeposer().CommenceGlisser(liste, ImageFichierRefuse);
-        double t = -1;
-        if (chemin && oFTP)
-            t = TailleFichierSite(*oFTP, chemin->text());
-        m_ui.LTTT->setText(TexteTailleSite(t));
-        if (t > 0) {
-            const QListWidgetItem *nom = liste->currentItem();
-            m_journal.EcritAction((nom ? nom->text() : QString()) +
-                                      QStringLiteral(" (sur site): ") + m_ui.LTTT->text(),
-                                  QStringLiteral("Pi"));
-        } else {
-            m_journal.EcritAction(m_ui.LTTT->text(), QStringLiteral("Ro"));
+        // A transfer that yields lets this click in, and the session refuses
+        // a second command meanwhile: that says nothing about the connection.
+        // The size comes once the transfer is over.
+        if (chemin && oFTP && oFTP->EnCours()) {
+            m_tailleDemandee = chemin->text();
+            m_attenteTaille.start();
+            return;
         }
+        m_attenteTaille.stop();
+        afficheTaille();
         return;
     }
 
@@ -332,6 +369,24 @@ void NavigateurSite::List4_MouseDown() {
     choix.info = QStringLiteral("Choisissez un bouton pour enregistrer la commande");
     if (Automatisation.RemplitEtMontre)
         Automatisation.RemplitEtMontre(choix);
+}
+
+// The size of List4's current file, in LTTT and the log.
+void NavigateurSite::afficheTaille() {
+    const QListWidget *liste = m_ui.List4;
+    const QListWidgetItem *chemin = m_ui.List5->item(liste->currentRow());
+    double t = -1;
+    if (chemin && oFTP)
+        t = TailleFichierSite(*oFTP, chemin->text());
+    m_ui.LTTT->setText(TexteTailleSite(t));
+    if (t > 0) {
+        const QListWidgetItem *nom = liste->currentItem();
+        m_journal.EcritAction((nom ? nom->text() : QString()) + QStringLiteral(" (sur site): ") +
+                                  m_ui.LTTT->text(),
+                              QStringLiteral("Pi"));
+    } else {
+        m_journal.EcritAction(m_ui.LTTT->text(), QStringLiteral("Ro"));
+    }
 }
 
 void NavigateurSite::surDoubleClicListe() {

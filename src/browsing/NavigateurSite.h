@@ -13,6 +13,10 @@ class QPoint;
 class QTreeWidgetItem;
 struct Form1Ui;
 
+// The line of an operation refused while the site list is still filling.
+inline const QString LigneListeEnCours =
+    QStringLiteral(" > Opération refusée : la liste du site est en cours de chargement");
+
 // The automation dialog as the file-pick mode sees it. The dialog plugs itself
 // in here; until it does, a pick only changes the flags and the backgrounds.
 struct LienAutomatisation {
@@ -49,6 +53,13 @@ public:
     // Both panes back to their normal display.
     void AfficheListesNormales();
 
+    // True while a listing fills the site views (they yield between steps, so
+    // handlers run meanwhile with a partial List4/List5).
+    bool ListeEnCours() const { return m_enCours; }
+    // For the operations that read the site views: true, with a log line,
+    // when they must not start because the views are still filling.
+    bool RefusePendantListe();
+
     // Handlers
     void trvSiteDir_DblClick();
     void trvSiteDir_MouseDown();
@@ -75,6 +86,7 @@ public:
 private:
     void liste(const QString &chemin);
     void surDoubleClicListe();
+    void afficheTaille();
     void pointeurArbre(const QString &image);
     bool auDessusDe(const QWidget *w, const QPoint &global) const;
 
@@ -85,4 +97,7 @@ private:
     QString m_demande; // a folder asked for while a listing or transfer ran
     bool m_demandeEnAttente = false;
     QTimer m_attente;
+    QString m_clePressee;     // key of the tree node the last press was on
+    QString m_tailleDemandee; // a file clicked while the session was busy
+    QTimer m_attenteTaille;
 };

@@ -254,6 +254,7 @@ void Form2::btnOK_Click() {
     GarderParametres = true;
 
     using namespace Reglages;
+    Groupe groupe; // one rewrite of the settings file for all these keys
     Ecrit(Reglages::TxtSite, TxtSite->text());
     Ecrit(TxtUtilisateur, txtUtilisateur->text());
     Ecrit(TxtMDP, txtMDP->text());

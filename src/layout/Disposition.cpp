@@ -92,7 +92,12 @@ void Disposition::Form_Resize() {
     const double barre = u.stbEtat->isVisibleTo(&m_form) ? Hauteur(u.stbEtat) : 0;
     const double hauteurInterne = DePixels(u.centre->height()) + barre;
 
-    // 1. The minimum outer size is kept by the window itself (setMinimumSize).
+    // 1. The minimum outer size. A window manager keeps it from the window's
+    // size hints, but without one the window system's resize arrives as is:
+    // the window asks to be made larger again (laid out anew when it is).
+    const QSize minimum(EnPixels(LargeurMinimum), EnPixels(HauteurMinimum));
+    if (m_form.width() < minimum.width() || m_form.height() < minimum.height())
+        m_form.resize(m_form.size().expandedTo(minimum));
 
     // 2-3. The log area keeps its height and follows the bottom.
     DefinitHaut(u.fraAction, hauteurInterne - barre - Hauteur(u.fraAction) - 60);

@@ -12,6 +12,10 @@ namespace Twips {
 
 inline constexpr int ParPixel = 15;
 
+// The main window's minimum outer size.
+inline constexpr double LargeurMinimum = 3700;
+inline constexpr double HauteurMinimum = 6165;
+
 inline int EnPixels(double twips) {
     return int(std::lround(twips / ParPixel));
 }

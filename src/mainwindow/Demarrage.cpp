@@ -31,7 +31,8 @@ Demarrage::Demarrage(Form1 &form, Form1Ui &ui, JournalActivite &journal,
                      GestionConnexion &connexion, Disposition &disposition, QObject *parent)
     : QObject(parent), m_form(form), m_ui(ui), m_journal(journal), m_connexion(connexion),
       m_disposition(disposition) {
-    connect(m_ui.mnuQuitter, &QAction::triggered, this, &Demarrage::mnuQuitter_Click);
+    // Through the window, which waits for a running FTP call before quitting.
+    connect(m_ui.mnuQuitter, &QAction::triggered, &m_form, &Form1::mnuQuitter_Click);
     connect(m_ui.Command2, &QPushButton::clicked, this, &Demarrage::Command2_Click);
 }
 
@@ -178,6 +179,7 @@ void Demarrage::Form_Unload() {
     // 2. Nothing is saved after a command-line run.
     if (!m_form.Commande.isEmpty())
         return;
+    Reglages::Groupe groupe; // one rewrite of the settings file
 
     // 3. The remote folder, when one is selected.
     const QString dossier = m_form.CleNoeudSelectionne();
@@ -210,11 +212,15 @@ void Demarrage::VideDossierTemporaire(const QString &dossier) {
 
 void Demarrage::mnuQuitter_Click() {
     VideDossierTemporaire(DossierTemp());
-    m_form.close(); // unload: saves the state
+    // Unload saves the state. A refused close (Form1::mnuQuitter_Click has
+    // waited for the FTP call, so this is not expected) must not end the
+    // program without it.
+    if (!m_form.close())
+        return;
     if (m_form.FinProgramme)
         m_form.FinProgramme();
 }
 
 void Demarrage::Command2_Click() {
-    mnuQuitter_Click();
+    m_form.mnuQuitter_Click();
 }

@@ -22,6 +22,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <utility>
+
 Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1Ui>()) {
     m_ui->setupUi(this);
     MconAuto = m_ui->MconAuto;
@@ -77,7 +79,13 @@ bool Form1::attendFinOperation(void (Form1::*reprise)()) {
     if (!oFTP || !oFTP->EnCours())
         return false;
     CnDl = -1;
-    QTimer::singleShot(200, this, reprise);
+    // One retry pending at a time, however often the user asks; "Quitter"
+    // outranks the close box.
+    const bool enAttente = m_reprise != nullptr;
+    if (!enAttente || reprise == &Form1::mnuQuitter_Click)
+        m_reprise = reprise;
+    if (!enAttente)
+        QTimer::singleShot(200, this, [this] { (this->*std::exchange(m_reprise, nullptr))(); });
     return true;
 }
 

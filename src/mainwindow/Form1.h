@@ -126,4 +126,5 @@ private:
     std::unique_ptr<ActionsLocales> m_actionsLocales;
     std::unique_ptr<clsFTP> m_ftp;
     bool m_decharge = false;
+    void (Form1::*m_reprise)() = nullptr; // close or quit, once the FTP call is over
 };

@@ -445,5 +445,6 @@ void Form1Ui::setupUi(QMainWindow *form) {
     Frame3->raise();
     ttt->raise();
 
-    form->setMinimumSize(Twips::EnPixels(3700), Twips::EnPixels(6165));
+    form->setMinimumSize(Twips::EnPixels(Twips::LargeurMinimum),
+                         Twips::EnPixels(Twips::HauteurMinimum));
 }

@@ -25,6 +25,12 @@ namespace {
 const QString Connecte = QStringLiteral(" > Connecté à ");
 const QString Reconnecte_ = QStringLiteral(" > Reconnecté à ");
 
+// A handler run during a transfer's yields finds the session in use: any
+// call fails at once, which says nothing about the connection.
+bool sessionOccupee() {
+    return oFTP && oFTP->EnCours();
+}
+
 } // namespace
 
 GestionConnexion::GestionConnexion(Form1 &form, Form1Ui &ui, JournalActivite &journal,
@@ -73,7 +79,7 @@ void GestionConnexion::ConnexionDemarrage() {
     sSite = Reglages::Lit(Reglages::TxtSite);
     sUtilisateur = Reglages::Lit(Reglages::TxtUtilisateur);
     sMotDePasse = Reglages::Lit(Reglages::TxtMDP);
-    if (sSite.isEmpty())
+    if (sSite.isEmpty() || refuseSiOccupee())
         return;
     const QString dossier = Reglages::Lit(Reglages::PathSite);
     if (tenteConnexion(Connecte)) {
@@ -99,6 +105,9 @@ void GestionConnexion::Komavant() {
 }
 
 void GestionConnexion::Reconnecte(short SansRafraichir) {
+    // In use, the connection is there: nothing to reconnect.
+    if (sessionOccupee())
+        return;
     Sablier sablier;
     QString dossier = m_form.CleNoeudSelectionne();
     if (dossier.isEmpty())
@@ -113,6 +122,15 @@ void GestionConnexion::Reconnecte(short SansRafraichir) {
         }
     }
     AfficheEtatConnexion(m_form.CO);
+}
+
+bool GestionConnexion::refuseSiOccupee() {
+    if (!sessionOccupee())
+        return false;
+    m_journal.EcritAction(JournalActivite::Heure() +
+                              QStringLiteral(" > Connexion refusée : une opération est en cours"),
+                          QStringLiteral("Am"));
+    return true;
 }
 
 void GestionConnexion::AfficheEtatConnexion(short connecte) {
@@ -136,7 +154,7 @@ void GestionConnexion::mnuConnexion_Click() {
     m_dialogueOuvert = &dialogue;
     MontreDialogue(dialogue);
     m_dialogueOuvert = nullptr;
-    if (DernierEmplacement != -1 && !sSite.isEmpty()) {
+    if (DernierEmplacement != -1 && !sSite.isEmpty() && !refuseSiOccupee()) {
         if (tenteConnexion(Connecte)) {
             m_form.RafraichitSite(QStringLiteral("/"));
             m_ui.Command1->setText(QStringLiteral("Paramètres"));

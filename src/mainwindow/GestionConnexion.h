@@ -58,6 +58,9 @@ public:
 
 private:
     bool tenteConnexion(const QString &message);
+    // True, with a line, when the session is in use: a new connection would
+    // only fail (and say "lost" of a connection that is fine).
+    bool refuseSiOccupee();
     void ecritMconAuto();
     void attendsEntreEssais();
 

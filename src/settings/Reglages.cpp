@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -11,6 +12,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <memory>
 #include <sys/stat.h>
 
 namespace Reglages {
@@ -73,55 +75,156 @@ QString CheminFichier() {
            QLatin1Char('/') + nom + QLatin1Char('/') + nom + QStringLiteral(".ini");
 }
 
-QString Lit(const QString &section, const QString &cle, const QString &defaut) {
-    if (cle.isEmpty())
-        return defaut;
-    const QString chemin = CheminFichier();
-    if (!QFileInfo::exists(chemin))
-        return defaut; // never let a read create anything
-    QSettings s(chemin, QSettings::IniFormat);
-    const QString complete = cleComplete(section, cle);
-    QVariant v = s.value(complete);
-    if (!v.isValid()) {
-        // A file edited by hand may spell a section or key in another case.
-        const QStringList toutes = s.allKeys();
-        for (const QString &k : toutes) {
-            if (k.compare(complete, Qt::CaseInsensitive) == 0) {
-                v = s.value(k);
-                break;
-            }
-        }
-    }
-    if (!v.isValid())
-        return defaut;
-    // An unquoted "a,b" typed into the file by hand parses as a list.
+namespace {
+
+// A value as the program stores it: an unquoted "a,b" typed into the file by
+// hand parses as a list and reads back as typed.
+QString texteDe(const QVariant &v) {
     if (v.typeId() == QMetaType::QStringList)
         return v.toStringList().join(QLatin1Char(','));
     return v.toString();
 }
 
+// The file as read at first use, kept for the life of the process (or until
+// the config folder changes). Reads come from memory; each write goes to the
+// file at once through the same QSettings, which takes a lock file and merges
+// with the file on disk if another instance changed it since: no key another
+// instance wrote is lost, but this one sees such keys only at its next start
+// (last writer wins per key).
+struct Magasin {
+    QString chemin;
+    bool charge = false;
+    // Folded "section/key" -> the value. Where a hand-edited file spells a
+    // key in several cases, the spelling Ecrit writes wins.
+    struct Valeur {
+        bool canonique;
+        QString texte;
+    };
+    QHash<QString, Valeur> valeurs;
+    std::unique_ptr<QSettings> fichier; // null until the file exists or is written
+    int groupes = 0;                    // Groupe objects alive
+    bool enAttente = false;             // written in a group, not yet saved
+};
+
+Magasin &magasin() {
+    static Magasin m;
+    return m;
+}
+
+std::unique_ptr<QSettings> ouvreFichier(const QString &chemin) {
+    // Whatever QSettings creates (folder, temporary file) is private from the
+    // first byte on: the file holds passwords.
+    UmaskRestreint umask;
+    return std::make_unique<QSettings>(chemin, QSettings::IniFormat);
+}
+
+Magasin &magasinCharge() {
+    Magasin &m = magasin();
+    const QString chemin = CheminFichier();
+    if (m.charge && m.chemin == chemin)
+        return m;
+    m.fichier.reset();
+    m.valeurs.clear();
+    m.chemin = chemin;
+    m.charge = true;
+    if (!QFileInfo::exists(chemin))
+        return m; // never let a read create anything
+    m.fichier = ouvreFichier(chemin);
+    const QStringList cles = m.fichier->allKeys();
+    m.valeurs.reserve(cles.size());
+    for (const QString &k : cles) {
+        const QString pliee = k.toLower();
+        const bool canonique = pliee == k;
+        const auto it = m.valeurs.constFind(pliee);
+        if (it != m.valeurs.cend() && (it->canonique || !canonique))
+            continue;
+        m.valeurs.insert(pliee, {canonique, texteDe(m.fichier->value(k))});
+    }
+    return m;
+}
+
+// Saves what the QSettings object holds; false when it could not.
+bool enregistre(Magasin &m) {
+    QSettings::Status statut;
+    {
+        UmaskRestreint umask;
+        QDir().mkpath(QFileInfo(m.chemin).absolutePath());
+        m.fichier->sync();
+        statut = m.fichier->status();
+    }
+    QFile::setPermissions(m.chemin, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return statut == QSettings::NoError;
+}
+
+} // namespace
+
+void Relit() {
+    Magasin &m = magasin();
+    m.fichier.reset();
+    m.valeurs.clear();
+    m.charge = false;
+}
+
+QString Lit(const QString &section, const QString &cle, const QString &defaut) {
+    if (cle.isEmpty())
+        return defaut;
+    const Magasin &m = magasinCharge();
+    const auto it = m.valeurs.constFind(cleComplete(section, cle));
+    return it == m.valeurs.cend() ? defaut : it->texte;
+}
+
 bool Ecrit(const QString &section, const QString &cle, const QString &valeur) {
     if (cle.isEmpty())
         return false;
-    const QString chemin = CheminFichier();
-    QSettings::Status statut;
-    {
-        // Whatever QSettings creates (folder, temporary file) is private from
-        // the first byte on: the file holds passwords.
-        UmaskRestreint umask;
-        QDir().mkpath(QFileInfo(chemin).absolutePath());
-        QSettings s(chemin, QSettings::IniFormat);
-        s.setValue(cleComplete(section, cle), valeur);
-        s.sync();
-        statut = s.status();
+    Magasin &m = magasinCharge();
+    const QString complete = cleComplete(section, cle);
+    if (!m.fichier)
+        m.fichier = ouvreFichier(m.chemin);
+    m.fichier->setValue(complete, valeur);
+    if (m.groupes > 0) {
+        m.enAttente = true;
+        m.valeurs.insert(complete, {true, valeur});
+        return true;
     }
-    QFile::setPermissions(chemin, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (statut != QSettings::NoError) {
+    if (!enregistre(m)) {
+        // QSettings keeps both the refused value and its error: put back what
+        // is on disk and start from a fresh object at the next write.
+        const auto avant = m.valeurs.constFind(complete);
+        if (avant == m.valeurs.cend())
+            m.fichier->remove(complete);
+        else
+            m.fichier->setValue(complete, avant->texte);
+        m.fichier.reset();
         qWarning().noquote() << QStringLiteral("Réglages : impossible d'écrire %1/%2 dans %3")
-                                    .arg(section, cle, chemin);
+                                    .arg(section, cle, m.chemin);
         return false;
     }
+    m.valeurs.insert(complete, {true, valeur});
     return true;
+}
+
+Groupe::Groupe() {
+    ++magasin().groupes;
+}
+
+Groupe::~Groupe() {
+    Termine();
+}
+
+bool Groupe::Termine() {
+    if (m_termine)
+        return m_enregistre;
+    m_termine = true;
+    Magasin &m = magasin();
+    if (--m.groupes > 0 || !m.enAttente)
+        return m_enregistre = true;
+    m.enAttente = false;
+    if (m.fichier && enregistre(m))
+        return m_enregistre = true;
+    qWarning().noquote() << QStringLiteral("Réglages : impossible d'écrire dans %1").arg(m.chemin);
+    // What could not be saved is forgotten: reads start from the file again.
+    Relit();
+    return m_enregistre = false;
 }
 
 QString Lit(const Cle &cle) {

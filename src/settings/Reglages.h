@@ -57,11 +57,34 @@ QString CleLDC(const char *nom, int n); // CleLDC("TxtSite", 3) == "TxtSite3"
 QString DossierProgramme();
 
 // Raw access: reading never creates a key; a missing key yields the default.
-// Section and key names are compared without regard to case. Every write is
-// on disk when Ecrit returns; false (and a warning on stderr) when it could not
-// be saved (unwritable folder, full disk).
+// Section and key names are compared without regard to case. The file is read
+// once, at the first access, and kept in memory: later reads cost no file
+// access, whatever its size. Outside a Groupe, every write is on disk when
+// Ecrit returns (merged with what another instance may have written meanwhile;
+// such keys are seen here only after Relit); false (and a warning on stderr)
+// when it could not be saved (unwritable folder, full disk).
 QString Lit(const QString &section, const QString &cle, const QString &defaut = QString());
 bool Ecrit(const QString &section, const QString &cle, const QString &valeur);
+// Forgets what was read: the next access reads the file again (after the file
+// was edited by hand or by another instance).
+void Relit();
+
+// Each write rewrites the whole file. Writes made while a Groupe lives reach
+// the file together when the last one ends: Ecrit then returns true at once,
+// and Termine (or the destructor) saves and tells whether that worked; on
+// failure the values of the group are forgotten (a warning on stderr).
+class Groupe {
+public:
+    Groupe();
+    ~Groupe();
+    Groupe(const Groupe &) = delete;
+    Groupe &operator=(const Groupe &) = delete;
+    bool Termine();
+
+private:
+    bool m_termine = false;
+    bool m_enregistre = false;
+};
 
 // Typed access to the declared keys.
 QString Lit(const Cle &cle); // DefautDynamique::DossierProgramme keys default to it

@@ -1,5 +1,6 @@
 #include "transfers/ActionsLocales.h"
 
+#include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
 #include "layout/Twips.h"
 #include "mainwindow/Form1.h"
@@ -115,6 +116,9 @@ void ActionsLocales::BTL_Click(int Index) {
         return;
     // The upload can't start while another transfer is on its way.
     if (Index == 10 && oFTP && oFTP->EnCours())
+        return;
+    // It sends into the site tree's folder and lists it again after.
+    if (Index == 10 && m_form.navigateurSite().RefusePendantListe())
         return;
     Progression::Occupation occupation(m_progression);
     bool ok = true;

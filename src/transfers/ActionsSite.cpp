@@ -1,6 +1,7 @@
 #include "transfers/ActionsSite.h"
 
 #include "browsing/CheminsSite.h"
+#include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
 #include "layout/Twips.h"
 #include "mainwindow/Form1.h"
@@ -144,6 +145,10 @@ void ActionsSite::BTs_Click(int Index) {
     if (m_progression.OperationEnCours() || (oFTP && oFTP->EnCours()))
         return;
     if (vueComparaison() && Index != 4 && Index != 6 && Index != 10)
+        return;
+    // Every action but the reconnection reads the site views; the
+    // reconnection's listing waits for the running one by itself.
+    if (Index != 0 && m_form.navigateurSite().RefusePendantListe())
         return;
     Progression::Occupation occupation(m_progression);
     switch (Index) {

@@ -1,6 +1,7 @@
 #include "transfers/GlisserDeposer.h"
 
 #include "browsing/CedeDurantFTP.h"
+#include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/Form1Ui.h"
@@ -228,6 +229,16 @@ void GlisserDeposer::DragOver(QWidget *cible, QWidget *Source) {
 void GlisserDeposer::DragDrop(QWidget *cible, QWidget *Source) {
     if (!cible || !Source)
         return;
+    // Every drop of one list on another transfers to or from the site
+    // views: none while they fill. (A click ends as a drop on the list itself.)
+    if (Source != cible && m_form.navigateurSite().RefusePendantListe())
+        return;
+    // Dropped while a transfer yields: the session would refuse the call,
+    // which is no failed transfer to report.
+    if (Source != cible && oFTP && oFTP->EnCours()) {
+        ecrit(QStringLiteral(" > Opération refusée : un transfert est en cours"), "Am");
+        return;
+    }
     const QString nom = cible->objectName();
     if (nom == QLatin1String("List1"))
         List1_DragDrop(Source);

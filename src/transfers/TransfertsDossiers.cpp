@@ -1,5 +1,6 @@
 #include "transfers/TransfertsDossiers.h"
 
+#include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/Form1Ui.h"
@@ -87,6 +88,9 @@ QTreeWidgetItem *TransfertsDossiers::noeudChoisi() const {
 
 void TransfertsDossiers::RapatrieDossierSite() {
     if (m_progression.OperationEnCours() || (oFTP && oFTP->EnCours()))
+        return;
+    // The copy takes the file names from the site list: never from a part.
+    if (m_form.navigateurSite().RefusePendantListe())
         return;
     Progression::Occupation occupation(m_progression);
     bool erreur = false;
@@ -187,6 +191,8 @@ void TransfertsDossiers::RapatrieDossierSite() {
 
 void TransfertsDossiers::EnvoieDossierLocal() {
     if (m_progression.OperationEnCours() || (oFTP && oFTP->EnCours()))
+        return;
+    if (m_form.navigateurSite().RefusePendantListe())
         return;
     Progression::Occupation occupation(m_progression);
     bool erreur = false;
