@@ -70,6 +70,7 @@ void Dictionnaire::echange(Dictionnaire &autre) noexcept {
     std::swap(m_libre, autre.m_libre);
     std::swap(m_resteBloc, autre.m_resteBloc);
     std::swap(m_tailleBloc, autre.m_tailleBloc);
+    std::swap(m_tailleTexte, autre.m_tailleTexte);
     std::swap(m_graine, autre.m_graine);
 }
 
@@ -111,6 +112,7 @@ void Dictionnaire::agrandisIndex() {
 }
 
 char16_t *Dictionnaire::reserveTexte(qsizetype longueur) {
+    m_tailleTexte += longueur;
     if (longueur > DernierBloc) { // a block of its own; the current one stays open
         m_blocs.emplace_back(alloueBloc(longueur));
         return m_blocs.back().get();

@@ -42,6 +42,8 @@ public:
     bool Existe(QStringView cle) const;
     QString Element(QStringView cle) const;
     int Count() const { return int(m_entrees.size()); }
+    // Characters of text held for keys and items, to bound what a listing keeps.
+    qsizetype TailleTexte() const { return m_tailleTexte; }
     // The views an entry gives stay valid as long as the dictionary lives.
     const QList<Entree> &Entrees() const { return m_entrees; }
 
@@ -65,5 +67,6 @@ private:
     char16_t *m_libre = nullptr; // the unused end of the current block
     qsizetype m_resteBloc = 0;
     qsizetype m_tailleBloc; // of the next block, in characters
+    qsizetype m_tailleTexte = 0;
     size_t m_graine;
 };

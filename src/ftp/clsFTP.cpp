@@ -12,6 +12,11 @@ namespace {
 
 constexpr short Vrai = -1;
 
+// What one listing may keep: a folder of a few million entries lists, an
+// endless listing ends well before the memory runs out.
+constexpr qsizetype EntreesMax = 5'000'000;
+constexpr qsizetype TexteMax = 128LL << 20; // characters of keys and names
+
 short drapeau(bool ok) {
     return ok ? 1 : 0;
 }
@@ -115,6 +120,7 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
     Dictionnaire lus;
     QString cle; // reused: its capacity outlives each entry
     bool mlsd = false;
+    bool plein = false;
     const bool complete = m_session->Liste(mlsd, [&](QByteArrayView lignes) {
         ListingParser::Analyse(lignes, mlsd, [&](const ListingParser::Entree &entree) {
             // A name that is not one plain path component (a hostile "../x")
@@ -123,6 +129,10 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
                 return;
             if (entree.dossier && entree.nom.startsWith(u'.'))
                 return;
+            if (lus.Count() >= EntreesMax || lus.TailleTexte() >= TexteMax) {
+                plein = true;
+                return;
+            }
             cle.truncate(0);
             if (entree.dossier)
                 cle += u'?';
@@ -132,6 +142,7 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
                 cle += u'/';
             lus.Ajoute(cle, entree.nom);
         });
+        return !plein;
     });
     if (complete)
         Pdic.Fusionne(std::move(lus));
