@@ -19,10 +19,11 @@ constexpr size_t PageGeante = 2 * 1024 * 1024;
 constexpr qsizetype PremierBloc = 16 * 1024; // characters
 constexpr qsizetype DernierBloc = PageGeante / sizeof(char16_t);
 
-char16_t *alloueBloc(qsizetype caracteres) {
-    const size_t octets = size_t(caracteres) * sizeof(char16_t);
+// Large blocks are rounded up to whole huge pages.
+void *alloue(size_t octets) {
     void *bloc = nullptr;
-    if (octets % PageGeante == 0) {
+    if (octets >= PageGeante) {
+        octets = (octets + PageGeante - 1) / PageGeante * PageGeante;
         bloc = std::aligned_alloc(PageGeante, octets);
 #ifdef MADV_HUGEPAGE
         if (bloc)
@@ -33,7 +34,11 @@ char16_t *alloueBloc(qsizetype caracteres) {
     }
     if (!bloc)
         throw std::bad_alloc();
-    return static_cast<char16_t *>(bloc);
+    return bloc;
+}
+
+char16_t *alloueBloc(qsizetype caracteres) {
+    return static_cast<char16_t *>(alloue(size_t(caracteres) * sizeof(char16_t)));
 }
 
 quint8 etiquette(quint32 hachage) {
@@ -42,7 +47,7 @@ quint8 etiquette(quint32 hachage) {
 
 } // namespace
 
-void Dictionnaire::LibereBloc::operator()(char16_t *bloc) const {
+void Dictionnaire::LibereBloc::operator()(void *bloc) const {
     std::free(bloc);
 }
 
@@ -64,8 +69,10 @@ Dictionnaire::~Dictionnaire() = default;
 
 void Dictionnaire::echange(Dictionnaire &autre) noexcept {
     m_entrees.swap(autre.m_entrees);
-    m_etiquettes.swap(autre.m_etiquettes);
-    m_positions.swap(autre.m_positions);
+    m_index.swap(autre.m_index);
+    std::swap(m_etiquettes, autre.m_etiquettes);
+    std::swap(m_positions, autre.m_positions);
+    std::swap(m_cases, autre.m_cases);
     m_blocs.swap(autre.m_blocs);
     std::swap(m_libre, autre.m_libre);
     std::swap(m_resteBloc, autre.m_resteBloc);
@@ -80,7 +87,7 @@ quint32 Dictionnaire::hache(QStringView cle) const {
 
 // The slot holding cle, or the free slot where it belongs.
 size_t Dictionnaire::case_(QStringView cle, quint32 hachage) const {
-    const size_t masque = m_etiquettes.size() - 1;
+    const size_t masque = m_cases - 1;
     const quint8 cherchee = etiquette(hachage);
     for (size_t i = hachage & masque;; i = (i + 1) & masque) {
         const quint8 e = m_etiquettes[i];
@@ -95,9 +102,12 @@ size_t Dictionnaire::case_(QStringView cle, quint32 hachage) const {
 }
 
 void Dictionnaire::agrandisIndex() {
-    const size_t taille = std::max<size_t>(64, 2 * m_etiquettes.size());
-    std::vector<quint8> etiquettes(taille, 0);
-    std::vector<int> positions(taille);
+    const size_t taille = std::max<size_t>(64, 2 * m_cases);
+    // Tags first, then positions (aligned: the tags are a power of two).
+    std::unique_ptr<void, LibereBloc> index(alloue(taille * (1 + sizeof(int))));
+    auto *etiquettes = static_cast<quint8 *>(index.get());
+    auto *positions = reinterpret_cast<int *>(etiquettes + taille);
+    std::fill_n(etiquettes, taille, quint8(0));
     const size_t masque = taille - 1;
     for (qsizetype p = 0; p < m_entrees.size(); ++p) {
         const quint32 hachage = m_entrees[p].m_hachage;
@@ -107,8 +117,24 @@ void Dictionnaire::agrandisIndex() {
         etiquettes[i] = etiquette(hachage);
         positions[i] = int(p);
     }
-    m_etiquettes.swap(etiquettes);
-    m_positions.swap(positions);
+    m_index = std::move(index);
+    m_etiquettes = etiquettes;
+    m_positions = positions;
+    m_cases = taille;
+}
+
+// The entries' array grows like the text, in huge pages once large: a large
+// listing would otherwise take a page fault for every 170 entries.
+void Dictionnaire::agrandisEntrees() {
+    m_entrees.reserve(std::max<qsizetype>(64, 2 * m_entrees.capacity()));
+#ifdef MADV_HUGEPAGE
+    const quintptr debut = quintptr(m_entrees.constData());
+    const quintptr fin = debut + quintptr(m_entrees.capacity()) * sizeof(Entree);
+    const quintptr alignes = (debut + PageGeante - 1) & ~quintptr(PageGeante - 1);
+    if (fin > alignes + PageGeante)
+        ::madvise(reinterpret_cast<void *>(alignes), (fin - alignes) & ~quintptr(PageGeante - 1),
+                  MADV_HUGEPAGE);
+#endif
 }
 
 char16_t *Dictionnaire::reserveTexte(qsizetype longueur) {
@@ -131,19 +157,33 @@ char16_t *Dictionnaire::reserveTexte(qsizetype longueur) {
     return texte;
 }
 
+quint32 Dictionnaire::Prepare(QStringView cle) const {
+    const quint32 hachage = hache(cle);
+    if (m_cases > 0)
+        __builtin_prefetch(m_etiquettes + (hachage & (m_cases - 1)));
+    return hachage;
+}
+
 bool Dictionnaire::Ajoute(QStringView cle, QStringView element) {
+    return Ajoute(cle, element, hache(cle));
+}
+
+bool Dictionnaire::Ajoute(QStringView cle, QStringView element, quint32 hachage) {
     if (cle.size() + element.size() >= std::numeric_limits<int>::max())
         return false;
-    if (2 * (size_t(m_entrees.size()) + 1) > m_etiquettes.size())
+    if (2 * (size_t(m_entrees.size()) + 1) > m_cases)
         agrandisIndex();
-    const quint32 hachage = hache(cle);
     const size_t place = case_(cle, hachage);
     if (m_etiquettes[place] != 0)
         return false;
 
     // A name at the end of its key, before a folder's trailing "/" or not.
     qsizetype debut = -1;
-    if (cle.endsWith(element))
+    const quintptr dansCle = quintptr(element.utf16()) - quintptr(cle.utf16());
+    if (dansCle <= quintptr(cle.size() - element.size()) * sizeof(char16_t) &&
+        element.size() <= cle.size())
+        debut = qsizetype(dansCle / sizeof(char16_t)); // a view into the key itself
+    else if (cle.endsWith(element))
         debut = cle.size() - element.size();
     else if (cle.endsWith(u'/') && cle.chopped(1).endsWith(element))
         debut = cle.size() - 1 - element.size();
@@ -163,6 +203,8 @@ bool Dictionnaire::Ajoute(QStringView cle, QStringView element) {
     e.m_hachage = hachage;
     m_etiquettes[place] = etiquette(hachage);
     m_positions[place] = int(m_entrees.size());
+    if (m_entrees.size() == m_entrees.capacity())
+        agrandisEntrees();
     m_entrees.append(e);
     return true;
 }
@@ -177,11 +219,11 @@ void Dictionnaire::Fusionne(Dictionnaire &&autre) {
 }
 
 bool Dictionnaire::Existe(QStringView cle) const {
-    return !m_etiquettes.empty() && m_etiquettes[case_(cle, hache(cle))] != 0;
+    return m_cases > 0 && m_etiquettes[case_(cle, hache(cle))] != 0;
 }
 
 QString Dictionnaire::Element(QStringView cle) const {
-    if (m_etiquettes.empty())
+    if (m_cases == 0)
         return QString();
     const size_t place = case_(cle, hache(cle));
     return m_etiquettes[place] == 0 ? QString()

@@ -37,6 +37,11 @@ public:
 
     // False (and nothing added) when the key is already present.
     bool Ajoute(QStringView cle, QStringView element);
+    // For a long series of additions (a listing): Prepare gives the key's hash
+    // and starts bringing its slot into the cache, so that Ajoute with that
+    // hash, called after some other work, rarely waits for memory.
+    quint32 Prepare(QStringView cle) const;
+    bool Ajoute(QStringView cle, QStringView element, quint32 hachage);
     // Adds every entry of autre in order, skipping keys already present.
     void Fusionne(Dictionnaire &&autre);
     bool Existe(QStringView cle) const;
@@ -51,18 +56,22 @@ private:
     size_t case_(QStringView cle, quint32 hachage) const;
     quint32 hache(QStringView cle) const;
     void agrandisIndex();
+    void agrandisEntrees();
     char16_t *reserveTexte(qsizetype longueur);
     void echange(Dictionnaire &autre) noexcept;
 
     QList<Entree> m_entrees;
     // Open addressing, linear probing. Each slot has a one-byte tag, 0 when
     // free, else seven bits of the key's hash: probing mostly reads the
-    // compact tags, and an entry only when its tag matches.
-    std::vector<quint8> m_etiquettes;
-    std::vector<int> m_positions;
+    // compact tags, and an entry only when its tag matches. Tags and
+    // positions share one allocation (in huge pages once it is large).
     struct LibereBloc {
-        void operator()(char16_t *bloc) const;
+        void operator()(void *bloc) const;
     };
+    std::unique_ptr<void, LibereBloc> m_index;
+    quint8 *m_etiquettes = nullptr;
+    int *m_positions = nullptr;
+    size_t m_cases = 0; // a power of two, or 0
     std::vector<std::unique_ptr<char16_t, LibereBloc>> m_blocs;
     char16_t *m_libre = nullptr; // the unused end of the current block
     qsizetype m_resteBloc = 0;

@@ -3,6 +3,9 @@
 #include "ftp/FtpSession.h"
 #include "ftp/ListingParser.h"
 
+#include <algorithm>
+#include <optional>
+
 QString sSite;
 QString sUtilisateur;
 QString sMotDePasse;
@@ -13,9 +16,11 @@ namespace {
 constexpr short Vrai = -1;
 
 // What one listing may keep: a folder of a few million entries lists, an
-// endless listing ends well before the memory runs out.
+// endless listing ends well before the memory runs out. Entries read are
+// bounded too, for an endless listing of the same few names.
 constexpr qsizetype EntreesMax = 5'000'000;
 constexpr qsizetype TexteMax = 128LL << 20; // characters of keys and names
+constexpr qsizetype LuesMax = 2 * EntreesMax;
 
 short drapeau(bool ok) {
     return ok ? 1 : 0;
@@ -118,11 +123,33 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
         return;
     // Entries are gathered aside: a listing that fails half-way adds nothing.
     Dictionnaire lus;
-    QString cle; // reused: its capacity outlives each entry
+    const QString prefixeFichier = sRepertoire;
+    const QString prefixeDossier = u'?' + sRepertoire;
+    // Each entry is added while the next one is parsed, once its slot in the
+    // index has had time to reach the cache: keys are built in two buffers in
+    // turn, whose capacity outlives each entry.
+    QString cles[2];
+    int tour = 0;
+    struct Attente {
+        QStringView cle;
+        QStringView element;
+        quint32 hachage = 0;
+    };
+    std::optional<Attente> attente;
+    auto ajouteAttente = [&] {
+        if (attente)
+            lus.Ajoute(attente->cle, attente->element, attente->hachage);
+        attente.reset();
+    };
     bool mlsd = false;
     bool plein = false;
+    qsizetype lues = 0;
     const bool complete = m_session->Liste(mlsd, [&](QByteArrayView lignes) {
         ListingParser::Analyse(lignes, mlsd, [&](const ListingParser::Entree &entree) {
+            if (plein || ++lues > LuesMax) {
+                plein = true;
+                return;
+            }
             // A name that is not one plain path component (a hostile "../x")
             // never reaches the caller, which builds local paths from it.
             if (!ListingParser::NomAcceptable(entree.nom))
@@ -133,19 +160,30 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
                 plein = true;
                 return;
             }
-            cle.truncate(0);
+            // "?" + folder + name + "/" for a sub-folder, folder + name for a file.
+            const QString &prefixe = entree.dossier ? prefixeDossier : prefixeFichier;
+            const qsizetype longueur =
+                prefixe.size() + entree.nom.size() + (entree.dossier ? 1 : 0);
+            QString &cle = cles[tour];
+            tour ^= 1;
+            if (cle.size() < longueur)
+                cle.resize(std::max(longueur, 2 * cle.size()));
+            char16_t *texte = reinterpret_cast<char16_t *>(cle.data());
+            std::copy_n(prefixe.utf16(), prefixe.size(), texte);
+            std::copy_n(entree.nom.utf16(), entree.nom.size(), texte + prefixe.size());
             if (entree.dossier)
-                cle += u'?';
-            cle += sRepertoire;
-            cle += entree.nom;
-            if (entree.dossier)
-                cle += u'/';
-            lus.Ajoute(cle, entree.nom);
+                texte[longueur - 1] = u'/';
+            const QStringView vue(texte, longueur);
+            const quint32 hachage = lus.Prepare(vue);
+            ajouteAttente();
+            attente = Attente{vue, vue.sliced(prefixe.size(), entree.nom.size()), hachage};
         });
         return !plein;
     });
-    if (complete)
+    if (complete) {
+        ajouteAttente();
         Pdic.Fusionne(std::move(lus));
+    }
 }
 
 #undef QUILLON_UNE_OPERATION
