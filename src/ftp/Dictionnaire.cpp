@@ -19,6 +19,14 @@ constexpr size_t PageGeante = 2 * 1024 * 1024;
 constexpr qsizetype PremierBloc = 16 * 1024; // characters
 constexpr qsizetype DernierBloc = PageGeante / sizeof(char16_t);
 
+// Batches of a Remplisseur: large enough that handing one over costs little
+// per entry, few enough in flight that the caller waits for a slow filler
+// rather than queue the whole listing.
+constexpr size_t ClesParLot = 4096;
+constexpr size_t TexteParLot = 128 * 1024; // characters
+constexpr int LotsMax = 4;
+constexpr size_t DistancePrecharge = 8; // entries ahead
+
 // Large blocks are rounded up to whole huge pages.
 void *alloue(size_t octets) {
     void *bloc = nullptr;
@@ -157,11 +165,13 @@ char16_t *Dictionnaire::reserveTexte(qsizetype longueur) {
     return texte;
 }
 
-quint32 Dictionnaire::Prepare(QStringView cle) const {
-    const quint32 hachage = hache(cle);
+quint32 Dictionnaire::Hachage(QStringView cle) const {
+    return hache(cle);
+}
+
+void Dictionnaire::Precharge(quint32 hachage) const {
     if (m_cases > 0)
         __builtin_prefetch(m_etiquettes + (hachage & (m_cases - 1)));
-    return hachage;
 }
 
 bool Dictionnaire::Ajoute(QStringView cle, QStringView element) {
@@ -228,4 +238,114 @@ QString Dictionnaire::Element(QStringView cle) const {
     const size_t place = case_(cle, hache(cle));
     return m_etiquettes[place] == 0 ? QString()
                                     : m_entrees[m_positions[place]].element().toString();
+}
+
+Remplisseur::Remplisseur(Dictionnaire &dic) : m_dic(dic) {}
+
+Remplisseur::~Remplisseur() {
+    if (m_fil.joinable()) {
+        {
+            std::lock_guard<std::mutex> verrou(m_verrou);
+            m_abandon = true;
+            m_fin = true;
+        }
+        m_aFaireSignal.notify_one();
+        m_fil.join();
+    }
+}
+
+void Remplisseur::Ajoute(QStringView prefixe, QStringView nom, QStringView suffixe) {
+    if (!m_courant) {
+        std::unique_lock<std::mutex> verrou(m_verrou);
+        if (!m_libres.empty()) {
+            m_courant = std::move(m_libres.back());
+            m_libres.pop_back();
+        } else if (m_lotsCrees < LotsMax) {
+            ++m_lotsCrees;
+            verrou.unlock();
+            m_courant = std::make_unique<Lot>();
+            m_courant->texte.reserve(TexteParLot);
+            m_courant->cles.reserve(ClesParLot);
+        } else {
+            m_libreSignal.wait(verrou, [this] { return !m_libres.empty(); });
+            m_courant = std::move(m_libres.back());
+            m_libres.pop_back();
+        }
+    }
+    Lot &lot = *m_courant;
+    const qsizetype debut = qsizetype(lot.texte.size());
+    const qsizetype longueur = prefixe.size() + nom.size() + suffixe.size();
+    lot.texte.resize(size_t(debut + longueur));
+    char16_t *texte = lot.texte.data() + debut;
+    std::copy_n(prefixe.utf16(), prefixe.size(), texte);
+    std::copy_n(nom.utf16(), nom.size(), texte + prefixe.size());
+    std::copy_n(suffixe.utf16(), suffixe.size(), texte + prefixe.size() + nom.size());
+    lot.cles.push_back({debut, longueur, debut + prefixe.size(), nom.size(),
+                        m_dic.Hachage(QStringView(texte, longueur))});
+    ++m_entreesDonnees;
+    m_texteDonne += longueur;
+    if (lot.cles.size() >= ClesParLot || lot.texte.size() >= TexteParLot)
+        envoie();
+}
+
+void Remplisseur::envoie() {
+    if (!m_courant)
+        return;
+    if (!m_fil.joinable())
+        m_fil = std::thread([this] { boucle(); });
+    {
+        std::lock_guard<std::mutex> verrou(m_verrou);
+        m_aFaire.push_back(std::move(m_courant));
+    }
+    m_aFaireSignal.notify_one();
+}
+
+void Remplisseur::Termine() {
+    if (!m_fil.joinable()) { // a short listing: no thread
+        if (m_courant)
+            insere(*m_courant);
+        m_courant.reset();
+        return;
+    }
+    envoie();
+    {
+        std::lock_guard<std::mutex> verrou(m_verrou);
+        m_fin = true;
+    }
+    m_aFaireSignal.notify_one();
+    m_fil.join();
+}
+
+void Remplisseur::insere(const Lot &lot) {
+    const size_t n = lot.cles.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (i + DistancePrecharge < n)
+            m_dic.Precharge(lot.cles[i + DistancePrecharge].hachage);
+        const Lot::Cle &c = lot.cles[i];
+        const char16_t *texte = lot.texte.data();
+        m_dic.Ajoute(QStringView(texte + c.debut, c.longueur),
+                     QStringView(texte + c.debutElement, c.longueurElement), c.hachage);
+    }
+}
+
+void Remplisseur::boucle() {
+    for (;;) {
+        std::unique_ptr<Lot> lot;
+        {
+            std::unique_lock<std::mutex> verrou(m_verrou);
+            m_aFaireSignal.wait(verrou, [this] { return !m_aFaire.empty() || m_fin; });
+            if (m_abandon || m_aFaire.empty())
+                return;
+            lot = std::move(m_aFaire.front());
+            m_aFaire.pop_front();
+        }
+        insere(*lot);
+        lot->texte.clear();
+        lot->cles.clear();
+        {
+            std::lock_guard<std::mutex> verrou(m_verrou);
+            m_libres.push_back(std::move(lot));
+        }
+        m_libreSignal.notify_one();
+    }
 }

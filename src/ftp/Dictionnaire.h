@@ -4,7 +4,11 @@
 #include <QString>
 #include <QStringView>
 
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 // Insertion-ordered map of keys to items, keys unique, filled by
@@ -37,10 +41,12 @@ public:
 
     // False (and nothing added) when the key is already present.
     bool Ajoute(QStringView cle, QStringView element);
-    // For a long series of additions (a listing): Prepare gives the key's hash
-    // and starts bringing its slot into the cache, so that Ajoute with that
-    // hash, called after some other work, rarely waits for memory.
-    quint32 Prepare(QStringView cle) const;
+    // For a long series of additions (a listing): the key's hash, which
+    // depends on nothing the dictionary changes (any thread may ask for it);
+    // Precharge starts bringing its slot into the cache, so that Ajoute with
+    // that hash, called a little later, rarely waits for memory.
+    quint32 Hachage(QStringView cle) const;
+    void Precharge(quint32 hachage) const;
     bool Ajoute(QStringView cle, QStringView element, quint32 hachage);
     // Adds every entry of autre in order, skipping keys already present.
     void Fusionne(Dictionnaire &&autre);
@@ -78,4 +84,56 @@ private:
     qsizetype m_tailleBloc; // of the next block, in characters
     qsizetype m_tailleTexte = 0;
     size_t m_graine;
+};
+
+// Fills a dictionary on a thread of its own while the caller produces the
+// entries (parses a listing), so that the two overlap on two cores. Entries
+// are handed over in batches and added in order, as by Ajoute; the
+// dictionary must not be used until Termine has returned. A few entries are
+// added on the caller's thread, without starting one.
+class Remplisseur {
+public:
+    explicit Remplisseur(Dictionnaire &dic);
+    ~Remplisseur(); // drops what is not added yet
+    Remplisseur(const Remplisseur &) = delete;
+    Remplisseur &operator=(const Remplisseur &) = delete;
+
+    // Key prefixe + nom + suffixe, item nom.
+    void Ajoute(QStringView prefixe, QStringView nom, QStringView suffixe);
+    void Termine();
+    // What was handed over so far: bounds Count() and TailleTexte() of the
+    // dictionary once done.
+    qsizetype EntreesDonnees() const { return m_entreesDonnees; }
+    qsizetype TexteDonne() const { return m_texteDonne; }
+
+private:
+    struct Lot {
+        struct Cle {
+            qsizetype debut;
+            qsizetype longueur;
+            qsizetype debutElement;
+            qsizetype longueurElement;
+            quint32 hachage;
+        };
+        std::vector<char16_t> texte;
+        std::vector<Cle> cles;
+    };
+    void envoie();
+    void insere(const Lot &lot);
+    void boucle();
+
+    Dictionnaire &m_dic;
+    std::unique_ptr<Lot> m_courant;
+    qsizetype m_entreesDonnees = 0;
+    qsizetype m_texteDonne = 0;
+    int m_lotsCrees = 0;
+
+    std::mutex m_verrou;
+    std::condition_variable m_aFaireSignal;
+    std::condition_variable m_libreSignal;
+    std::deque<std::unique_ptr<Lot>> m_aFaire;
+    std::vector<std::unique_ptr<Lot>> m_libres;
+    bool m_fin = false;
+    bool m_abandon = false;
+    std::thread m_fil;
 };

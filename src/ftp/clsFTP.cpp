@@ -3,9 +3,6 @@
 #include "ftp/FtpSession.h"
 #include "ftp/ListingParser.h"
 
-#include <algorithm>
-#include <optional>
-
 QString sSite;
 QString sUtilisateur;
 QString sMotDePasse;
@@ -122,25 +119,10 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
     if (!m_session->Cwd(sRepertoire))
         return;
     // Entries are gathered aside: a listing that fails half-way adds nothing.
+    // They are added on another thread while the listing is read and parsed.
     Dictionnaire lus;
-    const QString prefixeFichier = sRepertoire;
+    Remplisseur remplisseur(lus);
     const QString prefixeDossier = u'?' + sRepertoire;
-    // Each entry is added while the next one is parsed, once its slot in the
-    // index has had time to reach the cache: keys are built in two buffers in
-    // turn, whose capacity outlives each entry.
-    QString cles[2];
-    int tour = 0;
-    struct Attente {
-        QStringView cle;
-        QStringView element;
-        quint32 hachage = 0;
-    };
-    std::optional<Attente> attente;
-    auto ajouteAttente = [&] {
-        if (attente)
-            lus.Ajoute(attente->cle, attente->element, attente->hachage);
-        attente.reset();
-    };
     bool mlsd = false;
     bool plein = false;
     qsizetype lues = 0;
@@ -156,32 +138,21 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
                 return;
             if (entree.dossier && entree.nom.startsWith(u'.'))
                 return;
-            if (lus.Count() >= EntreesMax || lus.TailleTexte() >= TexteMax) {
+            if (remplisseur.EntreesDonnees() >= EntreesMax ||
+                remplisseur.TexteDonne() >= TexteMax) {
                 plein = true;
                 return;
             }
             // "?" + folder + name + "/" for a sub-folder, folder + name for a file.
-            const QString &prefixe = entree.dossier ? prefixeDossier : prefixeFichier;
-            const qsizetype longueur =
-                prefixe.size() + entree.nom.size() + (entree.dossier ? 1 : 0);
-            QString &cle = cles[tour];
-            tour ^= 1;
-            if (cle.size() < longueur)
-                cle.resize(std::max(longueur, 2 * cle.size()));
-            char16_t *texte = reinterpret_cast<char16_t *>(cle.data());
-            std::copy_n(prefixe.utf16(), prefixe.size(), texte);
-            std::copy_n(entree.nom.utf16(), entree.nom.size(), texte + prefixe.size());
             if (entree.dossier)
-                texte[longueur - 1] = u'/';
-            const QStringView vue(texte, longueur);
-            const quint32 hachage = lus.Prepare(vue);
-            ajouteAttente();
-            attente = Attente{vue, vue.sliced(prefixe.size(), entree.nom.size()), hachage};
+                remplisseur.Ajoute(prefixeDossier, entree.nom, u"/");
+            else
+                remplisseur.Ajoute(sRepertoire, entree.nom, {});
         });
         return !plein;
     });
     if (complete) {
-        ajouteAttente();
+        remplisseur.Termine();
         Pdic.Fusionne(std::move(lus));
     }
 }
