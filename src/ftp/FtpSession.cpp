@@ -11,6 +11,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -461,12 +464,25 @@ constexpr qint64 LigneListeMax = 64 * 1024;
 constexpr qint64 BlocListe = LigneListeMax; // so that a line read whole is never too long
 // Raw bytes of one listing. What a listing keeps is bounded by its consumer;
 // this ends a stream of lines that give no entry.
-constexpr qint64 ListeBruteMax = 4LL << 30;
+constexpr qint64 ListeBruteMax = 2LL << 30;
 
 // Lines end with LF, CR LF or, on older servers, CR alone; a CR LF cut in two
 // leaves an empty line, which parsers skip.
 bool estFinDeLigne(char c) {
     return c == '\n' || c == '\r';
+}
+
+// Sends the acknowledgement of what the control connection received now
+// rather than up to 40 ms later: a server that sends its final reply right
+// after the data, with Nagle's algorithm on, waits for it.
+void accuseReceptionSansDelai(qintptr descripteur) {
+#ifdef TCP_QUICKACK
+    const int oui = 1;
+    if (descripteur >= 0)
+        ::setsockopt(int(descripteur), IPPROTO_TCP, TCP_QUICKACK, &oui, sizeof oui);
+#else
+    Q_UNUSED(descripteur);
+#endif
 }
 
 // The first line end in texte[debut, fin), or -1.
@@ -512,6 +528,7 @@ bool FtpSession::Liste(bool &mlsd, const std::function<bool(QByteArrayView ligne
     }
     if (!lance)
         return false;
+    accuseReceptionSansDelai(m_controle.socketDescriptor());
 
     QByteArray tampon(LigneListeMax + BlocListe, Qt::Uninitialized);
     char *const debut = tampon.data();
