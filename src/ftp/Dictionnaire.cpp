@@ -89,8 +89,12 @@ void Dictionnaire::echange(Dictionnaire &autre) noexcept {
     std::swap(m_graine, autre.m_graine);
 }
 
+// Folded from 64 bits: the low half alone repeats far too often for names
+// that differ only in a few digits ("file-000001.txt", ...), one in six for
+// a million of them, which lengthens probes and compares whole keys.
 quint32 Dictionnaire::hache(QStringView cle) const {
-    return quint32(qHash(cle, m_graine));
+    const quint64 h = qHash(cle, m_graine);
+    return quint32(h ^ (h >> 32));
 }
 
 // The slot holding cle, or the free slot where it belongs.
@@ -131,10 +135,10 @@ void Dictionnaire::agrandisIndex() {
     m_cases = taille;
 }
 
-// The entries' array grows like the text, in huge pages once large: a large
-// listing would otherwise take a page fault for every 170 entries.
-void Dictionnaire::agrandisEntrees() {
-    m_entrees.reserve(std::max<qsizetype>(64, 2 * m_entrees.capacity()));
+// The entries' array is left to grow by itself (in place or by remapping, not
+// by copying), then advised for huge pages once large: a large listing would
+// otherwise take a page fault for every 170 entries.
+void Dictionnaire::conseilleEntrees() {
 #ifdef MADV_HUGEPAGE
     const quintptr debut = quintptr(m_entrees.constData());
     const quintptr fin = debut + quintptr(m_entrees.capacity()) * sizeof(Entree);
@@ -213,9 +217,10 @@ bool Dictionnaire::Ajoute(QStringView cle, QStringView element, quint32 hachage)
     e.m_hachage = hachage;
     m_etiquettes[place] = etiquette(hachage);
     m_positions[place] = int(m_entrees.size());
-    if (m_entrees.size() == m_entrees.capacity())
-        agrandisEntrees();
+    const qsizetype capacite = m_entrees.capacity();
     m_entrees.append(e);
+    if (m_entrees.capacity() != capacite)
+        conseilleEntrees();
     return true;
 }
 

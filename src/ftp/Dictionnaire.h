@@ -62,7 +62,7 @@ private:
     size_t case_(QStringView cle, quint32 hachage) const;
     quint32 hache(QStringView cle) const;
     void agrandisIndex();
-    void agrandisEntrees();
+    void conseilleEntrees();
     char16_t *reserveTexte(qsizetype longueur);
     void echange(Dictionnaire &autre) noexcept;
 
