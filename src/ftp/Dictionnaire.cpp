@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <limits>
 #include <new>
+#include <system_error>
 #include <utility>
 
 namespace {
@@ -296,8 +297,19 @@ void Remplisseur::Ajoute(QStringView prefixe, QStringView nom, QStringView suffi
 void Remplisseur::envoie() {
     if (!m_courant)
         return;
-    if (!m_fil.joinable())
-        m_fil = std::thread([this] { boucle(); });
+    if (!m_fil.joinable() && !m_sansFil) {
+        try {
+            m_fil = std::thread([this] { boucle(); });
+        } catch (const std::system_error &) {
+            m_sansFil = true; // no thread to be had: everything on this one
+        }
+    }
+    if (m_sansFil) {
+        insere(*m_courant);
+        m_courant->texte.clear();
+        m_courant->cles.clear();
+        return;
+    }
     {
         std::lock_guard<std::mutex> verrou(m_verrou);
         m_aFaire.push_back(std::move(m_courant));

@@ -135,5 +135,6 @@ private:
     std::vector<std::unique_ptr<Lot>> m_libres;
     bool m_fin = false;
     bool m_abandon = false;
+    bool m_sansFil = false;
     std::thread m_fil;
 };
