@@ -283,16 +283,15 @@ void Remplisseur::Ajoute(QStringView prefixe, QStringView nom, QStringView suffi
     Lot &lot = *m_courant;
     const qsizetype debut = qsizetype(lot.texte.size());
     const qsizetype longueur = prefixe.size() + nom.size() + suffixe.size();
-    lot.texte.resize(size_t(debut + longueur));
-    char16_t *texte = lot.texte.data() + debut;
+    lot.texte.resize(debut + longueur);
+    char16_t *texte = reinterpret_cast<char16_t *>(lot.texte.data()) + debut;
     std::copy_n(prefixe.utf16(), prefixe.size(), texte);
     std::copy_n(nom.utf16(), nom.size(), texte + prefixe.size());
     std::copy_n(suffixe.utf16(), suffixe.size(), texte + prefixe.size() + nom.size());
-    lot.cles.push_back({debut, longueur, debut + prefixe.size(), nom.size(),
-                        m_dic.Hachage(QStringView(texte, longueur))});
+    lot.cles.push_back({debut, longueur, debut + prefixe.size(), nom.size(), 0});
     ++m_entreesDonnees;
     m_texteDonne += longueur;
-    if (lot.cles.size() >= ClesParLot || lot.texte.size() >= TexteParLot)
+    if (lot.cles.size() >= ClesParLot || size_t(lot.texte.size()) >= TexteParLot)
         envoie();
 }
 
@@ -308,7 +307,7 @@ void Remplisseur::envoie() {
     }
     if (m_sansFil) {
         insere(*m_courant);
-        m_courant->texte.clear();
+        m_courant->texte.truncate(0);
         m_courant->cles.clear();
         return;
     }
@@ -335,13 +334,16 @@ void Remplisseur::Termine() {
     m_fil.join();
 }
 
-void Remplisseur::insere(const Lot &lot) {
+// The hashes first, so that each slot can be asked for a few entries ahead.
+void Remplisseur::insere(Lot &lot) {
+    const char16_t *texte = reinterpret_cast<const char16_t *>(lot.texte.constData());
+    for (Lot::Cle &c : lot.cles)
+        c.hachage = m_dic.Hachage(QStringView(texte + c.debut, c.longueur));
     const size_t n = lot.cles.size();
     for (size_t i = 0; i < n; ++i) {
         if (i + DistancePrecharge < n)
             m_dic.Precharge(lot.cles[i + DistancePrecharge].hachage);
         const Lot::Cle &c = lot.cles[i];
-        const char16_t *texte = lot.texte.data();
         m_dic.Ajoute(QStringView(texte + c.debut, c.longueur),
                      QStringView(texte + c.debutElement, c.longueurElement), c.hachage);
     }
@@ -359,7 +361,7 @@ void Remplisseur::boucle() {
             m_aFaire.pop_front();
         }
         insere(*lot);
-        lot->texte.clear();
+        lot->texte.truncate(0);
         lot->cles.clear();
         {
             std::lock_guard<std::mutex> verrou(m_verrou);

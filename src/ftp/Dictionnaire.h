@@ -115,11 +115,11 @@ private:
             qsizetype longueurElement;
             quint32 hachage;
         };
-        std::vector<char16_t> texte;
+        QString texte; // grows without clearing what it will overwrite
         std::vector<Cle> cles;
     };
     void envoie();
-    void insere(const Lot &lot);
+    void insere(Lot &lot);
     void boucle();
 
     Dictionnaire &m_dic;
