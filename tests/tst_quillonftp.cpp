@@ -368,7 +368,11 @@ void TstQuillonFtp::caracteresDeControleEchappes() {
                                   "/d/del\\x7f\tdel\\x7f\n"
                                   "/d/tab\\x09here\ttab\\x09here\n"
                                   "/d/csi\\u{9b}31m\tcsi\\u{9b}31m\n"
-                                  "/d/plain\tplain\n"));
+                                  "/d/plain\tplain\n"
+                                  "/d/a much longer name\\x1b[8m hidden\t"
+                                  "a much longer name\\x1b[8m hidden\n"
+                                  "/d/a much longer name ending in\\x1b\t"
+                                  "a much longer name ending in\\x1b\n"));
 
     // A backslash is doubled, so that an escape can't be forged.
     r = lance({"pwd", base + "d"});

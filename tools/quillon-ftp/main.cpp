@@ -54,15 +54,20 @@ qsizetype premierAEchapper(QStringView texte) {
     const __m128i largeurC1 = _mm_set1_epi16(0x9f - 0x7f);
     const __m128i barre = _mm_set1_epi16(u'\\');
     const __m128i zero = _mm_setzero_si128();
-    for (; fin - p >= 8; p += 8) {
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    auto propres = [&](const char16_t *q) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q));
         // Unsigned "c <= max" is a saturated c - max equal to zero.
         const __m128i controle = _mm_cmpeq_epi16(_mm_subs_epu16(c, bas), zero);
         const __m128i c1 = _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(c, del), largeurC1), zero);
         const __m128i b = _mm_cmpeq_epi16(c, barre);
-        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(controle, c1), b)) != 0)
+        return _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(controle, c1), b)) == 0;
+    };
+    for (; fin - p >= 8; p += 8)
+        if (!propres(p))
             break;
-    }
+    // Fewer than eight left: they are the end of the last eight.
+    if (fin - p < 8 && fin - debut >= 8 && propres(fin - 8))
+        return texte.size();
 #endif
     for (; p < fin; ++p)
         if (aEchapper(*p))
@@ -77,18 +82,18 @@ public:
     explicit Sortie(FILE *flux = stdout)
         : m_flux(flux), m_tampon(64 * 1024, Qt::Uninitialized), m_fin(m_tampon.data()) {}
 
-    void ajoute(QStringView texte) {
+    // True when nothing needed escaping.
+    bool ajoute(QStringView texte) {
         qsizetype i = premierAEchapper(texte);
         if (i == texte.size()) {
-            place(m_utf8.requiredSpace(texte.size()));
-            m_fin = m_utf8.appendToBuffer(m_fin, texte);
-            return;
+            ajouteTel(texte);
+            return true;
         }
         for (qsizetype debut = 0;;) {
             place(m_utf8.requiredSpace(i - debut) + 8);
             m_fin = m_utf8.appendToBuffer(m_fin, texte.sliced(debut, i - debut));
             if (i == texte.size())
-                return;
+                return false;
             const char16_t c = texte[i].unicode();
             if (c == u'\\')
                 m_fin += std::snprintf(m_fin, 8, "\\\\");
@@ -99,6 +104,11 @@ public:
             debut = i + 1;
             i = debut + premierAEchapper(texte.sliced(debut));
         }
+    }
+    // Text known to need no escape.
+    void ajouteTel(QStringView texte) {
+        place(m_utf8.requiredSpace(texte.size()));
+        m_fin = m_utf8.appendToBuffer(m_fin, texte);
     }
     void ajoute(char c) {
         place(1);
@@ -212,9 +222,18 @@ int main(int argc, char *argv[]) {
             return echoue(ftp, "ls");
         Sortie sortie;
         for (const auto &e : dic.Entrees()) {
-            sortie.ajoute(e.cle());
+            const QStringView cle = e.cle();
+            const QStringView element = e.element();
+            const bool cleSure = sortie.ajoute(cle);
             sortie.ajoute('\t');
-            sortie.ajoute(e.element());
+            // The item is mostly a part of its key, already looked at.
+            const quintptr ecart = quintptr(element.utf16()) - quintptr(cle.utf16());
+            const bool dansCle = element.size() <= cle.size() &&
+                                 ecart <= quintptr(cle.size() - element.size()) * sizeof(char16_t);
+            if (cleSure && dansCle)
+                sortie.ajouteTel(element);
+            else
+                sortie.ajoute(element);
             sortie.ajoute('\n');
         }
         return sortie.termine() ? Reussite : Echec;
