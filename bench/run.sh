@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # quillon-ftp against curl on the same loopback vsftpd, in one run:
 #   download and upload of a 1 GiB file kept on /dev/shm,
-#   the listing of a folder of 100,000 empty files.
+#   the listing of a folder of 100,000 empty files;
+#   listings of 100,000 and 1,000,000 entries served from memory (liste_rapide.sh).
 # Each command runs RUNS times (default 5), alternating with its peer; each
 # figure is printed as the ratio of quillon-ftp's median time to curl's.
 # Not part of the test run. Needs root (apt-get, vsftpd) and about 4 GiB of /dev/shm.
@@ -101,3 +102,9 @@ measure "listing of $FILES files" ':' \
 measure "  (curl with plain LIST)" ':' \
     '"$QFTP" ls "$URL/many/"' \
     'curl -sS "$URL/many/"'
+# The same listing from a server that sends it from memory in one sendall:
+# the figures are the clients' own, not vsftpd's.
+stop_servers
+# shellcheck source=liste_rapide.sh
+. "$HERE/liste_rapide.sh"
+fast_listing_rows

@@ -218,6 +218,7 @@ private slots:
     void octetsAuHasard();
     void dictionnaire();
     void dictionnaireVolumineux();
+    void remplisseur();
 };
 
 namespace {
@@ -505,6 +506,44 @@ void TstListing::dictionnaireVolumineux() {
     QCOMPARE(dic.Element(geante), QStringLiteral("g"));
     QCOMPARE(dic.Entrees()[N / 2 + 2].cle().size(), geante.size());
     QVERIFY(!dic.Existe(QStringLiteral("/d/") + QString::number(N, 36)));
+}
+
+// Filled on another thread, in batches: the same entries in the same order as
+// one Ajoute after another, duplicates across batches included, whether the
+// run is short (no thread) or spans more batches than are ever in flight.
+void TstListing::remplisseur() {
+    for (const int n : {10, 60000}) {
+        Dictionnaire attendu;
+        Dictionnaire rempli;
+        Remplisseur r(rempli);
+        for (int i = 0; i < n; ++i) {
+            const QString nom = QString::number(i * 7919 % (n / 2 + 1), 36);
+            const bool dossier = i % 3 == 0;
+            r.Ajoute(dossier ? u"?/d/" : u"/d/", nom, dossier ? u"/" : u"");
+            attendu.Ajoute(dossier ? "?/d/" + nom + "/" : "/d/" + nom, nom);
+        }
+        QCOMPARE(r.EntreesDonnees(), n);
+        r.Termine();
+        QCOMPARE(rempli.Count(), attendu.Count());
+        QVERIFY(rempli.Count() < n);
+        for (int i = 0; i < attendu.Count(); ++i) {
+            QCOMPARE(rempli.Entrees()[i].cle(), attendu.Entrees()[i].cle());
+            QCOMPARE(rempli.Entrees()[i].element(), attendu.Entrees()[i].element());
+            QCOMPARE(rempli.Element(attendu.Entrees()[i].cle()),
+                     attendu.Entrees()[i].element().toString());
+        }
+        QCOMPARE(rempli.TailleTexte(), attendu.TailleTexte());
+    }
+    // Given up half-way (a failed listing): the filler stops, and the
+    // dictionary stays usable.
+    Dictionnaire abandonne;
+    {
+        Remplisseur r(abandonne);
+        for (int i = 0; i < 50000; ++i)
+            r.Ajoute(u"/d/", QString::number(i), {});
+    }
+    abandonne.Ajoute(u"/apres", u"apres");
+    QVERIFY(abandonne.Existe(u"/apres"));
 }
 
 QTEST_GUILESS_MAIN(TstListing)

@@ -13,6 +13,8 @@
 
 #include <memory>
 
+#include <sys/resource.h>
+
 namespace {
 
 const QString Outil = QStringLiteral(QUILLON_BUILD_DIR "/quillon-ftp");
@@ -23,10 +25,17 @@ struct Resultat {
     QByteArray erreur;
 };
 
-Resultat lance(const QStringList &arguments, const QProcessEnvironment &env = {}) {
+// memoireMax: a bound on the program's data (RLIMIT_DATA), 0 for none.
+Resultat lance(const QStringList &arguments, const QProcessEnvironment &env = {},
+               rlim_t memoireMax = 0) {
     QProcess p;
     if (!env.isEmpty())
         p.setProcessEnvironment(env);
+    if (memoireMax > 0)
+        p.setChildProcessModifier([memoireMax] {
+            const rlimit limite{memoireMax, memoireMax};
+            ::setrlimit(RLIMIT_DATA, &limite);
+        });
     p.start(Outil, arguments);
     Resultat r;
     if (!p.waitForFinished(60000)) {
@@ -97,6 +106,9 @@ private slots:
     void delaiParEnvironnement();
     void serveurHostile_data();
     void serveurHostile();
+    void listeDemesuree_data();
+    void listeDemesuree();
+    void caracteresDeControleEchappes();
 };
 
 void TstQuillonFtp::initTestCase() {
@@ -376,6 +388,75 @@ void TstQuillonFtp::serveurHostile() {
     QVERIFY2(QString::fromUtf8(r.erreur).contains(raison), r.erreur.constData());
     for (const char c : r.erreur.chopped(1))
         QVERIFY2(uchar(c) >= 0x20 && c != 0x7f, r.erreur.toHex().constData());
+}
+
+void TstQuillonFtp::listeDemesuree_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("raison"); // empty: the listing succeeds
+    QTest::addColumn<int>("lignes");
+    QTest::newRow("a line that never ends")
+        << QStringList{"ending=none"} << QByteArray("trop longue") << 0;
+    QTest::newRow("endless, long names")
+        << QStringList{"name=2000"} << QByteArray("démesurée") << 0;
+    QTest::newRow("endless MLSD, long names")
+        << QStringList{"name=2000", "feat=mlst,utf8"} << QByteArray("démesurée") << 0;
+    QTest::newRow("long names, within bounds")
+        << QStringList{"name=60000", "count=200"} << QByteArray() << 200;
+    // Older servers end lines with CR alone: many short lines, no LF at all.
+    QTest::newRow("CR alone") << QStringList{"ending=cr", "count=20000"} << QByteArray() << -1;
+}
+
+// A hostile listing ends with a clear reason, long before the program holds
+// 600 MB (beyond which it would fail to allocate and abort).
+void TstQuillonFtp::listeDemesuree() {
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, raison);
+    QFETCH(int, lignes);
+    ServeurScripte serveur(QStringLiteral("big-list"), options);
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    const Resultat r = lance({"ls", QStringLiteral("ftp://127.0.0.1:%1/big/").arg(serveur.port())},
+                             {}, rlim_t(600) << 20);
+    if (raison.isEmpty()) {
+        VERIFIE_SUCCES(r);
+        if (lignes >= 0)
+            QCOMPARE(r.sortie.count('\n'), lignes);
+    } else {
+        VERIFIE_ECHEC(r);
+        QVERIFY2(r.erreur.contains(raison), r.erreur.constData());
+    }
+}
+
+void TstQuillonFtp::caracteresDeControleEchappes() {
+    ServeurScripte serveur(QStringLiteral("control-names"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    const QString base = QStringLiteral("ftp://127.0.0.1:%1/").arg(serveur.port());
+
+    Resultat r = lance({"ls", base + "d/"});
+    VERIFIE_SUCCES(r);
+    // TAB separates key and name: one inside a name is escaped like the rest.
+    QCOMPARE(r.sortie, QByteArray("/d/\\x1b[2Jclear\t\\x1b[2Jclear\n"
+                                  "/d/bell\\x07\tbell\\x07\n"
+                                  "/d/del\\x7f\tdel\\x7f\n"
+                                  "/d/tab\\x09here\ttab\\x09here\n"
+                                  "/d/csi\\u{9b}31m\tcsi\\u{9b}31m\n"
+                                  "/d/plain\tplain\n"
+                                  "/d/a much longer name\\x1b[8m hidden\t"
+                                  "a much longer name\\x1b[8m hidden\n"
+                                  "/d/a much longer name ending in\\x1b\t"
+                                  "a much longer name ending in\\x1b\n"));
+
+    // A backslash is doubled, so that an escape can't be forged.
+    r = lance({"pwd", base + "d"});
+    VERIFIE_SUCCES(r);
+    QCOMPARE(r.sortie, QByteArray("/\\x1b]0;title\\x07dir\\u{85}\\\\x1b\n"
+                                  "/\\x1b]0;title\\x07dir\\u{85}\\\\x1b\n"));
+
+    // The reply quoted in an error message: the FTP layer has already blanked
+    // its control characters.
+    r = lance({"ls", base + "refuse/"});
+    VERIFIE_ECHEC(r);
+    QVERIFY2(r.erreur.contains("[31mrefused"), r.erreur.constData());
+    QVERIFY(!r.erreur.contains('\x1b'));
 }
 
 QTEST_GUILESS_MAIN(TstQuillonFtp)

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <limits>
 #include <new>
+#include <system_error>
 #include <utility>
 
 namespace {
@@ -19,10 +20,19 @@ constexpr size_t PageGeante = 2 * 1024 * 1024;
 constexpr qsizetype PremierBloc = 16 * 1024; // characters
 constexpr qsizetype DernierBloc = PageGeante / sizeof(char16_t);
 
-char16_t *alloueBloc(qsizetype caracteres) {
-    const size_t octets = size_t(caracteres) * sizeof(char16_t);
+// Batches of a Remplisseur: large enough that handing one over costs little
+// per entry, few enough in flight that the caller waits for a slow filler
+// rather than queue the whole listing.
+constexpr size_t ClesParLot = 4096;
+constexpr size_t TexteParLot = 128 * 1024; // characters
+constexpr int LotsMax = 4;
+constexpr size_t DistancePrecharge = 8; // entries ahead
+
+// Large blocks are rounded up to whole huge pages.
+void *alloue(size_t octets) {
     void *bloc = nullptr;
-    if (octets % PageGeante == 0) {
+    if (octets >= PageGeante) {
+        octets = (octets + PageGeante - 1) / PageGeante * PageGeante;
         bloc = std::aligned_alloc(PageGeante, octets);
 #ifdef MADV_HUGEPAGE
         if (bloc)
@@ -33,7 +43,11 @@ char16_t *alloueBloc(qsizetype caracteres) {
     }
     if (!bloc)
         throw std::bad_alloc();
-    return static_cast<char16_t *>(bloc);
+    return bloc;
+}
+
+char16_t *alloueBloc(qsizetype caracteres) {
+    return static_cast<char16_t *>(alloue(size_t(caracteres) * sizeof(char16_t)));
 }
 
 quint8 etiquette(quint32 hachage) {
@@ -42,7 +56,7 @@ quint8 etiquette(quint32 hachage) {
 
 } // namespace
 
-void Dictionnaire::LibereBloc::operator()(char16_t *bloc) const {
+void Dictionnaire::LibereBloc::operator()(void *bloc) const {
     std::free(bloc);
 }
 
@@ -64,22 +78,29 @@ Dictionnaire::~Dictionnaire() = default;
 
 void Dictionnaire::echange(Dictionnaire &autre) noexcept {
     m_entrees.swap(autre.m_entrees);
-    m_etiquettes.swap(autre.m_etiquettes);
-    m_positions.swap(autre.m_positions);
+    m_index.swap(autre.m_index);
+    std::swap(m_etiquettes, autre.m_etiquettes);
+    std::swap(m_positions, autre.m_positions);
+    std::swap(m_cases, autre.m_cases);
     m_blocs.swap(autre.m_blocs);
     std::swap(m_libre, autre.m_libre);
     std::swap(m_resteBloc, autre.m_resteBloc);
     std::swap(m_tailleBloc, autre.m_tailleBloc);
+    std::swap(m_tailleTexte, autre.m_tailleTexte);
     std::swap(m_graine, autre.m_graine);
 }
 
+// Folded from 64 bits: the low half alone repeats far too often for names
+// that differ only in a few digits ("file-000001.txt", ...), one in six for
+// a million of them, which lengthens probes and compares whole keys.
 quint32 Dictionnaire::hache(QStringView cle) const {
-    return quint32(qHash(cle, m_graine));
+    const quint64 h = qHash(cle, m_graine);
+    return quint32(h ^ (h >> 32));
 }
 
 // The slot holding cle, or the free slot where it belongs.
 size_t Dictionnaire::case_(QStringView cle, quint32 hachage) const {
-    const size_t masque = m_etiquettes.size() - 1;
+    const size_t masque = m_cases - 1;
     const quint8 cherchee = etiquette(hachage);
     for (size_t i = hachage & masque;; i = (i + 1) & masque) {
         const quint8 e = m_etiquettes[i];
@@ -94,9 +115,12 @@ size_t Dictionnaire::case_(QStringView cle, quint32 hachage) const {
 }
 
 void Dictionnaire::agrandisIndex() {
-    const size_t taille = std::max<size_t>(64, 2 * m_etiquettes.size());
-    std::vector<quint8> etiquettes(taille, 0);
-    std::vector<int> positions(taille);
+    const size_t taille = std::max<size_t>(64, 2 * m_cases);
+    // Tags first, then positions (aligned: the tags are a power of two).
+    std::unique_ptr<void, LibereBloc> index(alloue(taille * (1 + sizeof(int))));
+    auto *etiquettes = static_cast<quint8 *>(index.get());
+    auto *positions = reinterpret_cast<int *>(etiquettes + taille);
+    std::fill_n(etiquettes, taille, quint8(0));
     const size_t masque = taille - 1;
     for (qsizetype p = 0; p < m_entrees.size(); ++p) {
         const quint32 hachage = m_entrees[p].m_hachage;
@@ -106,11 +130,28 @@ void Dictionnaire::agrandisIndex() {
         etiquettes[i] = etiquette(hachage);
         positions[i] = int(p);
     }
-    m_etiquettes.swap(etiquettes);
-    m_positions.swap(positions);
+    m_index = std::move(index);
+    m_etiquettes = etiquettes;
+    m_positions = positions;
+    m_cases = taille;
+}
+
+// The entries' array is left to grow by itself (in place or by remapping, not
+// by copying), then advised for huge pages once large: a large listing would
+// otherwise take a page fault for every 170 entries.
+void Dictionnaire::conseilleEntrees() {
+#ifdef MADV_HUGEPAGE
+    const quintptr debut = quintptr(m_entrees.constData());
+    const quintptr fin = debut + quintptr(m_entrees.capacity()) * sizeof(Entree);
+    const quintptr alignes = (debut + PageGeante - 1) & ~quintptr(PageGeante - 1);
+    if (fin > alignes + PageGeante)
+        ::madvise(reinterpret_cast<void *>(alignes), (fin - alignes) & ~quintptr(PageGeante - 1),
+                  MADV_HUGEPAGE);
+#endif
 }
 
 char16_t *Dictionnaire::reserveTexte(qsizetype longueur) {
+    m_tailleTexte += longueur;
     if (longueur > DernierBloc) { // a block of its own; the current one stays open
         m_blocs.emplace_back(alloueBloc(longueur));
         return m_blocs.back().get();
@@ -129,19 +170,37 @@ char16_t *Dictionnaire::reserveTexte(qsizetype longueur) {
     return texte;
 }
 
+quint32 Dictionnaire::Hachage(QStringView cle) const {
+    return hache(cle);
+}
+
+void Dictionnaire::Precharge(quint32 hachage) const {
+    if (m_cases > 0)
+        __builtin_prefetch(m_etiquettes + (hachage & (m_cases - 1)));
+}
+
 bool Dictionnaire::Ajoute(QStringView cle, QStringView element) {
+    return Ajoute(cle, element, hache(cle));
+}
+
+bool Dictionnaire::Ajoute(QStringView cle, QStringView element, quint32 hachage) {
     if (cle.size() + element.size() >= std::numeric_limits<int>::max())
         return false;
-    if (2 * (size_t(m_entrees.size()) + 1) > m_etiquettes.size())
+    // Up to 5/8 full: probes stay short (they read contiguous tags), and the
+    // index of 5,000,000 entries takes 40 MiB rather than 80.
+    if (8 * (size_t(m_entrees.size()) + 1) > 5 * m_cases)
         agrandisIndex();
-    const quint32 hachage = hache(cle);
     const size_t place = case_(cle, hachage);
     if (m_etiquettes[place] != 0)
         return false;
 
     // A name at the end of its key, before a folder's trailing "/" or not.
     qsizetype debut = -1;
-    if (cle.endsWith(element))
+    const quintptr dansCle = quintptr(element.utf16()) - quintptr(cle.utf16());
+    if (dansCle <= quintptr(cle.size() - element.size()) * sizeof(char16_t) &&
+        element.size() <= cle.size())
+        debut = qsizetype(dansCle / sizeof(char16_t)); // a view into the key itself
+    else if (cle.endsWith(element))
         debut = cle.size() - element.size();
     else if (cle.endsWith(u'/') && cle.chopped(1).endsWith(element))
         debut = cle.size() - 1 - element.size();
@@ -161,7 +220,10 @@ bool Dictionnaire::Ajoute(QStringView cle, QStringView element) {
     e.m_hachage = hachage;
     m_etiquettes[place] = etiquette(hachage);
     m_positions[place] = int(m_entrees.size());
+    const qsizetype capacite = m_entrees.capacity();
     m_entrees.append(e);
+    if (m_entrees.capacity() != capacite)
+        conseilleEntrees();
     return true;
 }
 
@@ -175,13 +237,136 @@ void Dictionnaire::Fusionne(Dictionnaire &&autre) {
 }
 
 bool Dictionnaire::Existe(QStringView cle) const {
-    return !m_etiquettes.empty() && m_etiquettes[case_(cle, hache(cle))] != 0;
+    return m_cases > 0 && m_etiquettes[case_(cle, hache(cle))] != 0;
 }
 
 QString Dictionnaire::Element(QStringView cle) const {
-    if (m_etiquettes.empty())
+    if (m_cases == 0)
         return QString();
     const size_t place = case_(cle, hache(cle));
     return m_etiquettes[place] == 0 ? QString()
                                     : m_entrees[m_positions[place]].element().toString();
+}
+
+Remplisseur::Remplisseur(Dictionnaire &dic) : m_dic(dic) {}
+
+Remplisseur::~Remplisseur() {
+    if (m_fil.joinable()) {
+        {
+            std::lock_guard<std::mutex> verrou(m_verrou);
+            m_abandon = true;
+            m_fin = true;
+        }
+        m_aFaireSignal.notify_one();
+        m_fil.join();
+    }
+}
+
+void Remplisseur::Ajoute(QStringView prefixe, QStringView nom, QStringView suffixe) {
+    if (!m_courant) {
+        std::unique_lock<std::mutex> verrou(m_verrou);
+        if (!m_libres.empty()) {
+            m_courant = std::move(m_libres.back());
+            m_libres.pop_back();
+        } else if (m_lotsCrees < LotsMax) {
+            ++m_lotsCrees;
+            verrou.unlock();
+            m_courant = std::make_unique<Lot>();
+            m_courant->texte.reserve(TexteParLot);
+            m_courant->cles.reserve(ClesParLot);
+        } else {
+            m_libreSignal.wait(verrou, [this] { return !m_libres.empty(); });
+            m_courant = std::move(m_libres.back());
+            m_libres.pop_back();
+        }
+    }
+    Lot &lot = *m_courant;
+    const qsizetype debut = qsizetype(lot.texte.size());
+    const qsizetype longueur = prefixe.size() + nom.size() + suffixe.size();
+    lot.texte.resize(debut + longueur);
+    char16_t *texte = reinterpret_cast<char16_t *>(lot.texte.data()) + debut;
+    std::copy_n(prefixe.utf16(), prefixe.size(), texte);
+    std::copy_n(nom.utf16(), nom.size(), texte + prefixe.size());
+    std::copy_n(suffixe.utf16(), suffixe.size(), texte + prefixe.size() + nom.size());
+    lot.cles.push_back({debut, longueur, debut + prefixe.size(), nom.size(), 0});
+    ++m_entreesDonnees;
+    m_texteDonne += longueur;
+    if (lot.cles.size() >= ClesParLot || size_t(lot.texte.size()) >= TexteParLot)
+        envoie();
+}
+
+void Remplisseur::envoie() {
+    if (!m_courant)
+        return;
+    if (!m_fil.joinable() && !m_sansFil) {
+        try {
+            m_fil = std::thread([this] { boucle(); });
+        } catch (const std::system_error &) {
+            m_sansFil = true; // no thread to be had: everything on this one
+        }
+    }
+    if (m_sansFil) {
+        insere(*m_courant);
+        m_courant->texte.truncate(0);
+        m_courant->cles.clear();
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> verrou(m_verrou);
+        m_aFaire.push_back(std::move(m_courant));
+    }
+    m_aFaireSignal.notify_one();
+}
+
+void Remplisseur::Termine() {
+    if (!m_fil.joinable()) { // a short listing: no thread
+        if (m_courant)
+            insere(*m_courant);
+        m_courant.reset();
+        return;
+    }
+    envoie();
+    {
+        std::lock_guard<std::mutex> verrou(m_verrou);
+        m_fin = true;
+    }
+    m_aFaireSignal.notify_one();
+    m_fil.join();
+}
+
+// The hashes first, so that each slot can be asked for a few entries ahead.
+void Remplisseur::insere(Lot &lot) {
+    const char16_t *texte = reinterpret_cast<const char16_t *>(lot.texte.constData());
+    for (Lot::Cle &c : lot.cles)
+        c.hachage = m_dic.Hachage(QStringView(texte + c.debut, c.longueur));
+    const size_t n = lot.cles.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (i + DistancePrecharge < n)
+            m_dic.Precharge(lot.cles[i + DistancePrecharge].hachage);
+        const Lot::Cle &c = lot.cles[i];
+        m_dic.Ajoute(QStringView(texte + c.debut, c.longueur),
+                     QStringView(texte + c.debutElement, c.longueurElement), c.hachage);
+    }
+}
+
+void Remplisseur::boucle() {
+    for (;;) {
+        std::unique_ptr<Lot> lot;
+        {
+            std::unique_lock<std::mutex> verrou(m_verrou);
+            m_aFaireSignal.wait(verrou, [this] { return !m_aFaire.empty() || m_fin; });
+            if (m_abandon || m_aFaire.empty())
+                return;
+            lot = std::move(m_aFaire.front());
+            m_aFaire.pop_front();
+        }
+        insere(*lot);
+        lot->texte.truncate(0);
+        lot->cles.clear();
+        {
+            std::lock_guard<std::mutex> verrou(m_verrou);
+            m_libres.push_back(std::move(lot));
+        }
+        m_libreSignal.notify_one();
+    }
 }

@@ -14,7 +14,10 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <pthread.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -29,7 +32,6 @@ constexpr qint64 ReponseMax = 1 << 20;     // all the lines of one reply
 constexpr int PreliminairesMax = 8;
 constexpr int ErreurServeurMax = 500;       // characters of a reply quoted in an error
 constexpr qint64 TamponTransfert = 1 << 20; // data read size
-constexpr qint64 ListingMax = 1LL << 30;    // a listing larger than this is hostile
 constexpr int IntervalleProgressionMs = 20;
 
 bool estRefusDeCommande(int code) {
@@ -626,7 +628,54 @@ bool FtpSession::Envoie(const QString &local, const QString &distant) {
     return termineTransfert(canal, premiere);
 }
 
-bool FtpSession::Liste(bool &mlsd, const std::function<void(QByteArrayView lignes)> &bloc) {
+namespace {
+
+// Names are at most a few hundred bytes: a listing line longer than this is
+// hostile, and waiting for its end would let the server grow the buffer.
+constexpr qint64 LigneListeMax = 64 * 1024;
+constexpr qint64 BlocListe = LigneListeMax; // so that a line read whole is never too long
+// Raw bytes of one listing. What a listing keeps is bounded by its consumer;
+// this ends a stream of lines that give no entry.
+constexpr qint64 ListeBruteMax = 2LL << 30;
+
+// Lines end with LF, CR LF or, on older servers, CR alone; a CR LF cut in two
+// leaves an empty line, which parsers skip.
+bool estFinDeLigne(char c) {
+    return c == '\n' || c == '\r';
+}
+
+// Sends the acknowledgement of what the control connection received now
+// rather than up to 40 ms later: a server that sends its final reply right
+// after the data, with Nagle's algorithm on, waits for it.
+void accuseReceptionSansDelai(qintptr descripteur) {
+#ifdef TCP_QUICKACK
+    const int oui = 1;
+    if (descripteur >= 0)
+        ::setsockopt(int(descripteur), IPPROTO_TCP, TCP_QUICKACK, &oui, sizeof oui);
+#else
+    Q_UNUSED(descripteur);
+#endif
+}
+
+// The first line end in texte[debut, fin), or -1.
+qint64 premiereFinDeLigne(const char *texte, qint64 debut, qint64 fin) {
+    for (qint64 i = debut; i < fin; ++i)
+        if (estFinDeLigne(texte[i]))
+            return i;
+    return -1;
+}
+
+// The last line end in texte[debut, fin), knowing there is one at debut.
+qint64 derniereFinDeLigne(const char *texte, qint64 debut, qint64 fin) {
+    for (qint64 i = fin - 1; i > debut; --i)
+        if (estFinDeLigne(texte[i]))
+            return i;
+    return debut;
+}
+
+} // namespace
+
+bool FtpSession::Liste(bool &mlsd, const std::function<bool(QByteArrayView lignes)> &bloc) {
     if (!Connectee())
         return echec(QStringLiteral("pas de connexion"));
     mlsd = m_mlst;
@@ -651,33 +700,41 @@ bool FtpSession::Liste(bool &mlsd, const std::function<void(QByteArrayView ligne
     }
     if (!lance)
         return false;
+    accuseReceptionSansDelai(m_controle.socketDescriptor());
 
-    constexpr qint64 Bloc = 64 * 1024;
-    QByteArray tampon(2 * Bloc, Qt::Uninitialized);
+    QByteArray tampon(LigneListeMax + BlocListe, Qt::Uninitialized);
+    char *const debut = tampon.data();
     qint64 enAttente = 0; // bytes of an unfinished line at the start of tampon
     qint64 total = 0;
     for (;;) {
-        if (tampon.size() < enAttente + Bloc)
-            tampon.resize(2 * (enAttente + Bloc)); // a very long line
-        const qint64 n = canal.Lit(tampon.data() + enAttente, Bloc, m_delaiMs);
+        const qint64 n = canal.Lit(debut + enAttente, BlocListe, m_delaiMs);
         if (n < 0)
             return perdue(canal.Erreur());
         total += n;
-        if (total > ListingMax)
+        if (total > ListeBruteMax)
             return perdue(QStringLiteral("liste du dossier démesurée"));
         if (n == 0) {
-            if (enAttente > 0)
-                bloc(QByteArrayView(tampon.constData(), enAttente));
+            if (enAttente > 0 && !bloc(QByteArrayView(debut, enAttente)))
+                return perdue(QStringLiteral("liste du dossier démesurée"));
             break;
         }
+        // Only the new bytes are searched, so the scan stays linear however
+        // the server cuts its lines. A line that ends within them is shorter
+        // than a read; only the pending one can be too long.
         const qint64 rempli = enAttente + n;
-        const qint64 finLigne = QByteArrayView(tampon.constData(), rempli).lastIndexOf('\n');
-        if (finLigne >= 0) {
-            bloc(QByteArrayView(tampon.constData(), finLigne + 1));
-            enAttente = rempli - finLigne - 1;
-            std::memmove(tampon.data(), tampon.constData() + finLigne + 1, size_t(enAttente));
-        } else {
+        const qint64 premiere = premiereFinDeLigne(debut, enAttente, rempli);
+        if ((premiere < 0 ? rempli : premiere) > LigneListeMax)
+            return perdue(
+                QStringLiteral("ligne de la liste du dossier trop longue (plus de %1 octets)")
+                    .arg(LigneListeMax));
+        if (premiere < 0) {
             enAttente = rempli;
+        } else {
+            const qint64 fin = derniereFinDeLigne(debut, premiere, rempli) + 1;
+            if (!bloc(QByteArrayView(debut, fin)))
+                return perdue(QStringLiteral("liste du dossier démesurée"));
+            enAttente = rempli - fin;
+            std::memmove(debut, debut + fin, size_t(enAttente));
         }
         signaleProgression(total, -1);
     }

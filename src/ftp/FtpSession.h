@@ -40,9 +40,10 @@ public:
     bool Envoie(const QString &local, const QString &distant);
     // The listing of the current folder, handed over in blocks of whole lines
     // as it arrives (so that parsing overlaps the server's work); `mlsd` tells
-    // whether the lines are MLSD facts. False when the listing failed, even
-    // after some blocks were handed over.
-    bool Liste(bool &mlsd, const std::function<void(QByteArrayView lignes)> &bloc);
+    // whether the lines are MLSD facts. A handler that can hold no more
+    // returns false, which ends the listing. False when the listing failed,
+    // even after some blocks were handed over.
+    bool Liste(bool &mlsd, const std::function<bool(QByteArrayView lignes)> &bloc);
 
     void setProgression(Progression p) { m_progression = std::move(p); }
     void setDelaiMs(int ms) { m_delaiMs = ms; }

@@ -12,6 +12,13 @@ namespace {
 
 constexpr short Vrai = -1;
 
+// What one listing may keep: a folder of a few million entries lists, an
+// endless listing ends well before the memory runs out. Entries read are
+// bounded too, for an endless listing of the same few names.
+constexpr qsizetype EntreesMax = 5'000'000;
+constexpr qsizetype TexteMax = 128LL << 20; // characters of keys and names
+constexpr qsizetype LuesMax = 2 * EntreesMax;
+
 short drapeau(bool ok) {
     return ok ? 1 : 0;
 }
@@ -113,29 +120,41 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
     if (!m_session->Cwd(sRepertoire))
         return;
     // Entries are gathered aside: a listing that fails half-way adds nothing.
+    // They are added on another thread while the listing is read and parsed.
     Dictionnaire lus;
-    QString cle; // reused: its capacity outlives each entry
+    Remplisseur remplisseur(lus);
+    const QString prefixeDossier = u'?' + sRepertoire;
     bool mlsd = false;
     ListingParser::Analyseur analyseur;
+    bool plein = false;
+    qsizetype lues = 0;
     const bool complete = m_session->Liste(mlsd, [&](QByteArrayView lignes) {
         analyseur.Analyse(lignes, mlsd, [&](const ListingParser::Entree &entree) {
+            if (plein || ++lues > LuesMax) {
+                plein = true;
+                return;
+            }
             // A name that is not one plain path component (a hostile "../x")
             // never reaches the caller, which builds local paths from it.
             if (!ListingParser::NomAcceptable(entree.nom))
                 return;
             if (entree.dossier && entree.nom.startsWith(u'.'))
                 return;
-            cle.truncate(0);
+            if (remplisseur.EntreesDonnees() >= EntreesMax ||
+                remplisseur.TexteDonne() >= TexteMax) {
+                plein = true;
+                return;
+            }
+            // "?" + folder + name + "/" for a sub-folder, folder + name for a file.
             if (entree.dossier)
-                cle += u'?';
-            cle += sRepertoire;
-            cle += entree.nom;
-            if (entree.dossier)
-                cle += u'/';
-            lus.Ajoute(cle, entree.nom);
+                remplisseur.Ajoute(prefixeDossier, entree.nom, u"/");
+            else
+                remplisseur.Ajoute(sRepertoire, entree.nom, {});
         });
+        return !plein;
     });
     if (complete) {
+        remplisseur.Termine();
         Pdic.Fusionne(std::move(lus));
         m_lignesIncomprises = analyseur.LignesIncomprises();
     }

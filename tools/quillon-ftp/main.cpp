@@ -8,6 +8,10 @@
 
 #include <cstdio>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr int Reussite = 0;
@@ -22,6 +26,8 @@ const char Usage[] =
     "  mkdir URL  rmdir URL  rm URL          mv URL NEWPATH  rename\n"
     "  pwd URL           current folder after login, then after changing to path\n"
     "  size URL          size in bytes\n"
+    "output: UTF-8; in names and paths a control character prints as \\xNN (U+0000-U+001F\n"
+    "  and U+007F, TAB included) or \\u{NN} (U+0080-U+009F), a backslash as \\\\\n"
     "environment: QUILLON_FTP_TIMEOUT (seconds, default 30)\n";
 
 int usage() {
@@ -29,10 +35,110 @@ int usage() {
     return ErreurUsage;
 }
 
-void ecrit(const QString &texte) {
-    const QByteArray octets = texte.toUtf8();
-    std::fwrite(octets.constData(), 1, size_t(octets.size()), stdout);
+// Names and paths come from the server and may hold terminal escape
+// sequences: they print with every control character escaped, and a
+// backslash doubled so that the escapes stay unambiguous.
+bool aEchapper(char16_t c) {
+    return c < 0x20 || (c >= 0x7f && c <= 0x9f) || c == u'\\';
 }
+
+// Where the first character to escape is, or texte.size(). Names almost never
+// hold one, so the scan looks at eight characters at a time.
+qsizetype premierAEchapper(QStringView texte) {
+    const char16_t *const debut = texte.utf16();
+    const char16_t *const fin = debut + texte.size();
+    const char16_t *p = debut;
+#ifdef __SSE2__
+    const __m128i bas = _mm_set1_epi16(0x1f);
+    const __m128i del = _mm_set1_epi16(0x7f);
+    const __m128i largeurC1 = _mm_set1_epi16(0x9f - 0x7f);
+    const __m128i barre = _mm_set1_epi16(u'\\');
+    const __m128i zero = _mm_setzero_si128();
+    auto propres = [&](const char16_t *q) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q));
+        // Unsigned "c <= max" is a saturated c - max equal to zero.
+        const __m128i controle = _mm_cmpeq_epi16(_mm_subs_epu16(c, bas), zero);
+        const __m128i c1 = _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(c, del), largeurC1), zero);
+        const __m128i b = _mm_cmpeq_epi16(c, barre);
+        return _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(controle, c1), b)) == 0;
+    };
+    for (; fin - p >= 8; p += 8)
+        if (!propres(p))
+            break;
+    // Fewer than eight left: they are the end of the last eight.
+    if (fin - p < 8 && fin - debut >= 8 && propres(fin - 8))
+        return texte.size();
+#endif
+    for (; p < fin; ++p)
+        if (aEchapper(*p))
+            break;
+    return p - debut;
+}
+
+// Output through one large buffer, in UTF-8, with escapes: no allocation and
+// no system call per entry.
+class Sortie {
+public:
+    explicit Sortie(FILE *flux = stdout)
+        : m_flux(flux), m_tampon(64 * 1024, Qt::Uninitialized), m_fin(m_tampon.data()) {}
+
+    // True when nothing needed escaping.
+    bool ajoute(QStringView texte) {
+        qsizetype i = premierAEchapper(texte);
+        if (i == texte.size()) {
+            ajouteTel(texte);
+            return true;
+        }
+        for (qsizetype debut = 0;;) {
+            place(m_utf8.requiredSpace(i - debut) + 8);
+            m_fin = m_utf8.appendToBuffer(m_fin, texte.sliced(debut, i - debut));
+            if (i == texte.size())
+                return false;
+            const char16_t c = texte[i].unicode();
+            if (c == u'\\')
+                m_fin += std::snprintf(m_fin, 8, "\\\\");
+            else if (c < 0x80)
+                m_fin += std::snprintf(m_fin, 8, "\\x%02x", unsigned(c));
+            else
+                m_fin += std::snprintf(m_fin, 8, "\\u{%02x}", unsigned(c));
+            debut = i + 1;
+            i = debut + premierAEchapper(texte.sliced(debut));
+        }
+    }
+    // Text known to need no escape.
+    void ajouteTel(QStringView texte) {
+        place(m_utf8.requiredSpace(texte.size()));
+        m_fin = m_utf8.appendToBuffer(m_fin, texte);
+    }
+    void ajoute(char c) {
+        place(1);
+        *m_fin++ = c;
+    }
+    void ajoute(const char *texte) { ajoute(QString::fromUtf8(texte)); }
+    bool termine() {
+        vide();
+        return std::fflush(m_flux) == 0 && !std::ferror(m_flux);
+    }
+
+private:
+    void place(qsizetype octets) {
+        if (m_tampon.constData() + m_tampon.size() - m_fin >= octets)
+            return;
+        vide();
+        if (m_tampon.size() < octets)
+            m_tampon.resize(octets);
+        m_fin = m_tampon.data();
+    }
+    void vide() {
+        std::fwrite(m_tampon.constData(), 1, size_t(m_fin - m_tampon.constData()), m_flux);
+        m_fin = m_tampon.data();
+    }
+
+    FILE *m_flux;
+    QStringEncoder m_utf8{QStringEncoder::Utf8};
+    QByteArray m_tampon;
+    char *m_fin;
+};
 
 struct Cible {
     QString chemin;
@@ -63,7 +169,14 @@ int echoue(const clsFTP &ftp, const char *quoi) {
     QString raison = ftp.DerniereErreur().simplified();
     if (raison.isEmpty())
         raison = QStringLiteral("échec");
-    std::fprintf(stderr, "quillon-ftp: %s: %s\n", quoi, raison.toUtf8().constData());
+    // The reason may quote the server's reply.
+    Sortie erreur(stderr);
+    erreur.ajoute("quillon-ftp: ");
+    erreur.ajoute(quoi);
+    erreur.ajoute(": ");
+    erreur.ajoute(raison);
+    erreur.ajoute('\n');
+    erreur.termine();
     return Echec;
 }
 
@@ -114,25 +227,23 @@ int main(int argc, char *argv[]) {
         if (const int n = ftp.LignesIncomprises(); n > 0)
             std::fprintf(stderr, "quillon-ftp: ls: %d lignes de la liste n'ont pas été comprises\n",
                          n);
-        // Encoded straight into one reusable buffer: no allocation per entry.
-        QStringEncoder utf8(QStringEncoder::Utf8);
-        QByteArray sortie(64 * 1024, Qt::Uninitialized);
-        char *fin = sortie.data();
+        Sortie sortie;
         for (const auto &e : dic.Entrees()) {
-            const qsizetype requis = utf8.requiredSpace(e.cle().size() + e.element().size()) + 2;
-            if (sortie.constData() + sortie.size() - fin < requis) {
-                std::fwrite(sortie.constData(), 1, size_t(fin - sortie.constData()), stdout);
-                if (sortie.size() < requis)
-                    sortie.resize(requis);
-                fin = sortie.data();
-            }
-            fin = utf8.appendToBuffer(fin, e.cle());
-            *fin++ = '\t';
-            fin = utf8.appendToBuffer(fin, e.element());
-            *fin++ = '\n';
+            const QStringView cle = e.cle();
+            const QStringView element = e.element();
+            const bool cleSure = sortie.ajoute(cle);
+            sortie.ajoute('\t');
+            // The item is mostly a part of its key, already looked at.
+            const quintptr ecart = quintptr(element.utf16()) - quintptr(cle.utf16());
+            const bool dansCle = element.size() <= cle.size() &&
+                                 ecart <= quintptr(cle.size() - element.size()) * sizeof(char16_t);
+            if (cleSure && dansCle)
+                sortie.ajouteTel(element);
+            else
+                sortie.ajoute(element);
+            sortie.ajoute('\n');
         }
-        std::fwrite(sortie.constData(), 1, size_t(fin - sortie.constData()), stdout);
-        return std::fflush(stdout) == 0 ? Reussite : Echec;
+        return sortie.termine() ? Reussite : Echec;
     }
     if (commande == QLatin1String("get"))
         return resultat(ftp, ftp.DownloadFichier(cible.chemin, args[2]), "get");
@@ -155,13 +266,17 @@ int main(int argc, char *argv[]) {
         const QString apres = ftp.DonneRepertoireCourant();
         if (apres.isEmpty())
             return echoue(ftp, "pwd");
-        ecrit(depart + u'\n' + apres + u'\n');
-        return Reussite;
+        Sortie sortie;
+        sortie.ajoute(depart);
+        sortie.ajoute('\n');
+        sortie.ajoute(apres);
+        sortie.ajoute('\n');
+        return sortie.termine() ? Reussite : Echec;
     }
     // size
     const qint64 taille = ftp.TailleOctets(cible.chemin);
     if (taille < 0)
         return echoue(ftp, "size");
-    ecrit(QString::number(taille) + u'\n');
+    std::printf("%lld\n", static_cast<long long>(taille));
     return Reussite;
 }
