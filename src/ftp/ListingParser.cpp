@@ -6,6 +6,10 @@
 #include <climits>
 #include <string_view>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace ListingParser {
 
 namespace {
@@ -32,6 +36,48 @@ bool estVide(QStringView s) {
         if (!estBlanc(c.unicode()))
             return false;
     return true;
+}
+
+// The first LF or CR from p on, or fin. Eight characters at a time where the
+// processor allows: a call into Qt's search per line costs more than the
+// parse of a short line.
+const char16_t *finDeLigne(const char16_t *p, const char16_t *fin) {
+#ifdef __SSE2__
+    const __m128i lf = _mm_set1_epi16(u'\n');
+    const __m128i cr = _mm_set1_epi16(u'\r');
+    for (; fin - p >= 8; p += 8) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const int masque =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(c, lf), _mm_cmpeq_epi16(c, cr)));
+        if (masque != 0)
+            return p + __builtin_ctz(unsigned(masque)) / 2;
+    }
+#endif
+    while (p < fin && *p != u'\n' && *p != u'\r')
+        ++p;
+    return p;
+}
+
+// The first character from p on that is (blanc) or is not (!blanc) a blank,
+// or fin; eight at a time where the processor allows, as the columns of a
+// listing are padded with long runs of blanks.
+template <bool blanc> const char16_t *saute(const char16_t *p, const char16_t *fin) {
+#ifdef __SSE2__
+    const __m128i espace = _mm_set1_epi16(u' ');
+    const __m128i tab = _mm_set1_epi16(u'\t');
+    for (; fin - p >= 8; p += 8) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        int masque =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(c, espace), _mm_cmpeq_epi16(c, tab)));
+        if (!blanc)
+            masque ^= 0xffff; // the blanks are what is skipped
+        if (masque != 0)
+            return p + __builtin_ctz(unsigned(masque)) / 2;
+    }
+#endif
+    while (p < fin && estBlanc(*p) != blanc)
+        ++p;
+    return p;
 }
 
 // The blank-separated words of a line, cut only as far as asked: the name
@@ -190,8 +236,10 @@ bool estMot(QStringView s) {
 bool estHeure(QStringView s) {
     if (s.size() > 8)
         return false;
-    const auto deuxPoints = s.indexOf(u':');
-    if (deuxPoints <= 0 || !tousChiffres(s.left(deuxPoints), 1, 2))
+    qsizetype deuxPoints = 0; // at most eight characters: no call into a search
+    while (deuxPoints < s.size() && s[deuxPoints] != u':')
+        ++deuxPoints;
+    if (deuxPoints == 0 || deuxPoints == s.size() || !tousChiffres(s.left(deuxPoints), 1, 2))
         return false;
     const QStringView reste = s.mid(deuxPoints + 1);
     if (reste.size() == 5 && reste[2] == u':')
@@ -549,7 +597,57 @@ bool lisColonnes(Decoupe &j, bool numerique, Entree &e, int &motTaille) {
     return false;
 }
 
+// The form of nearly every server, "-rw-r--r--  1 owner group  1234 Jan 31 12:00
+// name" (or "... Jan 31  2020 name"), read in one pass over the characters.
+// False for anything else, which then goes the general way below; an owner
+// or group that looks like a date also goes there, so that the leftmost date
+// is taken as it is there.
+bool ligneUnixUsuelle(QStringView ligne, Entree &e) {
+    const char16_t *p = ligne.utf16();
+    const char16_t *const fin = p + ligne.size();
+    if (ligne.size() < 11 || !estModeUnix(QStringView(p, 10)))
+        return false;
+    const char16_t genre = p[0];
+    p += 10;
+    if (*p == u'+' || *p == u'@' || *p == u'.')
+        ++p;
+    auto blancs = [&] {
+        const char16_t *debut = p;
+        p = saute<false>(p, fin);
+        return p > debut && p < fin;
+    };
+    auto mot = [&] {
+        const char16_t *debut = p;
+        p = saute<true>(p, fin);
+        return QStringView(debut, p);
+    };
+    auto date = [](QStringView m) { return estMoisAnglais(m) || estDateIso(m); };
+    if (!blancs() || !tousChiffres(mot(), 1, 10) || !blancs())
+        return false;
+    const QStringView proprietaire = mot();
+    if (!blancs())
+        return false;
+    const QStringView groupe = mot();
+    if (date(proprietaire) || date(groupe) || !blancs())
+        return false;
+    const QStringView taille = mot();
+    if (!tousChiffres(taille, 1, 18) || !blancs() || !estMoisAnglais(mot()) || !blancs() ||
+        !tousChiffres(mot(), 1, 2) || !blancs())
+        return false;
+    const QStringView heure = mot();
+    if (!(estHeure(heure) || tousChiffres(heure, 4, 4)) || fin - p < 2)
+        return false;
+    termine(e, QStringView(p + 1, fin), genre);
+    qint64 octets = 0;
+    for (QChar c : taille)
+        octets = octets * 10 + (c.unicode() - u'0');
+    e.taille = octets;
+    return true;
+}
+
 Lecture ligneUnix(QStringView ligne, Entree &e) {
+    if (ligneUnixUsuelle(ligne, e))
+        return Lecture::Entree;
     Decoupe j(ligne);
     if (!j.existe(0))
         return Lecture::Ignoree;
@@ -870,20 +968,14 @@ void Analyseur::analyseTranche(QByteArrayView octets, bool mlsd,
     const QChar *fin = utf8.appendToBuffer(m_texte.data(), octets);
     if (!utf8.hasError()) {
         // A line ends at LF, CR LF or a lone CR; the empty line between CR
-        // and LF is skipped like any blank one. Both searches are Qt's
-        // vectorised ones: a character loop here costs more than the parse.
-        const QStringView decode(m_texte.constData(), fin - m_texte.constData());
-        for (qsizetype debut = 0; debut < decode.size();) {
-            qsizetype finLigne = decode.indexOf(u'\n', debut);
-            if (finLigne < 0)
-                finLigne = decode.size();
-            QStringView ligne = decode.sliced(debut, finLigne - debut);
-            debut = finLigne + 1;
-            for (qsizetype cr; (cr = ligne.indexOf(u'\r')) >= 0; ligne = ligne.sliced(cr + 1))
-                if (cr > 0)
-                    analyseLigne(ligne.first(cr), mlsd, rappel);
-            if (!ligne.isEmpty())
-                analyseLigne(ligne, mlsd, rappel);
+        // and LF is skipped like any blank one.
+        const char16_t *p = reinterpret_cast<const char16_t *>(m_texte.constData());
+        const char16_t *const finTexte = reinterpret_cast<const char16_t *>(fin);
+        while (p < finTexte) {
+            const char16_t *finLigne = finDeLigne(p, finTexte);
+            if (finLigne > p)
+                analyseLigne(QStringView(p, finLigne), mlsd, rappel);
+            p = finLigne + 1;
         }
         return;
     }
@@ -938,8 +1030,25 @@ void Analyseur::Analyse(QByteArrayView brut, bool mlsd,
 bool NomAcceptable(QStringView nom) {
     if (nom.isEmpty() || nom == u"." || nom == u"..")
         return false;
-    for (QChar c : nom)
-        if (c == u'/' || c == u'\\' || c == u'\0' || c == u'\r' || c == u'\n')
+    const char16_t *p = nom.utf16();
+    const char16_t *const fin = p + nom.size();
+#ifdef __SSE2__
+    // Eight at a time: every name of a listing passes here.
+    const __m128i barre = _mm_set1_epi16(u'/');
+    const __m128i contreBarre = _mm_set1_epi16(u'\\');
+    const __m128i controle = _mm_set1_epi16(u'\r'); // NUL, LF and CR are all <= CR
+    const __m128i zero = _mm_setzero_si128();
+    for (; fin - p >= 8; p += 8) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i refuse =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(c, barre), _mm_cmpeq_epi16(c, contreBarre)),
+                         _mm_cmpeq_epi16(_mm_subs_epu16(c, controle), zero));
+        if (_mm_movemask_epi8(refuse) != 0)
+            break; // the loop below tells which
+    }
+#endif
+    for (; p < fin; ++p)
+        if (*p == u'/' || *p == u'\\' || *p == u'\0' || *p == u'\r' || *p == u'\n')
             return false;
     return true;
 }
