@@ -1,7 +1,11 @@
 #include "mainwindow/Form1.h"
 
+#include "browsing/Filtre.h"
 #include "browsing/NavigateurLocal.h"
 #include "browsing/NavigateurSite.h"
+#include "browsing/OuvrirAvec.h"
+#include "browsing/VuesComparees.h"
+#include "browsing/VuesTriees.h"
 #include "ftp/clsFTP.h"
 #include "layout/Disposition.h"
 #include "mainwindow/Demarrage.h"
@@ -14,11 +18,13 @@
 #include "transfers/ActionsSite.h"
 #include "transfers/GlisserDeposer.h"
 #include "transfers/Progression.h"
+#include "transfers/RangeeBoutons.h"
 #include "transfers/TransfertsDossiers.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -48,6 +54,20 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
     m_actionsLocales = std::make_unique<ActionsLocales>(*this, *m_ui, *m_journal, *m_progression);
     m_glisser->EnvoieDossierLocal = [this] { m_dossiers->EnvoieDossierLocal(); };
     m_glisser->RapatrieDossierSite = [this] { m_dossiers->RapatrieDossierSite(); };
+
+    // The alternative views and the filter.
+    m_vuesComparees = std::make_unique<VuesComparees>(*this, *m_ui);
+    m_vuesTriees = std::make_unique<VuesTriees>(*this, *m_ui);
+    m_ouvrirAvec = std::make_unique<OuvrirAvec>(*m_ui, *m_journal, *m_vuesTriees);
+    m_filtre = std::make_unique<Filtre>(*this, *m_ui);
+    new RangeeBoutons(
+        m_ui->RecDelta, [this](int i) { m_vuesComparees->RecDelta_Click(i); },
+        [this](int i) { m_vuesComparees->RecDelta_MouseMove(i); }, this);
+    new RangeeBoutons(
+        m_ui->Vert, [this](int i) { Vert_Click(i); },
+        [this](int i) { m_vuesTriees->Vert_MouseMove(i); }, this);
+    connect(m_ui->Command7, &QPushButton::clicked, this, [this] { m_filtre->Command7_Click(); });
+    connect(m_ui->Command8, &QPushButton::clicked, this, [this] { m_filtre->Command8_Click(); });
 
     // The local views follow each other: drive -> folders -> files.
     connect(drvLocal, &DriveListBox::Change, this, &Form1::drvLocal_Change);
@@ -167,4 +187,11 @@ void Form1::drvLocal_Change() {
 
 void Form1::dirLocal_Change() {
     m_navLocal->dirLocal_Change();
+}
+
+void Form1::Vert_Click(int Index) {
+    if (Index == 4)
+        m_ouvrirAvec->Vert_Click(Index);
+    else
+        m_vuesTriees->Vert_Click(Index);
 }

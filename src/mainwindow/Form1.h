@@ -26,6 +26,10 @@ class Progression;
 class TransfertsDossiers;
 class ActionsSite;
 class ActionsLocales;
+class VuesComparees;
+class VuesTriees;
+class OuvrirAvec;
+class Filtre;
 struct Form1Ui;
 
 // The main window. Its widgets are built in one place (Form1Ui) and named by
@@ -86,6 +90,10 @@ public:
     TransfertsDossiers &transfertsDossiers() { return *m_dossiers; }
     ActionsSite &actionsSite() { return *m_actionsSite; }
     ActionsLocales &actionsLocales() { return *m_actionsLocales; }
+    VuesComparees &vuesComparees() { return *m_vuesComparees; }
+    VuesTriees &vuesTriees() { return *m_vuesTriees; }
+    OuvrirAvec &ouvrirAvec() { return *m_ouvrirAvec; }
+    Filtre &filtre() { return *m_filtre; }
 
     // Progress frame of the multi-file operations (elapsed time in seconds).
     void InitProgression();
@@ -111,6 +119,7 @@ private:
     void fermeApresOperation();
     void drvLocal_Change();
     void dirLocal_Change();
+    void Vert_Click(int Index);
 
     std::unique_ptr<Form1Ui> m_ui;
     std::unique_ptr<JournalActivite> m_journal;
@@ -124,6 +133,10 @@ private:
     std::unique_ptr<TransfertsDossiers> m_dossiers;
     std::unique_ptr<ActionsSite> m_actionsSite;
     std::unique_ptr<ActionsLocales> m_actionsLocales;
+    std::unique_ptr<VuesComparees> m_vuesComparees;
+    std::unique_ptr<VuesTriees> m_vuesTriees;
+    std::unique_ptr<OuvrirAvec> m_ouvrirAvec;
+    std::unique_ptr<Filtre> m_filtre;
     std::unique_ptr<clsFTP> m_ftp;
     bool m_decharge = false;
     void (Form1::*m_reprise)() = nullptr; // close or quit, once the FTP call is over

@@ -1,0 +1,107 @@
+#include "browsing/VuesComparees.h"
+
+#include "browsing/NavigateurSite.h"
+#include "browsing/Vues.h"
+#include "layout/Twips.h"
+#include "mainwindow/Form1.h"
+#include "mainwindow/Form1Ui.h"
+#include "platform/LocalLists.h"
+#include "platform/Sablier.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace {
+
+QStringList textes(const QListWidget *liste) {
+    QStringList t;
+    t.reserve(liste->count());
+    for (int i = 0; i < liste->count(); ++i)
+        t << liste->item(i)->text();
+    return t;
+}
+
+void remplit(QListWidget *liste, const QStringList &noms) {
+    liste->setUpdatesEnabled(false);
+    liste->clear();
+    liste->addItems(noms);
+    liste->setUpdatesEnabled(true);
+}
+
+} // namespace
+
+VuesComparees::VuesComparees(Form1 &form, Form1Ui &ui, QObject *parent)
+    : QObject(parent), m_form(form), m_ui(ui) {}
+
+void VuesComparees::RecDelta_Click(int Index) {
+    // A list still filling would be compared half-read.
+    if (m_form.navigateurSite().RefusePendantListe())
+        return;
+    m_form.ListeCliquee = Index;
+    Sablier sablier;
+    m_ui.List3->hide();
+    DefinitTag(m_ui.List3, QString());
+
+    QListWidget *locale = m_ui.List1;
+    QListWidget *site = m_ui.List2;
+    if (locale->isHidden()) {
+        m_ui.filLocal->Refresh();
+        locale->setGeometry(m_ui.filLocal->geometry());
+        site->setGeometry(m_ui.List4->geometry());
+        QStringList noms = textes(m_ui.filLocal);
+        QStringList nomsSite = textes(m_ui.List4);
+        // The copies are taken now; only one side is reduced.
+        if (Index == 0)
+            noms = Absents(noms, nomsSite);
+        else
+            nomsSite = Absents(nomsSite, noms);
+        remplit(locale, noms);
+        remplit(site, nomsSite);
+        locale->show();
+        site->show();
+        locale->raise();
+        site->raise();
+    } else {
+        locale->hide();
+        site->hide();
+    }
+
+    const bool comparaison = !locale->isHidden();
+    m_ui.filLocal->setVisible(!comparaison);
+    m_ui.List4->setVisible(site->isHidden());
+    const bool filtre = site->isHidden();
+    m_ui.Text1->setVisible(filtre);
+    m_ui.Command7->setVisible(filtre);
+    m_ui.Command8->setVisible(filtre);
+
+    const int local = comparaison ? locale->count() : m_ui.filLocal->ListCount();
+    const int distant = comparaison ? site->count() : m_ui.List4->count();
+    m_ui.LabNB[0]->setText(QString::number(local) + QStringLiteral(" fichiers."));
+    m_ui.LabNB[1]->setText(QString::number(distant) + QStringLiteral(" fichiers."));
+
+    // Going up, making, renaming a folder or removing one make no sense on
+    // a list of names from both sides.
+    for (int i : {1, 2, 3, 5}) {
+        if (QToolButton *b = m_ui.BTL.value(i))
+            b->setVisible(!comparaison);
+    }
+    if (QToolButton *b = m_ui.BTL.value(4))
+        b->show();
+}
+
+void VuesComparees::RecDelta_MouseMove(int Index) {
+    const QToolButton *bouton = m_ui.RecDelta.value(Index);
+    if (!bouton)
+        return;
+    const QWidget *cadre = bouton->parentWidget();
+    m_ui.LTTT->setText(Tag(bouton));
+    m_ui.ttt->show();
+    // The site button's hint opens to its left, inside the window.
+    const double gauche =
+        Twips::Gauche(bouton) + (cadre ? Twips::Gauche(cadre) : 0) + 2000 - Index * 6000;
+    Twips::DefinitGauche(m_ui.ttt, std::max(0.0, gauche));
+    Twips::DefinitHaut(m_ui.ttt, Twips::Haut(bouton) - 50);
+}
