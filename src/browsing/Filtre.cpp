@@ -1,5 +1,6 @@
 #include "browsing/Filtre.h"
 
+#include "browsing/ContenuListe.h"
 #include "browsing/NavigateurSite.h"
 #include "browsing/Vues.h"
 #include "mainwindow/Form1.h"
@@ -8,26 +9,6 @@
 
 #include <QLineEdit>
 #include <QListWidget>
-
-namespace {
-
-QStringList textes(const QListWidget *liste) {
-    QStringList t;
-    t.reserve(liste->count());
-    for (int i = 0; i < liste->count(); ++i)
-        t << liste->item(i)->text();
-    return t;
-}
-
-// One rewrite of the list: removing rows one by one shifts the rest each time.
-void remplace(QListWidget *liste, const QStringList &elements) {
-    liste->setUpdatesEnabled(false);
-    liste->clear();
-    liste->addItems(elements);
-    liste->setUpdatesEnabled(true);
-}
-
-} // namespace
 
 Filtre::Filtre(Form1 &form, Form1Ui &ui, QObject *parent)
     : QObject(parent), m_form(form), m_ui(ui) {}
@@ -38,11 +19,11 @@ void Filtre::Command7_Click() {
         return;
     {
         Sablier sablier;
-        const QStringList noms = textes(m_ui.List4);
+        const QStringList noms = TextesDe(m_ui.List4);
         const QVector<int> gardees = PositionsGardees(noms, m_ui.Text1->text());
         if (gardees.size() != noms.size()) {
-            remplace(m_ui.List5, ElementsAux(textes(m_ui.List5), gardees));
-            remplace(m_ui.List4, ElementsAux(noms, gardees));
+            RemplaceContenu(m_ui.List5, ElementsAux(TextesDe(m_ui.List5), gardees));
+            RemplaceContenu(m_ui.List4, ElementsAux(noms, gardees));
         }
     }
     m_ui.Text1->clear();

@@ -1,5 +1,6 @@
 #include "browsing/VuesComparees.h"
 
+#include "browsing/ContenuListe.h"
 #include "browsing/NavigateurSite.h"
 #include "browsing/Vues.h"
 #include "layout/Twips.h"
@@ -13,25 +14,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
-
-namespace {
-
-QStringList textes(const QListWidget *liste) {
-    QStringList t;
-    t.reserve(liste->count());
-    for (int i = 0; i < liste->count(); ++i)
-        t << liste->item(i)->text();
-    return t;
-}
-
-void remplit(QListWidget *liste, const QStringList &noms) {
-    liste->setUpdatesEnabled(false);
-    liste->clear();
-    liste->addItems(noms);
-    liste->setUpdatesEnabled(true);
-}
-
-} // namespace
 
 VuesComparees::VuesComparees(Form1 &form, Form1Ui &ui, QObject *parent)
     : QObject(parent), m_form(form), m_ui(ui) {}
@@ -51,15 +33,15 @@ void VuesComparees::RecDelta_Click(int Index) {
         m_ui.filLocal->Refresh();
         locale->setGeometry(m_ui.filLocal->geometry());
         site->setGeometry(m_ui.List4->geometry());
-        QStringList noms = textes(m_ui.filLocal);
-        QStringList nomsSite = textes(m_ui.List4);
+        QStringList noms = TextesDe(m_ui.filLocal);
+        QStringList nomsSite = TextesDe(m_ui.List4);
         // The copies are taken now; only one side is reduced.
         if (Index == 0)
             noms = Absents(noms, nomsSite);
         else
             nomsSite = Absents(nomsSite, noms);
-        remplit(locale, noms);
-        remplit(site, nomsSite);
+        RemplaceContenu(locale, noms);
+        RemplaceContenu(site, nomsSite);
         locale->show();
         site->show();
         locale->raise();

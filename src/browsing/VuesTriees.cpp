@@ -1,5 +1,6 @@
 #include "browsing/VuesTriees.h"
 
+#include "browsing/ContenuListe.h"
 #include "browsing/Vues.h"
 #include "layout/Twips.h"
 #include "mainwindow/Form1.h"
@@ -158,10 +159,7 @@ void VuesTriees::trie(int Index) {
         tries.reserve(n);
         for (const int i : OrdreDecroissant(cles))
             tries << noms[i];
-        vue->setUpdatesEnabled(false);
-        vue->clear();
-        vue->addItems(tries);
-        vue->setUpdatesEnabled(true);
+        RemplaceContenu(vue, tries);
     }
     MetAJourVueLocale();
 }
