@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <QVarLengthArray>
 
+#include <array>
 #include <climits>
 #include <string_view>
 
@@ -139,13 +140,11 @@ bool estMoisAnglais(QStringView s) {
     if (s.size() != 3)
         return false;
     // Three ASCII letters folded to lower case, compared as one number.
-    quint32 cle = 0;
-    for (QChar c : s) {
-        const char16_t u = c.unicode() | 0x20;
-        if (u < u'a' || u > u'z')
-            return false;
-        cle = cle << 8 | u;
-    }
+    const char16_t a = s[0].unicode() | 0x20, b = s[1].unicode() | 0x20, c = s[2].unicode() | 0x20;
+    auto lettre = [](char16_t u) { return u >= u'a' && u <= u'z'; };
+    if (!lettre(a) || !lettre(b) || !lettre(c))
+        return false;
+    const quint32 cle = quint32(a) << 16 | quint32(b) << 8 | quint32(c);
     constexpr auto m = [](const char(&t)[4]) {
         return quint32(t[0]) << 16 | quint32(t[1]) << 8 | quint32(t[2]);
     };
@@ -502,22 +501,17 @@ bool estModeUnix(QStringView s) {
     default:
         return false;
     }
+    // The permission letters, as one lookup per character.
+    static constexpr auto permissions = [] {
+        std::array<bool, 128> t{};
+        for (char c : std::string_view("-rwxsStTlL"))
+            t[size_t(c)] = true;
+        return t;
+    }();
     for (int i = 1; i < 10; ++i) {
-        switch (s[i].unicode()) {
-        case u'-':
-        case u'r':
-        case u'w':
-        case u'x':
-        case u's':
-        case u'S':
-        case u't':
-        case u'T':
-        case u'l':
-        case u'L':
-            break;
-        default:
+        const char16_t c = s[i].unicode();
+        if (c >= 128 || !permissions[c])
             return false;
-        }
     }
     return s.size() == 10 || s[10] == u'+' || s[10] == u'@' || s[10] == u'.';
 }
