@@ -32,6 +32,9 @@ Form3::Form3(QWidget *parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Espace ligne de commande"));
     setFixedSize(px(8790), px(4680));
     setMouseTracking(true);
+    // Closed by "Fermer" or the close box, it is unloaded: the next opening
+    // starts from the design state.
+    setAttribute(Qt::WA_DeleteOnClose);
 
     auto cadre = [this](int i, int x, int y, int l, int h) {
         auto *f = new QFrame(this);
@@ -209,7 +212,6 @@ void Form3::Command3_Click() {
 
 void Form3::Command1_Click() {
     close();
-    deleteLater(); // the next opening starts from the design state
 }
 
 bool Form3::eventFilter(QObject *objet, QEvent *evenement) {
