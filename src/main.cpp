@@ -1,3 +1,5 @@
+#include "automation/LigneCommande.h"
+#include "mainwindow/Demarrage.h"
 #include "mainwindow/Form1.h"
 
 #include <QApplication>
@@ -9,14 +11,34 @@
 
 #include <cstdio>
 
-int main(int argc, char *argv[]) {
-    QApplication app(argc, argv);
+namespace {
+
+void nommeApplication() {
     // The settings and the single-instance lock are named after the executable.
     QCoreApplication::setApplicationName(
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    // A recorded transfer started by a scheduler or a remote shell has no
+    // display: it runs without any window, its states on stderr.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const QString commande = arguments.join(QLatin1Char(' '));
+    if (Demarrage::ModeLigneDeCommande(commande) && SansAffichage()) {
+        QCoreApplication app(argc, argv);
+        nommeApplication();
+        return TransfertSansFenetre(commande);
+    }
+
+    QApplication app(argc, argv);
+    nommeApplication();
 
     Form1 w;
-    w.Commande = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
+    w.Commande = commande;
 
     // Demonstrations and documentation: QUILLON_SCREENSHOT=file.png saves a
     // picture of the window once start-up has settled, then ends the program.

@@ -1,5 +1,7 @@
 #include "mainwindow/Demarrage.h"
 
+#include "automation/Form4.h"
+#include "automation/LigneCommande.h"
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "layout/Disposition.h"
@@ -76,10 +78,15 @@ void Demarrage::Form_Load() {
     m_form.Instance = std::make_unique<InstanceUnique>();
     InstancePrecedente = m_form.Instance->AutreInstance() ? -1 : 0;
 
-    // 2. A recorded transfer asked for on the command line. Until that
-    // transfer is built, this mode only ends the program.
+    // 2. A recorded transfer asked for on the command line: run it, show its
+    // end state for four seconds, end the program.
     if (ModeLigneDeCommande(m_form.Commande)) {
-        QTimer::singleShot(0, &m_connexion, &GestionConnexion::Timer3_Timer);
+        m_form.CreeSessionFTP();
+        auto *etat = new Form4(&m_form);
+        m_form.CodeSortie = ExecuteLigneCommande(m_form.Commande, *oFTP, *etat, m_form.CacheVide);
+        m_ui.Timer3->start();
+        m_form.hide();
+        QCoreApplication::processEvents();
         return;
     }
 

@@ -1,5 +1,6 @@
 #include "mainwindow/Form1.h"
 
+#include "automation/Automatisation.h"
 #include "browsing/Filtre.h"
 #include "browsing/NavigateurLocal.h"
 #include "browsing/NavigateurSite.h"
@@ -44,7 +45,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
     m_connexion = std::make_unique<GestionConnexion>(*this, *m_ui, *m_journal);
     m_demarrage =
         std::make_unique<Demarrage>(*this, *m_ui, *m_journal, *m_connexion, *m_disposition);
-    FinProgramme = [] { QCoreApplication::exit(0); };
+    FinProgramme = [this] { QCoreApplication::exit(CodeSortie); };
     m_glisser = std::make_unique<GlisserDeposer>(*this, *m_ui, *m_journal);
     m_navSite = std::make_unique<NavigateurSite>(*this, *m_ui, *m_journal);
     m_navLocal = std::make_unique<NavigateurLocal>(*this, *m_ui, *m_journal);
@@ -60,6 +61,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
     m_vuesTriees = std::make_unique<VuesTriees>(*this, *m_ui);
     m_ouvrirAvec = std::make_unique<OuvrirAvec>(*m_ui, *m_journal, *m_vuesTriees);
     m_filtre = std::make_unique<Filtre>(*this, *m_ui);
+    m_automatisation = std::make_unique<Automatisation>(*this, *m_ui);
     new RangeeBoutons(
         m_ui->RecDelta, [this](int i) { m_vuesComparees->RecDelta_Click(i); },
         [this](int i) { m_vuesComparees->RecDelta_MouseMove(i); }, this);

@@ -30,6 +30,7 @@ class VuesComparees;
 class VuesTriees;
 class OuvrirAvec;
 class Filtre;
+class Automatisation;
 struct Form1Ui;
 
 // The main window. Its widgets are built in one place (Form1Ui) and named by
@@ -50,6 +51,7 @@ public:
     void mnuQuitter_Click();
     QString Commande;                   // the command-line argument text
     std::function<void()> FinProgramme; // ends the program after "Quitter"
+    int CodeSortie = 0;                 // exit status (of a command-line run)
     QString FichierAide;                // the help file
     std::unique_ptr<InstanceUnique> Instance;
 
@@ -94,6 +96,7 @@ public:
     VuesTriees &vuesTriees() { return *m_vuesTriees; }
     OuvrirAvec &ouvrirAvec() { return *m_ouvrirAvec; }
     Filtre &filtre() { return *m_filtre; }
+    Automatisation &automatisation() { return *m_automatisation; }
 
     // Progress frame of the multi-file operations (elapsed time in seconds).
     void InitProgression();
@@ -137,6 +140,7 @@ private:
     std::unique_ptr<VuesTriees> m_vuesTriees;
     std::unique_ptr<OuvrirAvec> m_ouvrirAvec;
     std::unique_ptr<Filtre> m_filtre;
+    std::unique_ptr<Automatisation> m_automatisation;
     std::unique_ptr<clsFTP> m_ftp;
     bool m_decharge = false;
     void (Form1::*m_reprise)() = nullptr; // close or quit, once the FTP call is over

@@ -1,5 +1,6 @@
 #include "mainwindow/GestionConnexion.h"
 
+#include "automation/Automatisation.h"
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
@@ -141,8 +142,11 @@ void GestionConnexion::AfficheEtatConnexion(short connecte) {
 }
 
 Form2 &GestionConnexion::PrepareDialogue() {
-    if (!m_dialogue)
+    if (!m_dialogue) {
         m_dialogue = std::make_unique<Form2>(&m_form, &m_form);
+        connect(m_dialogue.get(), &Form2::AutomatisationDemandee, &m_form,
+                [this] { m_form.automatisation().Ouvre(); });
+    }
     return *m_dialogue;
 }
 

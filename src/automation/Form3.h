@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// "Espace ligne de commande": ten slots of recorded transfers, each loaded,
+// stored, erased or turned into two desktop launchers by a click on its
+// button, according to the selected mode.
+class Form3 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form3(QWidget *parent = nullptr);
+
+    static constexpr int NombreBoutons = 10;
+    // Slot description: the local file's name + " sur " + the user.
+    static QString NomFichierLocal(const QString &chemin);
+
+    QPushButton *Command2[NombreBoutons] = {};
+    QPushButton *Command3 = nullptr; // "Sélectionner les fichiers"
+    QPushButton *Command1 = nullptr; // "Fermer"
+    QRadioButton *Option1[4] = {};   // Ouvrir, Enregistrer..., raccourcis, Effacer.
+    QLineEdit *TxtSite = nullptr, *txtUtilisateur = nullptr, *txtMDP = nullptr;
+    QLineEdit *ficLoc = nullptr, *ficDist = nullptr;
+    QLabel *LabInfo = nullptr, *Label6 = nullptr, *Label7 = nullptr, *Label8 = nullptr;
+
+    // Starts the pick mode in the main window (red lists).
+    std::function<void()> CommenceChoix;
+
+    void Command2_Click(int Index);
+    void Command2_MouseMove(int Index);
+    void Command3_Click();
+    void Command1_Click();
+    void Option1_Click(int Index);
+
+protected:
+    bool eventFilter(QObject *objet, QEvent *evenement) override;
+    void mouseMoveEvent(QMouseEvent *evenement) override;
+
+private:
+    void Form_Load();
+    void marqueBouton(int n, const QString &description);
+};

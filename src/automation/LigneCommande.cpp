@@ -1,0 +1,124 @@
+#include "automation/LigneCommande.h"
+
+#include "ftp/clsFTP.h"
+#include "settings/Reglages.h"
+
+#include <cstdio>
+
+DemandeTransfert AnalyseCommande(const QString &commande) {
+    DemandeTransfert d;
+    if (commande.isEmpty())
+        return d;
+    const QChar dernier = commande.back();
+    // Only "0".."9": the slots are named by one ASCII digit.
+    if (dernier < u'0' || dernier > u'9')
+        return d;
+    d.valide = true;
+    d.emplacement = dernier.unicode() - u'0';
+    d.lettre = commande.front();
+    d.upload = d.lettre == u'L';
+    return d;
+}
+
+EmplacementTransfert LitEmplacement(int n) {
+    const QString s = QLatin1String(Reglages::SectionLDC);
+    using Reglages::CleLDC;
+    EmplacementTransfert e;
+    e.site = Reglages::Lit(s, CleLDC("TxtSite", n));
+    e.utilisateur = Reglages::Lit(s, CleLDC("txtUtilisateur", n));
+    e.motDePasse = Reglages::Lit(s, CleLDC("txtMDP", n));
+    e.distant = Reglages::Lit(s, CleLDC("FicDis", n));
+    e.local = Reglages::Lit(s, CleLDC("FicLoc", n));
+    return e;
+}
+
+void EcritEmplacement(int n, const EmplacementTransfert &e) {
+    const QString s = QLatin1String(Reglages::SectionLDC);
+    using Reglages::CleLDC;
+    Reglages::Groupe groupe; // the five keys in one rewrite of the file
+    Reglages::Ecrit(s, CleLDC("TxtSite", n), e.site);
+    Reglages::Ecrit(s, CleLDC("txtUtilisateur", n), e.utilisateur);
+    Reglages::Ecrit(s, CleLDC("txtMDP", n), e.motDePasse);
+    Reglages::Ecrit(s, CleLDC("FicDis", n), e.distant);
+    Reglages::Ecrit(s, CleLDC("FicLoc", n), e.local);
+}
+
+short VideCacheTransfert(int n) {
+    const QString adresse = Reglages::Lit(Reglages::ADSITE);
+    if (adresse.isEmpty())
+        return 0;
+    const QString distant =
+        Reglages::Lit(QLatin1String(Reglages::SectionLDC), Reglages::CleLDC("FicDis", n));
+    if (distant.isEmpty())
+        return 0;
+    return EffaceCache(adresse + distant);
+}
+
+int LanceTransfert(int d, QChar lettre, clsFTP &ftp, AfficheurEtat &afficheur, short cacheVide) {
+    const EmplacementTransfert e = LitEmplacement(d);
+    sSite = e.site;
+    sUtilisateur = e.utilisateur;
+    sMotDePasse = e.motDePasse;
+
+    afficheur.Affiche(LumiereEtat::Blanc, QStringLiteral("Initialisation ..."));
+    afficheur.AfficheCache(cacheVide == 1);
+
+    const bool upload = lettre == u'L';
+    // An unrecorded slot has no host: nothing to try.
+    if (e.site.isEmpty() || ftp.Connexion() == 0) {
+        afficheur.Affiche(LumiereEtat::Rouge, QStringLiteral("Echec à la connexion."));
+        return 1;
+    }
+    if (upload) {
+        afficheur.Affiche(LumiereEtat::Jaune, QStringLiteral("Upload en cours ..."));
+        if (ftp.UploadFichier(e.local, e.distant) != 0) {
+            afficheur.Affiche(LumiereEtat::Vert, QStringLiteral("Upload terminé."));
+            return 0;
+        }
+        afficheur.Affiche(LumiereEtat::Rouge, QStringLiteral("Echec au transfert."));
+        return 2;
+    }
+    afficheur.Affiche(LumiereEtat::Jaune, QStringLiteral("Download en cours ..."));
+    // Received into a temporary file: a failed run leaves the old file as it was.
+    if (ftp.DownloadFichier(e.distant, e.local) != 0) {
+        afficheur.Affiche(LumiereEtat::Vert, QStringLiteral("Download terminé."));
+        return 0;
+    }
+    afficheur.Affiche(LumiereEtat::Rouge, QStringLiteral("Echec au download."));
+    return 2;
+}
+
+int ExecuteLigneCommande(const QString &commande, clsFTP &ftp, AfficheurEtat &afficheur,
+                         short &cacheVide) {
+    const DemandeTransfert d = AnalyseCommande(commande);
+    if (!d.valide)
+        return 1;
+    cacheVide = VideCacheTransfert(d.emplacement);
+    return LanceTransfert(d.emplacement, d.lettre, ftp, afficheur, cacheVide);
+}
+
+namespace {
+
+class AfficheurTexte : public AfficheurEtat {
+public:
+    void Affiche(const QColor &, const QString &texte) override {
+        std::fprintf(stderr, "%s\n", texte.toLocal8Bit().constData());
+        std::fflush(stderr);
+    }
+    void AfficheCache(bool) override {}
+};
+
+} // namespace
+
+int TransfertSansFenetre(const QString &commande) {
+    clsFTP ftp;
+    AfficheurTexte afficheur;
+    short cacheVide = 0;
+    return ExecuteLigneCommande(commande, ftp, afficheur, cacheVide);
+}
+
+bool SansAffichage() {
+    return qEnvironmentVariableIsEmpty("DISPLAY") &&
+           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+class clsFTP;
+
+// A recorded transfer asked for on the command line: the first character is
+// the direction ("L" exactly: upload; anything else: download), the last one
+// the slot digit. An argument that does not end with a digit asks for nothing.
+struct DemandeTransfert {
+    bool valide = false;
+    bool upload = false;
+    int emplacement = -1;
+    QChar lettre;
+};
+DemandeTransfert AnalyseCommande(const QString &commande);
+
+// One recorded transfer, section "LDC", keys stem + slot digit.
+struct EmplacementTransfert {
+    QString site, utilisateur, motDePasse;
+    QString distant; // "FicDis": remote folder + file name
+    QString local;   // "FicLoc": full local path
+};
+EmplacementTransfert LitEmplacement(int n);
+void EcritEmplacement(int n, const EmplacementTransfert &e);
+
+// The states a command-line run shows, in Form4 or as lines on stderr.
+namespace LumiereEtat {
+inline const QColor Blanc(255, 255, 255);
+inline const QColor Jaune(255, 255, 0);
+inline const QColor Vert(0, 255, 0);
+inline const QColor Rouge(255, 0, 0);
+} // namespace LumiereEtat
+
+class AfficheurEtat {
+public:
+    virtual ~AfficheurEtat() = default;
+    // The light and the text; shown at once (the caller blocks afterwards).
+    virtual void Affiche(const QColor &lumiere, const QString &texte) = 0;
+    // The cache square: green when an entry was deleted, blue otherwise.
+    virtual void AfficheCache(bool supprime) = 0;
+};
+
+// Removes the slot's web address from the URL cache: the result of
+// EffaceCache, 0 when no site address or no remote path is stored.
+short VideCacheTransfert(int n);
+
+// Runs slot `d` on `ftp` in the given direction and reports each state.
+// Returns the process exit status: 0 done, 1 no connection, 2 transfer failed.
+int LanceTransfert(int d, QChar lettre, clsFTP &ftp, AfficheurEtat &afficheur, short cacheVide);
+
+// The whole run for a valid argument: cache, then transfer. Stored settings
+// are only read.
+int ExecuteLigneCommande(const QString &commande, clsFTP &ftp, AfficheurEtat &afficheur,
+                         short &cacheVide);
+
+// Without any display: each state is one line on stderr; returns the status.
+int TransfertSansFenetre(const QString &commande);
+// True when no window can be opened (no X11 or Wayland display and no Qt
+// platform chosen), so the command-line run must not build any widget.
+bool SansAffichage();

@@ -1,0 +1,410 @@
+// Recorded transfers: the argument rules and the launchers' text as pure
+// functions; the automation dialog driven through the main window's red lists
+// against the loopback server (slots stored, loaded, erased, launchers
+// written); the command-line run in its window and, as a scheduler starts
+// it, without any display, with its end states and exit status.
+
+#include "automation/Automatisation.h"
+#include "automation/CreationRaccourci.h"
+#include "automation/Form3.h"
+#include "automation/Form4.h"
+#include "automation/LigneCommande.h"
+#include "browsing/ModeChoix.h"
+#include "browsing/NavigateurLocal.h"
+#include "browsing/NavigateurSite.h"
+#include "dialogs/Form2.h"
+#include "ftp/clsFTP.h"
+#include "mainwindow/Demarrage.h"
+#include "mainwindow/Form1.h"
+#include "mainwindow/Form1Ui.h"
+#include "mainwindow/GestionConnexion.h"
+#include "mainwindow/Globales.h"
+#include "platform/LocalLists.h"
+#include "settings/Reglages.h"
+#include "support/BancFenetre.h"
+#include "support/TestServeur.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextEdit>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+QString lit(const char *cle, int n) {
+    return Reglages::Lit(QLatin1String(Reglages::SectionLDC), Reglages::CleLDC(cle, n),
+                         QStringLiteral("<absent>"));
+}
+
+QByteArray litOctets(const QString &chemin) {
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+}
+
+// A click on an option's circle (its middle may lie past a short caption).
+void choisit(QRadioButton *option) {
+    QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
+}
+
+} // namespace
+
+class TstAutomatisation : public QObject {
+    Q_OBJECT
+
+    TestServeur &m_srv = TestServeur::instance();
+    BancFenetre m_banc;
+
+    // Slot n recorded for the test server, then the settings handed to the
+    // real program, whose settings are named after its executable "quillon".
+    QString prepareProgramme() {
+        const QString dossier = m_banc.Config(QStringLiteral("quillon"));
+        QDir().mkpath(dossier);
+        const QString ini = dossier + QStringLiteral("/quillon.ini");
+        QFile::remove(ini);
+        return QFile::copy(Reglages::CheminFichier(), ini) ? ini : QString();
+    }
+
+    struct Execution {
+        int code = -1;
+        QString erreurs;
+    };
+    Execution lanceProgramme(const QString &argument) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(v));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_banc.Config());
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(QUILLON_BUILD_DIR "/quillon"), {argument});
+        Execution e;
+        // A bound, not a measure: the run itself ends as soon as it is done.
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+            return e;
+        }
+        e.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+        e.erreurs = QString::fromUtf8(p.readAllStandardError());
+        return e;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY2(m_srv.valide(), qPrintable(m_srv.erreur())); }
+    void init() {
+        QVERIFY(m_banc.Renouvelle());
+        Reglages::Relit();
+        qunsetenv("XDG_DESKTOP_DIR");
+        sSite.clear();
+        sUtilisateur.clear();
+        sMotDePasse.clear();
+    }
+
+    void arguments_data();
+    void arguments();
+    void texteDesRaccourcis();
+    void enregistrementEtRaccourcis();
+    void descriptionsAuChargement();
+    void fenetreDeLaLigneDeCommande();
+    void sansAffichage();
+};
+
+void TstAutomatisation::arguments_data() {
+    QTest::addColumn<QString>("commande");
+    QTest::addColumn<bool>("valide");
+    QTest::addColumn<bool>("upload");
+    QTest::addColumn<int>("emplacement");
+    QTest::newRow("L0") << "L0" << true << true << 0;
+    QTest::newRow("N9") << "N9" << true << false << 9;
+    QTest::newRow("X9") << "X9" << true << false << 9;
+    QTest::newRow("l9 minuscule") << "l9" << true << false << 9;
+    QTest::newRow("5 seul") << "5" << true << false << 5;
+    QTest::newRow("L seul") << "L" << false << false << -1;
+    QTest::newRow("vide") << "" << false << false << -1;
+    QTest::newRow("milieu ignoré") << "Lxyz4" << true << true << 4;
+    QTest::newRow("chiffre non ASCII") << QStringLiteral("L\u0663") << false << false << -1;
+}
+
+void TstAutomatisation::arguments() {
+    QFETCH(QString, commande);
+    QFETCH(bool, valide);
+    QFETCH(bool, upload);
+    QFETCH(int, emplacement);
+    const DemandeTransfert d = AnalyseCommande(commande);
+    QCOMPARE(d.valide, valide);
+    if (valide) {
+        QCOMPARE(d.upload, upload);
+        QCOMPARE(d.emplacement, emplacement);
+    }
+    QCOMPARE(Demarrage::ModeLigneDeCommande(commande), valide);
+}
+
+void TstAutomatisation::texteDesRaccourcis() {
+    QCOMPARE(NomRaccourci(QStringLiteral("x"), QStringLiteral("L")),
+             QStringLiteral("Upload de x.desktop"));
+    QCOMPARE(NomRaccourci(QStringLiteral("x"), QStringLiteral("N")),
+             QStringLiteral("Download de x.desktop"));
+    QCOMPARE(NomRaccourci(QStringLiteral("x"), QStringLiteral("l")),
+             QStringLiteral("Download de x.desktop"));
+    // Characters no file name holds are replaced, not a reason to write nothing.
+    QCOMPARE(NomRaccourci(QStringLiteral("a/b") + QChar(0) + u'c', QStringLiteral("L")),
+             QStringLiteral("Upload de a_b_c.desktop"));
+    QVERIFY(NomRaccourci(QString(300, u'é'), QStringLiteral("N")).toUtf8().size() <= 255);
+    QVERIFY(NomRaccourci(QString(300, u'é'), QStringLiteral("N")).endsWith(".desktop"));
+
+    const QString haut = ContenuRaccourci(7, QStringLiteral("x"), QStringLiteral("L"),
+                                          QStringLiteral("/opt/mes programmes/quillon"));
+    const QStringList lignes = haut.split(u'\n');
+    QCOMPARE(lignes.first(), QStringLiteral("[Desktop Entry]"));
+    for (const char *l : {"Type=Application", "Name=Upload de x", "Comment=Transfert sur site de x",
+                          "Exec=\"/opt/mes programmes/quillon\" L7", "Path=/opt/mes programmes",
+                          "Icon=/opt/mes programmes/up.ico"})
+        QVERIFY2(lignes.contains(QString::fromUtf8(l)), l);
+
+    const QString bas = ContenuRaccourci(7, QStringLiteral("x"), QStringLiteral("N"),
+                                         QStringLiteral("/opt/quillon"));
+    for (const char *l : {"Name=Download de x", "Comment=Téléchargement sur poste de x",
+                          "Exec=/opt/quillon N7", "Icon=/opt/dn.ico"})
+        QVERIFY2(bas.split(u'\n').contains(QString::fromUtf8(l)), l);
+
+    // Quoting by the desktop-entry rules, then the string escapes; a line
+    // break in a name can't end the entry early.
+    QCOMPARE(ArgumentExec(QStringLiteral("/a\"b$c%d\\e/q")),
+             QStringLiteral("\"/a\\\"b\\$c%%d\\\\e/q\""));
+    const QString drole = ContenuRaccourci(2, QStringLiteral("n\nExec=rm"), QStringLiteral("L"),
+                                           QStringLiteral("/a\\b/q"));
+    QVERIFY(drole.split(u'\n').contains(QStringLiteral("Exec=\"/a\\\\\\\\b/q\" L2")));
+    QCOMPARE(drole.count(QStringLiteral("\nExec=")), 1);
+
+    QCOMPARE(Form3::NomFichierLocal(QStringLiteral("/home/a/c.txt")), QStringLiteral("c.txt"));
+    QCOMPARE(Form3::NomFichierLocal(QStringLiteral("sans-dossier")),
+             QStringLiteral("sans-dossier"));
+}
+
+// A new user's path: the connection dialog's button, the red lists, a local
+// file then a remote entry, slot 3 stored, loaded back, launchers made on
+// another button, slot erased.
+void TstAutomatisation::enregistrementEtRaccourcis() {
+    const QString dossier = m_srv.nouveauDossier(QStringLiteral("auto"));
+    QVERIFY(m_srv.ecrisFichier(dossier + QStringLiteral("autre.txt"), "x"));
+    QVERIFY(EcritFichierLocal(m_banc.Local(QStringLiteral("rapport.txt")), "r"));
+    const QString bureau = m_banc.Config(QStringLiteral("Bureau/absent"));
+    qputenv("XDG_DESKTOP_DIR", bureau.toLocal8Bit());
+    EcritReglagesConnexion(m_srv, dossier, m_banc.Local());
+    auto f = DemarreFenetre();
+    Form1Ui &u = f->Ui();
+    QCOMPARE(f->CO, short(-1));
+
+    u.List1->show();
+    f->gestionConnexion().PrepareDialogue().Command3_Click();
+    Form3 &d = f->automatisation().form3();
+    QVERIFY(d.isVisible());
+    QCOMPARE(d.windowTitle(), QStringLiteral("Espace ligne de commande"));
+    QCOMPARE(d.LabInfo->text(), QStringLiteral("Appuyez sur le bouton ''Selectionner les "
+                                               "fichiers'' pour enregistrer une commande."));
+    QCOMPARE(d.TxtSite->text(), m_srv.site());
+    QVERIFY(!d.Option1[1]->isEnabled());
+    QVERIFY(!d.Option1[2]->isEnabled());
+
+    QTest::mouseClick(d.Command3, Qt::LeftButton);
+    QVERIFY(!d.isVisible());
+    QVERIFY(EnModeChoix(u.filLocal));
+    QVERIFY(EnModeChoix(u.List4));
+    QVERIFY(u.List1->isHidden());
+
+    u.filLocal->setFileName(QStringLiteral("rapport.txt"));
+    f->navigateurLocal().filLocal_MouseDown();
+    QCOMPARE(d.ficLoc->text(), m_banc.Local(QStringLiteral("rapport.txt")));
+    QVERIFY(!d.isVisible());
+    u.List4->setCurrentRow(0);
+    f->navigateurSite().List4_MouseDown();
+    QVERIFY(d.isVisible());
+    QVERIFY(!EnModeChoix(u.List4));
+    // The remote entry gives its folder; the file keeps the local name.
+    QCOMPARE(d.ficDist->text(), dossier + QStringLiteral("rapport.txt"));
+    QVERIFY(d.Option1[1]->isChecked());
+    QCOMPARE(d.LabInfo->text(),
+             QStringLiteral("Choisissez un bouton pour enregistrer la commande"));
+
+    QTest::mouseClick(d.Command2[3], Qt::LeftButton);
+    QCOMPARE(lit("TxtSite", 3), m_srv.site());
+    QCOMPARE(lit("txtUtilisateur", 3), m_srv.utilisateur());
+    QCOMPARE(lit("txtMDP", 3), m_srv.motDePasse());
+    QCOMPARE(lit("FicDis", 3), dossier + QStringLiteral("rapport.txt"));
+    QCOMPARE(lit("FicLoc", 3), m_banc.Local(QStringLiteral("rapport.txt")));
+    QCOMPARE(lit("FicDis", 4), QStringLiteral("<absent>"));
+    QCOMPARE(d.Command2[3]->text(), QStringLiteral("3"));
+    QVERIFY(d.Command2[3]->font().bold());
+    const QString description = QStringLiteral("rapport.txt sur ") + m_srv.utilisateur();
+    QCOMPARE(d.Command2[3]->toolTip(), description);
+    QVERIFY(d.Option1[0]->isChecked());
+    d.Command2_MouseMove(3);
+    QCOMPARE(d.Label6->text(), description);
+    d.Command2_MouseMove(4);
+    QCOMPARE(d.Label6->text(), QString());
+
+    // Loaded back into emptied boxes; the two other modes open up.
+    for (QLineEdit *b : {d.TxtSite, d.ficLoc, d.ficDist})
+        b->clear();
+    QTest::mouseClick(d.Command2[3], Qt::LeftButton);
+    QCOMPARE(d.ficDist->text(), dossier + QStringLiteral("rapport.txt"));
+    QCOMPARE(d.TxtSite->text(), m_srv.site());
+    QVERIFY(d.Option1[1]->isEnabled());
+    QVERIFY(d.Option1[2]->isEnabled());
+
+    // Launchers made on button 5: named from the boxes, running slot 5.
+    const QString haut = bureau + QStringLiteral("/Upload de rapport.txt sur ") + m_srv.site() +
+                         QStringLiteral(".desktop");
+    const QString bas = bureau + QStringLiteral("/Download de rapport.txt depuis ") + m_srv.site() +
+                        QStringLiteral(".desktop");
+    for (int fois = 0; fois < 2; ++fois) {
+        choisit(d.Option1[2]);
+        QCOMPARE(d.LabInfo->text(),
+                 QStringLiteral("Choisissez le bouton correspondant à l'action désirée"));
+        QTest::mouseClick(d.Command2[5], Qt::LeftButton);
+        QVERIFY(d.Option1[0]->isChecked());
+    }
+    QCOMPARE(QDir(bureau).entryList(QDir::Files).size(), 2); // replaced, not added
+    const QString exe = QCoreApplication::applicationFilePath();
+    QVERIFY(QString::fromUtf8(litOctets(haut)).contains(QStringLiteral(" L5\n")));
+    QVERIFY(QString::fromUtf8(litOctets(bas)).contains(QStringLiteral(" N5\n")));
+    QVERIFY(QString::fromUtf8(litOctets(haut))
+                .contains(QStringLiteral("Icon=") + QFileInfo(exe).absolutePath() +
+                          QStringLiteral("/up.ico")));
+    QVERIFY(QFileInfo(haut).isExecutable());
+    QVERIFY(QFileInfo(bas).isExecutable());
+    QCOMPARE(lit("FicDis", 5), QStringLiteral("<absent>"));
+
+    // Erased: the keys stay, empty.
+    choisit(d.Option1[3]);
+    QTest::mouseClick(d.Command2[3], Qt::LeftButton);
+    for (const char *cle : {"TxtSite", "txtUtilisateur", "txtMDP", "FicDis", "FicLoc"})
+        QCOMPARE(lit(cle, 3), QString());
+    QCOMPARE(d.Command2[3]->text(), QString());
+    QVERIFY(!d.Command2[3]->font().bold());
+    QCOMPARE(d.Command2[3]->toolTip(), QString());
+}
+
+// Reopened after "Fermer": the design state again, with the stored slots.
+void TstAutomatisation::descriptionsAuChargement() {
+    const QString section = QLatin1String(Reglages::SectionLDC);
+    Reglages::Ecrit(section, QStringLiteral("FicDis2"), QStringLiteral("/d/x.txt"));
+    Reglages::Ecrit(section, QStringLiteral("FicLoc2"), QStringLiteral("sans-dossier"));
+    Reglages::Ecrit(section, QStringLiteral("FicDis6"), QStringLiteral("/d/y.txt"));
+    Reglages::Ecrit(section, QStringLiteral("FicLoc6"), m_banc.Local(QStringLiteral("y.txt")));
+    Reglages::Ecrit(section, QStringLiteral("txtUtilisateur6"), QStringLiteral("moi"));
+    Form1 f;
+    f.automatisation().Ouvre();
+    Form3 *d = &f.automatisation().form3();
+    QCOMPARE(d->Command2[2]->toolTip(), QStringLiteral("sans-dossier sur ???"));
+    QCOMPARE(d->Command2[6]->toolTip(), QStringLiteral("y.txt sur moi"));
+    QCOMPARE(d->Command2[0]->text(), QString());
+    d->Command2_Click(6);
+    QVERIFY(d->Option1[2]->isEnabled());
+    QTest::mouseClick(d->Command1, Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!f.automatisation().Charge());
+    f.automatisation().Ouvre();
+    QVERIFY(!f.automatisation().form3().Option1[2]->isEnabled());
+    QCOMPARE(f.automatisation().form3().Command2[6]->text(), QStringLiteral("6"));
+}
+
+// The program as a launcher starts it, with a window: Form4's states, the
+// end four seconds later through Timer3, the exit status, nothing stored.
+void TstAutomatisation::fenetreDeLaLigneDeCommande() {
+    const QString dossier = m_srv.nouveauDossier(QStringLiteral("fenetre"));
+    const QString local = m_banc.Local(QStringLiteral("envoi.bin"));
+    QVERIFY(EcritFichierLocal(local, OctetsTest(70000)));
+    EmplacementTransfert e{m_srv.site(), m_srv.utilisateur(), m_srv.motDePasse(),
+                           dossier + QStringLiteral("envoi.bin"), local};
+    EcritEmplacement(3, e);
+    const QByteArray reglages = litOctets(Reglages::CheminFichier());
+
+    for (const char *commande : {"L3", "N8"}) {
+        Form1 f;
+        int fins = 0;
+        f.FinProgramme = [&] { ++fins; };
+        f.Commande = QLatin1String(commande);
+        f.Form_Load();
+        Form4 *etat = f.findChild<Form4 *>();
+        QVERIFY(etat);
+        QVERIFY(etat->isVisible());
+        QVERIFY(!f.isVisible());
+        QVERIFY(f.Ui().Timer3->isActive());
+        QCOMPARE(f.Ui().Timer3->interval(), 4000);
+        // No site address stored: no cache deletion, the blue square.
+        QVERIFY(etat->Shape1[1]->isVisibleTo(etat));
+        QVERIFY(!etat->Shape1[0]->isVisibleTo(etat));
+        if (QLatin1String(commande) == QLatin1String("L3")) {
+            QCOMPARE(etat->Info->text(), QStringLiteral("Upload terminé."));
+            QCOMPARE(etat->Lumiere(), LumiereEtat::Vert);
+            QCOMPARE(f.CodeSortie, 0);
+            QCOMPARE(m_srv.litFichier(dossier + QStringLiteral("envoi.bin")), OctetsTest(70000));
+        } else {
+            QCOMPARE(etat->Info->text(), QStringLiteral("Echec à la connexion."));
+            QCOMPARE(etat->Lumiere(), LumiereEtat::Rouge);
+            QVERIFY(f.CodeSortie != 0);
+        }
+        QCOMPARE(f.Ui().TxtAction->toPlainText(), QString());
+        f.gestionConnexion().Timer3_Timer();
+        QCOMPARE(fins, 1);
+    }
+    Reglages::Relit();
+    QCOMPARE(litOctets(Reglages::CheminFichier()), reglages);
+}
+
+// No display at all: each state one line on stderr, the exit status tells
+// the outcome, and a failed download leaves the local file as it was.
+void TstAutomatisation::sansAffichage() {
+    const QString dossier = m_srv.nouveauDossier(QStringLiteral("planifie"));
+    const QString local = m_banc.Local(QStringLiteral("copie de nuit.txt"));
+    const QByteArray contenu = OctetsTest(200000);
+    QVERIFY(EcritFichierLocal(local, contenu));
+    const QString distant = dossier + QStringLiteral("copie de nuit.txt");
+    EcritEmplacement(3, {m_srv.site(), m_srv.utilisateur(), m_srv.motDePasse(), distant, local});
+    const QString ini = prepareProgramme();
+    QVERIFY(!ini.isEmpty());
+    const QByteArray reglages = litOctets(ini);
+
+    Execution x = lanceProgramme(QStringLiteral("L3"));
+    QCOMPARE(x.erreurs,
+             QStringLiteral("Initialisation ...\nUpload en cours ...\nUpload terminé.\n"));
+    QCOMPARE(x.code, 0);
+    QCOMPARE(m_srv.litFichier(distant), contenu);
+
+    QVERIFY(QFile::remove(local));
+    x = lanceProgramme(QStringLiteral("N3"));
+    QCOMPARE(x.erreurs,
+             QStringLiteral("Initialisation ...\nDownload en cours ...\nDownload terminé.\n"));
+    QCOMPARE(x.code, 0);
+    QCOMPARE(litOctets(local), contenu);
+
+    // The remote file gone: the download fails and the local copy stays whole.
+    QVERIFY(QFile::remove(m_srv.disque(distant)));
+    x = lanceProgramme(QStringLiteral("N3"));
+    QCOMPARE(x.erreurs,
+             QStringLiteral("Initialisation ...\nDownload en cours ...\nEchec au download.\n"));
+    QVERIFY(x.code > 0);
+    QCOMPARE(litOctets(local), contenu);
+
+    QVERIFY(QFile::remove(local));
+    x = lanceProgramme(QStringLiteral("L3"));
+    QVERIFY(x.erreurs.endsWith(QStringLiteral("Echec au transfert.\n")));
+    QVERIFY(x.code > 0);
+
+    x = lanceProgramme(QStringLiteral("N4")); // never recorded
+    QCOMPARE(x.erreurs, QStringLiteral("Initialisation ...\nEchec à la connexion.\n"));
+    QVERIFY(x.code > 0);
+
+    QCOMPARE(litOctets(ini), reglages);
+}
+
+QTEST_MAIN(TstAutomatisation)
+#include "tst_automatisation.moc"
