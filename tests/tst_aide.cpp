@@ -9,10 +9,13 @@
 #include "mainwindow/Form1.h"
 #include "mainwindow/Form1Ui.h"
 #include "platform/LocalLists.h"
+#include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "support/BancFenetre.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFrame>
 #include <QGroupBox>
@@ -255,6 +258,18 @@ private slots:
                  QStringLiteral("Aide"));
     }
 
+    // "Annuler" heard by a screen reader: its press asks for the stop at once,
+    // without waiting for the event loop.
+    void annulerParLecteurDEcran() {
+        Form1Ui &u = ui();
+        u.Frame1->show();
+        m_f->CnDl = 0;
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(u.Command5);
+        QVERIFY(a && a->actionInterface());
+        a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(m_f->CnDl, short(-1));
+    }
+
     // "A propos..." twice; the scrolling and its wrap-around; what closes the
     // panel; the links and the help.
     void panneauEtAide() {
@@ -335,6 +350,29 @@ private slots:
         }
         QVERIFY(QFileInfo(m_f->FichierAide).isFile());
         QVERIFY(m_f->FichierAide.endsWith(QStringLiteral("AideFTP.html")));
+    }
+
+    // The real boxes, as a screen reader finds them: named by their text.
+    void boitesNommeesParLeurTexte() {
+        PromptsDialogues boites;
+        QStringList noms;
+        const auto repond = [&] {
+            QTimer::singleShot(0, [&] {
+                QWidget *b = QApplication::activeModalWidget();
+                QVERIFY(b);
+                noms << b->accessibleName();
+                static_cast<QDialog *>(b)->reject();
+            });
+        };
+        repond();
+        boites.Message(QString(), QStringLiteral("Transfert terminé."));
+        repond();
+        boites.Question(QString(), QStringLiteral("Supprimer notes.txt ?"), Prompts::Choix::OuiNon);
+        repond();
+        boites.Saisie(QString(), QStringLiteral("Nom du dossier ?"), QString());
+        QCOMPARE(noms, (QStringList{QStringLiteral("Transfert terminé."),
+                                    QStringLiteral("Supprimer notes.txt ?"),
+                                    QStringLiteral("Nom du dossier ?")}));
     }
 
     void adresseDeContact() {
