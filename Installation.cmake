@@ -28,6 +28,7 @@ set(CPACK_PACKAGE_DESCRIPTION
 set(CPACK_PACKAGE_INSTALL_DIRECTORY quillon)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 # The libraries the programs link are found by dpkg-shlibdeps; the Qt plugins
 # they load at run time (display, SVG pictures) are named here.
@@ -35,3 +36,12 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)
+
+# What a desktop checks: the installed tree holds the help where the program
+# looks for it, and the launcher and the metainfo pass their validators.
+find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
+find_program(APPSTREAMCLI appstreamcli)
+add_test(NAME installation
+    COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DPREFIX=${CMAKE_BINARY_DIR}/installation-test
+            -DDESKTOP_FILE_VALIDATE=${DESKTOP_FILE_VALIDATE} -DAPPSTREAMCLI=${APPSTREAMCLI}
+            -DID=${QUILLON_ID} -P ${CMAKE_SOURCE_DIR}/scripts/verifie_installation.cmake)
