@@ -134,6 +134,8 @@ private slots:
     // labels from their own left; both 500 twips above the label.
     void bulleDesActionsRapides() {
         Form1Ui &u = ui();
+        QVERIFY(u.fraSite->rect().contains(u.LabBou[1]->geometry()));
+        QVERIFY(u.fraLocal->rect().contains(u.LabBou[2]->geometry()));
         survole(u.LabBou[1]);
         QCOMPARE(u.LTTT->text(), QStringLiteral("Copier l'adresse URL du fichier distant."));
         QCOMPARE(bulle(u).right() + 1, u.LabBou[1]->x() + u.fraSite->x());
@@ -256,6 +258,22 @@ private slots:
                  QStringLiteral("Reconnecter"));
         QCOMPARE(QAccessible::queryAccessibleInterface(u.Command4)->text(QAccessible::Name),
                  QStringLiteral("Aide"));
+    }
+
+    // Both panes draw folders with the program's own pictures, whatever the
+    // desktop's theme: the folder yellow appears in the local folder list.
+    void memesImagesDeDossier() {
+        Form1Ui &u = ui();
+        QVERIFY(u.dirLocal->count() > 0);
+        const QImage vue = u.dirLocal->viewport()->grab().toImage();
+        const QColor jaune(0xf7, 0xcf, 0x5c);
+        int points = 0;
+        for (int y = 0; y < vue.height(); ++y)
+            for (int x = 0; x < std::min(vue.width(), 60); ++x)
+                points += vue.pixelColor(x, y) == jaune;
+        QVERIFY2(points > 0, "no folder picture of the program in dirLocal");
+        QCOMPARE(u.ilsIcone.value(1).pixmap(16).toImage(),
+                 DirListBox::ImageDossier(false).pixmap(16).toImage());
     }
 
     // "Annuler" heard by a screen reader: its press asks for the stop at once,
