@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libqt6svg6
     python3 python3-pyftpdlib
     xvfb xauth fonts-dejavu-core
+    desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -86,8 +86,14 @@ QString ContenuRaccourci(int emplacement, const QString &nom, const QString &dir
     const QString description = (upload ? QStringLiteral("Transfert sur site de ")
                                         : QStringLiteral("Téléchargement sur poste de ")) +
                                 nom;
-    const QString icone =
-        dossier + (upload ? QStringLiteral("/up.ico") : QStringLiteral("/dn.ico"));
+    // Beside the program in its build folder; an installed program has them
+    // in its share folder.
+    const QString image = upload ? QStringLiteral("up.ico") : QStringLiteral("dn.ico");
+    QString icone = dossier + u'/' + image;
+    const QString installee =
+        QDir::cleanPath(dossier + QStringLiteral("/../share/quillon/") + image);
+    if (!QFileInfo::exists(icone) && QFileInfo::exists(installee))
+        icone = installee;
     QString t;
     t += QStringLiteral("[Desktop Entry]\n");
     t += QStringLiteral("Type=Application\n");

@@ -36,9 +36,8 @@ const QColor Marine(0, 0, 128);
 
 NavigateurSite::NavigateurSite(Form1 &form, Form1Ui &ui, JournalActivite &journal, QObject *parent)
     : QObject(parent), m_form(form), m_ui(ui), m_journal(journal) {
-    m_ui.ilsIcone.insert(ImageSousDossier, QIcon(QStringLiteral(":/navigation/dossier.svg")));
-    m_ui.ilsIcone.insert(ImageDossierOuvert,
-                         QIcon(QStringLiteral(":/navigation/dossier_ouvert.svg")));
+    m_ui.ilsIcone.insert(ImageSousDossier, DirListBox::ImageDossier(false));
+    m_ui.ilsIcone.insert(ImageDossierOuvert, DirListBox::ImageDossier(true));
     m_ui.ilsIcone.insert(ImageSite, QIcon(QStringLiteral(":/navigation/site.svg")));
 
     BTs_Click = [this](int index) {

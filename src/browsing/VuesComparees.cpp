@@ -3,6 +3,7 @@
 #include "browsing/ContenuListe.h"
 #include "browsing/NavigateurSite.h"
 #include "browsing/Vues.h"
+#include "layout/BulleAide.h"
 #include "layout/Twips.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/Form1Ui.h"
@@ -79,11 +80,8 @@ void VuesComparees::RecDelta_MouseMove(int Index) {
     if (!bouton)
         return;
     const QWidget *cadre = bouton->parentWidget();
-    m_ui.LTTT->setText(Tag(bouton));
-    m_ui.ttt->show();
-    // The site button's hint opens to its left, inside the window.
+    // The site button's hint opens to its left; the box stays inside the window.
     const double gauche =
         Twips::Gauche(bouton) + (cadre ? Twips::Gauche(cadre) : 0) + 2000 - Index * 6000;
-    Twips::DefinitGauche(m_ui.ttt, std::max(0.0, gauche));
-    Twips::DefinitHaut(m_ui.ttt, Twips::Haut(bouton) - 50);
+    BulleAide::Montre(m_ui, bouton, gauche, Twips::Haut(bouton) - 50);
 }

@@ -2,6 +2,7 @@
 
 #include "browsing/ContenuListe.h"
 #include "browsing/Vues.h"
+#include "layout/BulleAide.h"
 #include "layout/Twips.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/Form1Ui.h"
@@ -168,9 +169,7 @@ void VuesTriees::Vert_MouseMove(int Index) {
     const QToolButton *bouton = m_ui.Vert.value(Index);
     if (!bouton)
         return;
-    m_ui.LTTT->setText(Tag(bouton));
-    m_ui.ttt->show();
     // Placed from the local frame for every button, the site's Vert(3) too.
-    Twips::DefinitGauche(m_ui.ttt, Twips::Gauche(bouton) + Twips::Gauche(m_ui.fraLocal) + 1000);
-    Twips::DefinitHaut(m_ui.ttt, Twips::Haut(bouton) - 50);
+    BulleAide::Montre(m_ui, bouton, Twips::Gauche(bouton) + Twips::Gauche(m_ui.fraLocal) + 1000,
+                      Twips::Haut(bouton) - 50);
 }

@@ -174,6 +174,14 @@ void Disposition::Form_Resize() {
     DefinitGauche(u.LabBou[0], Largeur(u.List4) - Largeur(u.LabBou[0]) - Largeur(u.LabBou[2]) + 50);
     DefinitGauche(u.LabBou[1], Largeur(u.List4) - Largeur(u.LabBou[1]) + 100);
     DefinitGauche(u.LabBou[2], Largeur(u.List4) - Largeur(u.LabBou[0]) + 100);
+    // The labels stand taller than the boxes: at the pane's bottom edge they
+    // lose the rows that would be cut, keeping their text inside the pane.
+    const double HauteurActionRapide = 285;
+    for (QLabel *l : std::as_const(u.LabBou)) {
+        const double reste = Hauteur(l->parentWidget()) - Haut(l);
+        if (reste > 0)
+            DefinitHauteur(l, std::min(HauteurActionRapide, reste));
+    }
 }
 
 void Disposition::LabMove_MouseDown(int, int, int, double, double y) {

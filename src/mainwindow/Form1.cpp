@@ -1,5 +1,6 @@
 #include "mainwindow/Form1.h"
 
+#include "about/PanneauInfo.h"
 #include "automation/Automatisation.h"
 #include "browsing/Filtre.h"
 #include "browsing/NavigateurLocal.h"
@@ -8,6 +9,8 @@
 #include "browsing/VuesComparees.h"
 #include "browsing/VuesTriees.h"
 #include "ftp/clsFTP.h"
+#include "layout/ActionsRapides.h"
+#include "layout/BulleAide.h"
 #include "layout/Disposition.h"
 #include "mainwindow/Demarrage.h"
 #include "mainwindow/Form1Ui.h"
@@ -70,6 +73,12 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
         [this](int i) { m_vuesTriees->Vert_MouseMove(i); }, this);
     connect(m_ui->Command7, &QPushButton::clicked, this, [this] { m_filtre->Command7_Click(); });
     connect(m_ui->Command8, &QPushButton::clicked, this, [this] { m_filtre->Command8_Click(); });
+
+    // The hint box, the quick actions, the information panel and the help.
+    new BulleAide(*m_ui, this);
+    new ActionsRapides(*m_ui, this);
+    new PanneauInfo(
+        *this, *m_ui, [this] { return FichierAide; }, this);
 
     // The local views follow each other: drive -> folders -> files.
     connect(drvLocal, &DriveListBox::Change, this, &Form1::drvLocal_Change);

@@ -229,8 +229,7 @@ protected:
     void initStyleOption(QStyleOptionViewItem *opt, const QModelIndex &i) const override {
         QStyledItemDelegate::initStyleOption(opt, i);
         const bool chaine = i.row() <= m_liste->NombreParents();
-        opt->icon = m_liste->style()->standardIcon(chaine ? QStyle::SP_DirOpenIcon
-                                                          : QStyle::SP_DirClosedIcon);
+        opt->icon = DirListBox::ImageDossier(chaine);
         opt->features |= QStyleOptionViewItem::HasDecoration;
     }
 
@@ -544,4 +543,10 @@ void FileListBox::mouseDoubleClickEvent(QMouseEvent *e) {
     QListWidget::mouseDoubleClickEvent(e);
     if (e->button() == Qt::LeftButton && itemAt(e->position().toPoint()))
         emit DblClick();
+}
+
+QIcon DirListBox::ImageDossier(bool ouvert) {
+    static const QIcon ferme(QStringLiteral(":/navigation/dossier.svg"));
+    static const QIcon ouvre(QStringLiteral(":/navigation/dossier_ouvert.svg"));
+    return ouvert ? ouvre : ferme;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QIcon>
 #include <QListWidget>
 #include <QString>
 #include <QStringList>
@@ -69,6 +70,9 @@ public:
     int ListCount() const { return int(m_sousDossiers.size()); }
     // Number of parents shown above the current folder ("/" has none).
     int NombreParents() const { return int(m_chaine.size()) - 1; }
+    // The folder pictures, shared with the site tree so both panes look alike
+    // on every desktop: open for the chain down to the current folder.
+    static QIcon ImageDossier(bool ouvert);
 
     // Hidden (dot) folders are listed only when this is set (default: not).
     bool AfficheCaches() const { return m_caches; }

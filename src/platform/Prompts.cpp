@@ -14,6 +14,8 @@ Prompts::Bouton PromptsDialogues::Question(const QString &titre, const QString &
         parDefaut = QMessageBox::Cancel;
     }
     QMessageBox boite(QMessageBox::Question, titre, texte, boutons, QApplication::activeWindow());
+    // Most boxes have no title: a screen reader announces the question itself.
+    boite.setAccessibleName(texte);
     // The program's yes/no questions confirm a deletion or a copy: Enter
     // alone must not do it.
     boite.setDefaultButton(choix == Choix::OuiNon ? QMessageBox::No : QMessageBox::Yes);
@@ -33,7 +35,10 @@ Prompts::Bouton PromptsDialogues::Question(const QString &titre, const QString &
 }
 
 void PromptsDialogues::Message(const QString &titre, const QString &texte) {
-    QMessageBox::information(QApplication::activeWindow(), titre, texte);
+    QMessageBox boite(QMessageBox::Information, titre, texte, QMessageBox::Ok,
+                      QApplication::activeWindow());
+    boite.setAccessibleName(texte);
+    boite.exec();
 }
 
 std::optional<QString> PromptsDialogues::Saisie(const QString &titre, const QString &invite,
@@ -41,6 +46,7 @@ std::optional<QString> PromptsDialogues::Saisie(const QString &titre, const QStr
     QInputDialog boite(QApplication::activeWindow());
     boite.setWindowTitle(titre);
     boite.setLabelText(invite);
+    boite.setAccessibleName(invite);
     boite.setTextValue(defaut);
     boite.setOkButtonText(QStringLiteral("OK"));
     boite.setCancelButtonText(QStringLiteral("Annuler"));

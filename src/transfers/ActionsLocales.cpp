@@ -96,7 +96,7 @@ void ActionsLocales::BTL_MouseMove(int Index) {
     const QToolButton *bouton = m_ui.BTL.value(Index);
     if (!bouton)
         return;
-    MontreBulle(m_ui, bouton, [&] { return Twips::Gauche(bouton) + Twips::Gauche(m_ui.fraLocal); });
+    MontreBulle(m_ui, bouton, Twips::Gauche(bouton) + Twips::Gauche(m_ui.fraLocal));
 }
 
 void ActionsLocales::ecrit(const QString &message, const char *code) {

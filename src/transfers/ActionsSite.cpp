@@ -104,13 +104,8 @@ void ActionsSite::BTs_MouseMove(int Index) {
     const QToolButton *bouton = m_ui.BTs.value(Index);
     if (!bouton)
         return;
-    MontreBulle(m_ui, bouton, [&] {
-        const double gauche = Twips::Gauche(bouton) + Twips::Gauche(m_ui.fraSite);
-        const double largeurFenetre = Twips::Largeur(m_ui.centre);
-        if (gauche + Twips::Largeur(m_ui.ttt) > largeurFenetre)
-            return largeurFenetre - Twips::Largeur(m_ui.LTTT);
-        return gauche;
-    });
+    // Past the window's right edge, the hint box ends at that edge.
+    MontreBulle(m_ui, bouton, Twips::Gauche(bouton) + Twips::Gauche(m_ui.fraSite));
 }
 
 void ActionsSite::ecrit(const QString &message, const char *code) {

@@ -111,6 +111,10 @@ Progression::Progression(Form1 &form, Form1Ui &ui, QObject *parent)
     m_panneau->hide();
 
     connect(m_ui.Command5, &QPushButton::clicked, this, &Progression::Command5_Click);
+    // A screen reader's press clicks only 100 ms later, on a timer that a
+    // transfer in progress does not run before its file ends: the press itself
+    // asks for the stop.
+    connect(m_ui.Command5, &QPushButton::pressed, this, &Progression::Command5_Click);
 }
 
 Progression::~Progression() = default;

@@ -1,5 +1,6 @@
 #include "transfers/RangeeBoutons.h"
 
+#include "layout/BulleAide.h"
 #include "layout/Twips.h"
 #include "mainwindow/Form1Ui.h"
 
@@ -30,9 +31,6 @@ bool RangeeBoutons::eventFilter(QObject *objet, QEvent *evenement) {
     return false;
 }
 
-void MontreBulle(Form1Ui &ui, const QToolButton *bouton, const std::function<double()> &gauche) {
-    ui.LTTT->setText(Tag(bouton));
-    ui.ttt->show();
-    Twips::DefinitGauche(ui.ttt, gauche());
-    Twips::DefinitHaut(ui.ttt, Twips::Haut(bouton) + 500);
+void MontreBulle(Form1Ui &ui, const QToolButton *bouton, double gauche) {
+    BulleAide::Montre(ui, bouton, gauche, Twips::Haut(bouton) + 500);
 }

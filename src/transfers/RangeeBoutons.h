@@ -22,7 +22,6 @@ private:
     std::function<void(int)> m_survol;
 };
 
-// Shows the hint of `bouton` (its "Tag") in the floating label, 500 twips
-// below the button's top, at the left edge `gauche` gives in twips. gauche is
-// asked once the text is in place: the label's width depends on it.
-void MontreBulle(Form1Ui &ui, const QToolButton *bouton, const std::function<double()> &gauche);
+// Shows the hint of `bouton` (its "Tag") 500 twips below the button's top,
+// starting at `gauche` (twips); the hint box keeps it inside the window.
+void MontreBulle(Form1Ui &ui, const QToolButton *bouton, double gauche);
