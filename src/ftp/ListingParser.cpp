@@ -39,46 +39,39 @@ bool estVide(QStringView s) {
     return true;
 }
 
-// The first LF or CR from p on, or fin. Eight characters at a time where the
-// processor allows: a call into Qt's search per line costs more than the
+// The first character from p on that is one of a and b (dedans) or neither
+// (!dedans), or fin. Eight characters at a time where the processor allows:
+// every line end and every run of padding blanks in a listing is found this
+// way, and a call into Qt's search or a character loop costs more than the
 // parse of a short line.
-const char16_t *finDeLigne(const char16_t *p, const char16_t *fin) {
+template <char16_t a, char16_t b, bool dedans>
+const char16_t *premier(const char16_t *p, const char16_t *fin) {
 #ifdef __SSE2__
-    const __m128i lf = _mm_set1_epi16(u'\n');
-    const __m128i cr = _mm_set1_epi16(u'\r');
+    const __m128i va = _mm_set1_epi16(short(a));
+    const __m128i vb = _mm_set1_epi16(short(b));
     for (; fin - p >= 8; p += 8) {
         const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        const int masque =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(c, lf), _mm_cmpeq_epi16(c, cr)));
+        int masque =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(c, va), _mm_cmpeq_epi16(c, vb)));
+        if (!dedans)
+            masque ^= 0xffff;
         if (masque != 0)
             return p + __builtin_ctz(unsigned(masque)) / 2;
     }
 #endif
-    while (p < fin && *p != u'\n' && *p != u'\r')
+    while (p < fin && (*p == a || *p == b) != dedans)
         ++p;
     return p;
 }
 
-// The first character from p on that is (blanc) or is not (!blanc) a blank,
-// or fin; eight at a time where the processor allows, as the columns of a
-// listing are padded with long runs of blanks.
+// The first LF or CR from p on, or fin.
+const char16_t *finDeLigne(const char16_t *p, const char16_t *fin) {
+    return premier<u'\n', u'\r', true>(p, fin);
+}
+
+// The first blank (blanc) or non-blank (!blanc) character from p on, or fin.
 template <bool blanc> const char16_t *saute(const char16_t *p, const char16_t *fin) {
-#ifdef __SSE2__
-    const __m128i espace = _mm_set1_epi16(u' ');
-    const __m128i tab = _mm_set1_epi16(u'\t');
-    for (; fin - p >= 8; p += 8) {
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        int masque =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(c, espace), _mm_cmpeq_epi16(c, tab)));
-        if (!blanc)
-            masque ^= 0xffff; // the blanks are what is skipped
-        if (masque != 0)
-            return p + __builtin_ctz(unsigned(masque)) / 2;
-    }
-#endif
-    while (p < fin && estBlanc(*p) != blanc)
-        ++p;
-    return p;
+    return premier<u' ', u'\t', blanc>(p, fin);
 }
 
 // The blank-separated words of a line, cut only as far as asked: the name
@@ -91,20 +84,18 @@ public:
 
     // True when word k exists.
     Q_ALWAYS_INLINE bool existe(int k) {
-        int j = m_curseur; // a local cursor keeps the scan in registers
-        const int n = int(m_ligne.size());
-        const char16_t *texte = m_ligne.utf16();
+        const char16_t *const texte = m_ligne.utf16();
+        const char16_t *const fin = texte + m_ligne.size();
+        const char16_t *j = texte + m_curseur;
         while (m_jetons.size() <= k && m_jetons.size() < Max) {
-            while (j < n && estBlanc(texte[j]))
-                ++j;
-            if (j >= n)
+            j = saute<false>(j, fin);
+            if (j == fin)
                 break;
-            const int debut = j;
-            while (j < n && !estBlanc(texte[j]))
-                ++j;
-            m_jetons.push_back({debut, j});
+            const char16_t *debut = j;
+            j = saute<true>(j, fin);
+            m_jetons.push_back({int(debut - texte), int(j - texte)});
         }
-        m_curseur = j;
+        m_curseur = int(j - texte);
         return m_jetons.size() > k;
     }
     Q_ALWAYS_INLINE QStringView operator[](int k) const {
