@@ -22,6 +22,9 @@ public:
     public:
         QStringView cle() const { return {m_texte, m_longueurCle}; }
         QStringView element() const { return {m_texte + m_debutElement, m_longueurElement}; }
+        // True when the item is a part of the key's own text (a name after
+        // its folder), not a copy of its own.
+        bool elementDansCle() const { return m_debutElement + m_longueurElement <= m_longueurCle; }
 
     private:
         friend class Dictionnaire;

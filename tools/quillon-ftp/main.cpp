@@ -247,18 +247,13 @@ int main(int argc, char *argv[]) {
                          n);
         Sortie sortie;
         for (const auto &e : dic.Entrees()) {
-            const QStringView cle = e.cle();
-            const QStringView element = e.element();
-            const bool cleSure = sortie.ajoute(cle);
+            const bool cleSure = sortie.ajoute(e.cle());
             sortie.ajoute('\t');
             // The item is mostly a part of its key, already looked at.
-            const quintptr ecart = quintptr(element.utf16()) - quintptr(cle.utf16());
-            const bool dansCle = element.size() <= cle.size() &&
-                                 ecart <= quintptr(cle.size() - element.size()) * sizeof(char16_t);
-            if (cleSure && dansCle)
-                sortie.ajouteTel(element);
+            if (cleSure && e.elementDansCle())
+                sortie.ajouteTel(e.element());
             else
-                sortie.ajoute(element);
+                sortie.ajoute(e.element());
             sortie.ajoute('\n');
         }
         return sortie.termine() ? Reussite : Echec;
