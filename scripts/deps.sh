@@ -8,6 +8,8 @@ packages=(
     python3 python3-pyftpdlib
     xvfb xauth fonts-dejavu-core
     desktop-file-utils appstream
+    libssl-dev openssl qtkeychain-qt6-dev python3-openssl
+    vsftpd gnome-keyring dbus libsecret-tools
 )
 missing=()
 for p in "${packages[@]}"; do

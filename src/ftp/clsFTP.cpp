@@ -6,6 +6,7 @@
 QString sSite;
 QString sUtilisateur;
 QString sMotDePasse;
+Chiffrement sChiffrement = Chiffrement::SiDisponible;
 clsFTP *oFTP = nullptr;
 
 namespace {
@@ -47,6 +48,14 @@ void clsFTP::setDelaiMs(int ms) {
 
 int clsFTP::delaiMs() const {
     return m_session->delaiMs();
+}
+
+void clsFTP::setJugeCertificat(JugeCertificat juge) {
+    m_juge = std::move(juge); // TODO(tls): hand to the session
+}
+
+QString clsFTP::VersionTls() const {
+    return QString(); // TODO(tls)
 }
 
 QString clsFTP::DerniereErreur() const {

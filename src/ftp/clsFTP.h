@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "ftp/Chiffrement.h"
 #include "ftp/Dictionnaire.h"
 
 class FtpSession;
@@ -14,6 +15,10 @@ class FtpSession;
 extern QString sSite;
 extern QString sUtilisateur;
 extern QString sMotDePasse;
+// How the next Connexion protects the session (TLS when offered, by default).
+// A host text "ftps://host[:port]" means implicit TLS (port 990 by default),
+// whatever this says, unless it is Aucun.
+extern Chiffrement sChiffrement;
 
 // The one object that talks to the FTP server. Every operation blocks until the
 // server has answered or the time-out has expired, and reports only a flag:
@@ -54,11 +59,17 @@ public:
     int delaiMs() const;
     // Human-readable reason of the last failure (for the command-line tool).
     QString DerniereErreur() const;
+    // Asked about a certificate that fails verification (see JugeCertificat);
+    // without one such a certificate is refused.
+    void setJugeCertificat(JugeCertificat juge);
+    // "TLS 1.2" / "TLS 1.3" while the session is encrypted, empty in plain text.
+    QString VersionTls() const;
     // Lines of the last complete listing that no parser recognised.
     int LignesIncomprises() const { return m_lignesIncomprises; }
 
 private:
     std::unique_ptr<FtpSession> m_session;
+    JugeCertificat m_juge;
     int m_lignesIncomprises = 0;
 };
 
