@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "ftp/Chiffrement.h"
+#include "security/Chiffrement.h"
 #include "ftp/Dictionnaire.h"
 
 class FtpSession;

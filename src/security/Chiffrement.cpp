@@ -1,4 +1,4 @@
-#include "ftp/Chiffrement.h"
+#include "security/Chiffrement.h"
 
 QString TexteChiffrement(Chiffrement c) {
     switch (c) {
