@@ -4,12 +4,15 @@
 #include <QByteArrayView>
 #include <QDeadlineTimer>
 #include <QString>
-#include <QTcpSocket>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
+#include "ftp/Prise.h"
 #include "ftp/Reponse.h"
+#include "security/Chiffrement.h"
+#include "security/Tls.h"
 
 class CanalDonnees;
 
@@ -23,7 +26,8 @@ public:
     FtpSession() = default;
     ~FtpSession();
 
-    // Host text: "host", "host:port", "[v6addr]:port" or a bare IPv6 address.
+    // Host text: "host", "host:port", "[v6addr]:port" or a bare IPv6 address,
+    // optionally after "ftp://", or after "ftps://" for implicit TLS.
     bool Connecte(const QString &hote, const QString &utilisateur, const QString &motDePasse);
     void Deconnecte();
     bool Connectee() const;
@@ -45,15 +49,26 @@ public:
     // even after some blocks were handed over.
     bool Liste(bool &mlsd, const std::function<bool(QByteArrayView lignes)> &bloc);
 
+    // Read at the next Connecte. An "ftps://" host is TLS whatever this says.
+    void setChiffrement(Chiffrement c) { m_chiffrement = c; }
+    void setJugeCertificat(JugeCertificat juge) { m_juge = std::move(juge); }
+    // When set ("AB:CD:…"), the one certificate accepted, trusted or not; the
+    // judge is not asked.
+    void setEmpreinteImposee(const QString &empreinte) { m_empreinteImposee = empreinte; }
+    // "TLS 1.2" / "TLS 1.3" while the control connection is encrypted.
+    QString VersionTls() const;
+
     void setProgression(Progression p) { m_progression = std::move(p); }
     void setDelaiMs(int ms) { m_delaiMs = ms; }
     int delaiMs() const { return m_delaiMs; }
     QString Erreur() const { return m_erreur; }
     void EffaceErreur() { m_erreur.clear(); }
 
-    // Splits a host text into host and port (21 by default); false when the
-    // text is empty or the port is not a number in 1..65535.
+    // Splits a host text into host and port (21 by default, 990 after
+    // "ftps://"); false when the text is empty or the port is not a number in
+    // 1..65535. `implicite` tells whether the text asked for implicit TLS.
     static bool AnalyseHote(const QString &texte, QString &hote, quint16 &port);
+    static bool AnalyseHote(const QString &texte, QString &hote, quint16 &port, bool &implicite);
 
 private:
     friend class Occupation;
@@ -82,6 +97,12 @@ private:
     bool commandeSimple(const char *verbe, const QString &argument, int classeAttendue = 2);
     bool argumentSur(const QString &argument);
 
+    // TLS on the control connection, from the ClientHello to the decision on
+    // the certificate, within `limite`.
+    bool chiffreControle(const QString &hote, quint16 port, const QDeadlineTimer &limite);
+    // AUTH TLS (unless implicit), then PBSZ 0 and PROT P.
+    bool negocieTls(bool implicite, const QString &hote, quint16 port);
+
     bool ouvreDonnees(CanalDonnees &canal);
     // Sends a transfer command once the data connection is up; false when
     // the server refuses it. `finale` is set when the server already gave
@@ -91,7 +112,12 @@ private:
     bool termineTransfert(CanalDonnees &canal, const Reponse::Complete &premiere);
     void signaleProgression(qint64 fait, qint64 total, bool forcer = false);
 
-    QTcpSocket m_controle;
+    Prise m_controle;
+    std::unique_ptr<ContexteTls> m_contexte; // made on first use, kept for reconnections
+    Chiffrement m_chiffrement = Chiffrement::SiDisponible;
+    JugeCertificat m_juge;
+    QString m_empreinteImposee;
+    QString m_empreinte; // of the control connection's certificate
     // Control bytes taken from the socket: [m_debutRecu, size) are not consumed
     // yet, and [m_debutRecu, m_examine) hold no line end.
     QByteArray m_recu;

@@ -51,11 +51,15 @@ int clsFTP::delaiMs() const {
 }
 
 void clsFTP::setJugeCertificat(JugeCertificat juge) {
-    m_juge = std::move(juge); // TODO(tls): hand to the session
+    m_session->setJugeCertificat(std::move(juge));
+}
+
+void clsFTP::setEmpreinteImposee(const QString &empreinte) {
+    m_session->setEmpreinteImposee(empreinte);
 }
 
 QString clsFTP::VersionTls() const {
-    return QString(); // TODO(tls)
+    return m_session->VersionTls();
 }
 
 QString clsFTP::DerniereErreur() const {
@@ -73,6 +77,7 @@ QString clsFTP::DerniereErreur() const {
 
 short clsFTP::Connexion() {
     QUILLON_UNE_OPERATION(0)
+    m_session->setChiffrement(sChiffrement);
     return m_session->Connecte(sSite, sUtilisateur, sMotDePasse) ? Vrai : 0;
 }
 

@@ -5,8 +5,8 @@
 #include <functional>
 #include <memory>
 
-#include "security/Chiffrement.h"
 #include "ftp/Dictionnaire.h"
+#include "security/Chiffrement.h"
 
 class FtpSession;
 
@@ -16,8 +16,8 @@ extern QString sSite;
 extern QString sUtilisateur;
 extern QString sMotDePasse;
 // How the next Connexion protects the session (TLS when offered, by default).
-// A host text "ftps://host[:port]" means implicit TLS (port 990 by default),
-// whatever this says, unless it is Aucun.
+// A host text "ftps://host[:port]" means implicit TLS (port 990 by default)
+// whatever this says: such a server speaks nothing else.
 extern Chiffrement sChiffrement;
 
 // The one object that talks to the FTP server. Every operation blocks until the
@@ -62,6 +62,10 @@ public:
     // Asked about a certificate that fails verification (see JugeCertificat);
     // without one such a certificate is refused.
     void setJugeCertificat(JugeCertificat juge);
+    // A SHA-256 fingerprint ("AB:CD:…", see NormaliseEmpreinte): from the next
+    // Connexion, the one certificate accepted, trusted or not, without asking
+    // the judge. Empty: the usual checks.
+    void setEmpreinteImposee(const QString &empreinte);
     // "TLS 1.2" / "TLS 1.3" while the session is encrypted, empty in plain text.
     QString VersionTls() const;
     // Lines of the last complete listing that no parser recognised.
@@ -69,7 +73,6 @@ public:
 
 private:
     std::unique_ptr<FtpSession> m_session;
-    JugeCertificat m_juge;
     int m_lignesIncomprises = 0;
 };
 

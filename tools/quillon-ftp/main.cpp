@@ -19,13 +19,18 @@ constexpr int Echec = 1;
 constexpr int ErreurUsage = 2;
 
 const char Usage[] =
-    "usage: quillon-ftp COMMAND URL [ARG]\n"
-    "  URL = ftp://[user[:password]@]host[:port]/path (percent-decoded; no user = anonymous)\n"
+    "usage: quillon-ftp [--tls=auto|required|off] [--pin SHA256] COMMAND URL [ARG]\n"
+    "  URL = ftp[s]://[user[:password]@]host[:port]/path (percent-decoded; no user = anonymous)\n"
     "  ls URL            list folder `path`: one line per entry, key TAB item\n"
     "  get URL FILE      download            put FILE URL    upload\n"
     "  mkdir URL  rmdir URL  rm URL          mv URL NEWPATH  rename\n"
     "  pwd URL           current folder after login, then after changing to path\n"
     "  size URL          size in bytes\n"
+    "encryption: ftps:// is implicit TLS (port 990 by default); for ftp://, --tls=auto\n"
+    "  (default) uses TLS when the server offers it (AUTH TLS), required fails without it,\n"
+    "  off never asks. The server's certificate must be trusted by the system for its\n"
+    "  host name, unless --pin gives its SHA-256 fingerprint (hex, colons optional): then\n"
+    "  that one certificate, and no other, is accepted\n"
     "output: UTF-8; in names and paths a control character prints as \\xNN (U+0000-U+001F\n"
     "  and U+007F, TAB included) or \\u{NN} (U+0080-U+009F), a backslash as \\\\\n"
     "environment: QUILLON_FTP_TIMEOUT (seconds, default 30)\n";
@@ -162,24 +167,61 @@ struct Cible {
     QString chemin;
 };
 
-// Fills the session parameters from the URL; false when it is not an ftp URL.
+// Fills the session parameters from the URL; false when it is not an ftp or
+// ftps URL.
 bool analyseUrl(const QString &texte, Cible &cible) {
     const QUrl url(texte, QUrl::StrictMode);
-    if (!url.isValid() || url.scheme() != QLatin1String("ftp") || url.host().isEmpty())
+    const bool ftps = url.scheme() == QLatin1String("ftps");
+    if (!url.isValid() || (url.scheme() != QLatin1String("ftp") && !ftps) || url.host().isEmpty())
         return false;
     // QUrl takes ":0" for a port; no server listens there, so it is a usage error.
-    const int port = url.port(21);
+    const int port = url.port(ftps ? 990 : 21);
     if (port < 1)
         return false;
     QString hote = url.host(QUrl::FullyDecoded);
     if (hote.contains(u':'))
         hote = QLatin1Char('[') + hote + QLatin1Char(']');
-    sSite = hote + QLatin1Char(':') + QString::number(port);
+    sSite = (ftps ? QStringLiteral("ftps://") : QString()) + hote + QLatin1Char(':') +
+            QString::number(port);
     sUtilisateur = url.userName(QUrl::FullyDecoded);
     sMotDePasse = url.password(QUrl::FullyDecoded);
     cible.chemin = url.path(QUrl::FullyDecoded);
     if (cible.chemin.isEmpty())
         cible.chemin = QStringLiteral("/");
+    return true;
+}
+
+struct Options {
+    Chiffrement chiffrement = Chiffrement::SiDisponible;
+    QString empreinte;
+};
+
+// Takes the leading options off `args`; false on a malformed one.
+bool analyseOptions(QStringList &args, Options &options) {
+    while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
+        const QString option = args.takeFirst();
+        if (option == QLatin1String("--tls=auto")) {
+            options.chiffrement = Chiffrement::SiDisponible;
+        } else if (option == QLatin1String("--tls=required")) {
+            options.chiffrement = Chiffrement::Obligatoire;
+        } else if (option == QLatin1String("--tls=off")) {
+            options.chiffrement = Chiffrement::Aucun;
+        } else if (option == QLatin1String("--pin") || option.startsWith(QLatin1String("--pin="))) {
+            QString valeur;
+            if (option == QLatin1String("--pin")) {
+                if (args.isEmpty())
+                    return false;
+                valeur = args.takeFirst();
+            } else {
+                valeur = option.mid(6);
+            }
+            options.empreinte = NormaliseEmpreinte(valeur);
+            if (options.empreinte.isEmpty())
+                return false;
+        } else {
+            return false;
+        }
+    }
     return true;
 }
 
@@ -206,8 +248,9 @@ int resultat(const clsFTP &ftp, short drapeau, const char *quoi) {
 
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    if (args.size() < 2)
+    QStringList args = app.arguments().mid(1);
+    Options options;
+    if (!analyseOptions(args, options) || args.size() < 2)
         return usage();
     const QString commande = args[0];
     const bool fichierAvant = commande == QLatin1String("put");
@@ -226,6 +269,9 @@ int main(int argc, char *argv[]) {
         return usage();
 
     clsFTP ftp;
+    sChiffrement = options.chiffrement;
+    // No judge: an untrusted certificate ends the connection.
+    ftp.setEmpreinteImposee(options.empreinte);
     bool ok = false;
     const int delai = qEnvironmentVariableIntValue("QUILLON_FTP_TIMEOUT", &ok);
     if (ok && delai > 0)
