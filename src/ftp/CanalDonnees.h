@@ -21,8 +21,9 @@ public:
     bool Connecte(const QHostAddress &hote, quint16 port, int delaiMs);
     // Under TLS: the session resumes the control connection's one, and the
     // server must show the control connection's certificate (`empreinte`).
-    // Commence sends the opening message at once; Termine completes the
-    // handshake once the server has accepted the transfer command.
+    // CommenceTls prepares it; TermineTls runs the handshake once the server
+    // has accepted the transfer command: before that, pyftpdlib takes any
+    // byte on a data connection for its end, and vsftpd does not answer.
     bool CommenceTls(SSL_CTX *ctx, SSL_SESSION *reprise, const QString &empreinte);
     bool TermineTls(int delaiMs);
     bool Chiffre() const { return m_prise.Tls() != nullptr; }

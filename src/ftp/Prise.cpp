@@ -238,7 +238,7 @@ bool Prise::attendTls(int resultat, const QDeadlineTimer &limite, const char *qu
     if (detail.isEmpty())
         detail = e == SSL_ERROR_SYSCALL && systeme != 0 ? texteErrno(systeme)
                                                         : QStringLiteral("connexion interrompue");
-    m_erreur = QStringLiteral("%1 : %2").arg(QLatin1String(quoi), detail);
+    m_erreur = QStringLiteral("%1 : %2").arg(QString::fromUtf8(quoi), detail);
     return false;
 }
 
@@ -247,16 +247,6 @@ bool Prise::CommenceTls(SSL_CTX *ctx, const QString &hote, SSL_SESSION *reprise)
     if (!m_tls->valide()) {
         m_erreur = QStringLiteral("TLS : %1").arg(ErreurOpenSsl());
         m_tls.reset();
-        return false;
-    }
-    // Sends the ClientHello now, so that the server's answer is on its way
-    // while the caller does something else.
-    const SansSigpipe sansSigpipe;
-    ERR_clear_error();
-    const int r = SSL_do_handshake(m_tls->ssl());
-    const int e = r == 1 ? SSL_ERROR_NONE : SSL_get_error(m_tls->ssl(), r);
-    if (e != SSL_ERROR_NONE && e != SSL_ERROR_WANT_READ && e != SSL_ERROR_WANT_WRITE) {
-        attendTls(r, QDeadlineTimer(0), "négociation TLS impossible");
         return false;
     }
     return true;

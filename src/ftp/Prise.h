@@ -42,7 +42,7 @@ public:
 
     // TLS over the open connection: `hote` is the name the certificate must
     // carry (empty: no name check), `reprise` a session to resume.
-    // CommenceTls only sends the opening message; Poignee completes it.
+    // CommenceTls prepares it without a byte sent; Poignee runs the handshake.
     bool CommenceTls(SSL_CTX *ctx, const QString &hote, SSL_SESSION *reprise);
     bool Poignee(const QDeadlineTimer &limite);
     const LienTls *Tls() const { return m_tls.get(); }
