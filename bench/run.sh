@@ -2,6 +2,8 @@
 # quillon-ftp against curl on the same loopback vsftpd, in one run:
 #   download and upload of a 1 GiB file kept on /dev/shm,
 #   the listing of a folder of 100,000 empty files;
+#   the same three and a connection with login over TLS (explicit, on a vsftpd
+#   that requires session reuse; both clients trust the server's certificate only);
 #   listings of 100,000 and 1,000,000 entries served from memory (liste_rapide.sh).
 # Each command runs RUNS times (default 5), alternating with its peer; each
 # figure is printed as the ratio of quillon-ftp's median time to curl's.
@@ -102,6 +104,33 @@ measure "listing of $FILES files" ':' \
 measure "  (curl with plain LIST)" ':' \
     '"$QFTP" ls "$URL/many/"' \
     'curl -sS "$URL/many/"'
+
+# Over TLS, on a second vsftpd serving the same files. Both clients check the
+# certificate against that one certificate only (quillon-ftp through
+# SSL_CERT_FILE, curl through --cacert).
+start_vsftpd_tls "$ROOT"
+URL=$SERVER_URL/pub
+CERT=$WORK/vsftpd-cert.pem
+tqftp() { SSL_CERT_FILE=$CERT SSL_CERT_DIR=/nonexistent "$QFTP" --tls=required "$@"; }
+tcurl() { curl -sS --ssl-reqd --cacert "$CERT" "$@"; }
+tqftp get "$URL/big.bin" "$DL" && cmp -s "$DL" "$WORK/source.bin" || die "quillon-ftp get over TLS differs"
+tcurl -o "$DL" "$URL/big.bin" && cmp -s "$DL" "$WORK/source.bin" || die "curl download over TLS differs"
+[ "$(tqftp ls "$URL/many/" | wc -l)" -eq "$FILES" ] || die "quillon-ftp ls over TLS: wrong count"
+echo "over TLS (vsftpd: explicit TLS, session reuse required)"
+measure "TLS download ${SIZE_MIB} MiB" 'rm -f "$DL"' \
+    'tqftp get "$URL/big.bin" "$DL"' \
+    'tcurl -o "$DL" "$URL/big.bin"'
+measure "TLS upload ${SIZE_MIB} MiB" 'rm -f "$PUB/up.bin"' \
+    'tqftp put "$WORK/source.bin" "$URL/up.bin"' \
+    'tcurl -T "$WORK/source.bin" "$URL/up.bin"'
+measure "TLS listing of $FILES files" ':' \
+    'tqftp ls "$URL/many/"' \
+    'tcurl -X "LIST -a" "$URL/many/"'
+# Connection, handshake, login and SIZE (curl -I asks MDTM and SIZE).
+measure "TLS connect+login" ':' \
+    'tqftp size "$URL/big.bin"' \
+    'tcurl -I "$URL/big.bin"'
+
 # The same listing from a server that sends it from memory in one sendall:
 # the figures are the clients' own, not vsftpd's.
 stop_servers

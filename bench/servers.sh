@@ -3,6 +3,9 @@
 # temporary folder the caller creates and removes.
 #
 #   start_vsftpd ROOT       anonymous login with write access; files under ROOT/pub
+#   start_vsftpd_tls ROOT   the same with TLS required on both channels and session
+#                           reuse required on data connections; its self-signed
+#                           certificate for 127.0.0.1 is $WORK/vsftpd-cert.pem
 #   start_pureftpd ROOT     user "bench" / "bench", home ROOT (pure-ftpd unpacked
 #                           from its .deb: it conflicts with vsftpd as a package)
 #   start_listing_server N  bench/serveur_liste.py: every folder lists the same N
@@ -60,7 +63,7 @@ PY
 }
 
 start_vsftpd() {
-    local root=$1
+    local root=$1 extra=${2:-}
     install_packages vsftpd
     local user=ftp
     getent passwd ftp >/dev/null || user=nobody
@@ -102,11 +105,26 @@ pam_service_name=vsftpd
 seccomp_sandbox=NO
 isolate=NO
 isolate_network=NO
+$extra
 EOF
     vsftpd "$WORK/vsftpd.conf" </dev/null >"$WORK/vsftpd.out" 2>&1 &
     SERVER_PIDS+=($!)
     wait_for_greeting "$SERVER_PORT" || die "vsftpd did not start: $(cat "$WORK/vsftpd.out")"
     SERVER_URL="ftp://127.0.0.1:$SERVER_PORT"
+}
+
+start_vsftpd_tls() {
+    local root=$1 cert=$WORK/vsftpd-cert.pem
+    openssl req -x509 -newkey rsa:2048 -nodes -days 30 -subj /CN=127.0.0.1 \
+        -addext subjectAltName=IP:127.0.0.1 -keyout "$cert" -out "$cert" >/dev/null 2>&1 ||
+        die "openssl could not make a certificate"
+    start_vsftpd "$root" "ssl_enable=YES
+allow_anon_ssl=YES
+force_anon_logins_ssl=YES
+force_anon_data_ssl=YES
+require_ssl_reuse=YES
+rsa_cert_file=$cert
+rsa_private_key_file=$cert"
 }
 
 start_pureftpd() {
