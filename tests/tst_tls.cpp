@@ -128,6 +128,8 @@ private slots:
     void certificatNonFiable();
     void serveurSansTls_data();
     void serveurSansTls();
+    void finDesDonnees_data();
+    void finDesDonnees();
     void negociationHostile_data();
     void negociationHostile();
     void outilEmpreinte();
@@ -307,6 +309,40 @@ void TstTls::serveurSansTls() {
     QCOMPARE(journal.contains("1> USER"), connecte);
     if (auth && connecte)
         QVERIFY2(journal.indexOf("1> AUTH TLS") < journal.indexOf("1> USER"), qPrintable(journal));
+}
+
+void TstTls::finDesDonnees_data() {
+    QTest::addColumn<bool>("tls");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("reussi");
+    QTest::newRow("en clair, 226") << false << "normal" << true;
+    QTest::newRow("TLS sans close_notify, 226") << true << "normal" << true;
+    QTest::newRow("en clair, coupé puis 426") << false << "cut-download" << false;
+    QTest::newRow("TLS coupé sans close_notify, 426") << true << "cut-download" << false;
+}
+
+// A data connection that ends without close_notify (as with many servers) is
+// the end of the file only when the control reply confirms it; an upload ends
+// with close_notify, which the server reads as the end.
+void TstTls::finDesDonnees() {
+    QFETCH(bool, tls);
+    QFETCH(QString, mode);
+    QFETCH(bool, reussi);
+    ServeurScripte serveur(mode, tls ? QStringList{"tls=" + cert("self")} : QStringList{});
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    sChiffrement = tls ? Chiffrement::Obligatoire : Chiffrement::Aucun;
+    jugeRepond(true);
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    QCOMPARE(m_ftp->VersionTls().isEmpty(), !tls);
+    QVERIFY(EcritFichierLocal(local("f"), "avant"));
+    QCOMPARE(m_ftp->DownloadFichier(QStringLiteral("/alpha.bin"), local("f")), short(reussi));
+    QCOMPARE(LitFichierLocal(local("f")), reussi ? OctetsTest(3000) : QByteArray("avant"));
+    if (reussi) {
+        QVERIFY(EcritFichierLocal(local("envoi"), OctetsTest(200000)));
+        QCOMPARE(m_ftp->UploadFichier(local("envoi"), QStringLiteral("/envoi")), short(1));
+        QVERIFY2(serveur.journal().contains("stored 200000 bytes"), qPrintable(serveur.journal()));
+    }
 }
 
 void TstTls::negociationHostile_data() {
