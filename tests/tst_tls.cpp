@@ -130,6 +130,7 @@ private slots:
     void serveurSansTls();
     void finDesDonnees_data();
     void finDesDonnees();
+    void donneesDUnAutreServeur();
     void negociationHostile_data();
     void negociationHostile();
     void outilEmpreinte();
@@ -343,6 +344,23 @@ void TstTls::finDesDonnees() {
         QCOMPARE(m_ftp->UploadFichier(local("envoi"), QStringLiteral("/envoi")), short(1));
         QVERIFY2(serveur.journal().contains("stored 200000 bytes"), qPrintable(serveur.journal()));
     }
+}
+
+// The data connection goes to the control peer's address; under TLS it must
+// also be the same server, by its certificate.
+void TstTls::donneesDUnAutreServeur() {
+    ServeurScripte serveur(QStringLiteral("normal"),
+                           {"tls=" + cert("self"), "data-cert=" + cert("good")});
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    jugeRepond(true);
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    QVERIFY(EcritFichierLocal(local("f"), "avant"));
+    QCOMPARE(m_ftp->DownloadFichier(QStringLiteral("/alpha.bin"), local("f")), short(0));
+    QVERIFY2(m_ftp->DerniereErreur().contains("n’est pas celui de la connexion de contrôle"),
+             qPrintable(m_ftp->DerniereErreur()));
+    QCOMPARE(LitFichierLocal(local("f")), QByteArray("avant"));
+    QCOMPARE(m_juges.size(), 1); // the control connection's only
 }
 
 void TstTls::negociationHostile_data() {
