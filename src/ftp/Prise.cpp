@@ -7,6 +7,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <climits>
 #include <condition_variable>
 #include <csignal>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <sys/socket.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <vector>
