@@ -76,7 +76,10 @@ bool GestionConnexion::JugeCertificat(const Certificat &certificat) {
         break;
     }
     FormCertificat dialogue(certificat, &m_form);
+    // A connection in progress shows the wait cursor; the question needs the pointer.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
     const int decision = dialogue.exec();
+    QApplication::restoreOverrideCursor();
     if (decision == FormCertificat::Toujours)
         DecisionsCertificats::AccepteToujours(certificat);
     return decision == FormCertificat::UneFois || decision == FormCertificat::Toujours;
