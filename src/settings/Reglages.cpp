@@ -238,7 +238,9 @@ bool DeplaceMotsDePasse() {
         const auto it = m.valeurs.constFind(cleComplete(section, cle));
         if (it == m.valeurs.cend() || it->texte.isEmpty())
             continue;
-        if (coffre()->Ecrit(CompteMotDePasse(section, cle), it->texte))
+        // Copied: the vault runs an event loop, during which the store may change.
+        const QString valeur = it->texte;
+        if (coffre()->Ecrit(CompteMotDePasse(section, cle), valeur))
             ecritDansFichier(section, cle, QString());
         else
             tout = false;
