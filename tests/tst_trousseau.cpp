@@ -161,15 +161,6 @@ private slots:
         QVERIFY(fichierReglages().contains(m_srv.motDePasse().toUtf8()));
     }
 
-    // Chosen off (the tests' setting): the file, and no line.
-    void desactive() {
-        qputenv("QUILLON_TROUSSEAU", "0");
-        QCOMPARE(Trousseau::Demarre(true), Trousseau::Etat::Desactive);
-        qunsetenv("QUILLON_TROUSSEAU");
-        auto f = DemarreFenetre();
-        QVERIFY(!f->Ui().TxtAction->toPlainText().contains(Trousseau::LigneAbsent()));
-    }
-
     void avecTrousseau() {
         const QString raison = demarreTrousseau();
         if (!raison.isEmpty())
