@@ -1,6 +1,7 @@
 #include "automation/LigneCommande.h"
 #include "mainwindow/Demarrage.h"
 #include "mainwindow/Form1.h"
+#include "security/Trousseau.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -31,11 +32,13 @@ int main(int argc, char *argv[]) {
     if (Demarrage::ModeLigneDeCommande(commande) && SansAffichage()) {
         QCoreApplication app(argc, argv);
         nommeApplication();
+        Trousseau::Demarre(false); // a recorded transfer only reads the settings
         return TransfertSansFenetre(commande);
     }
 
     QApplication app(argc, argv);
     nommeApplication();
+    Trousseau::Demarre(!Demarrage::ModeLigneDeCommande(commande));
 
     Form1 w;
     w.Commande = commande;

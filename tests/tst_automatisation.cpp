@@ -198,9 +198,12 @@ void TstAutomatisation::enregistrementEtRaccourcis() {
     const QString bureau = m_banc.Config(QStringLiteral("Bureau/absent"));
     qputenv("XDG_DESKTOP_DIR", bureau.toLocal8Bit());
     EcritReglagesConnexion(m_srv, dossier, m_banc.Local());
+    // The slot records the session's encryption choice with its host.
+    Reglages::Ecrit(Reglages::Chiffrement, ChiffrementEnTexte(Chiffrement::Aucun));
     auto f = DemarreFenetre();
     Form1Ui &u = f->Ui();
     QCOMPARE(f->CO, short(-1));
+    QCOMPARE(sChiffrement, Chiffrement::Aucun);
 
     u.List1->show();
     f->gestionConnexion().PrepareDialogue().Command3_Click();
@@ -239,6 +242,7 @@ void TstAutomatisation::enregistrementEtRaccourcis() {
     QCOMPARE(lit("txtMDP", 3), m_srv.motDePasse());
     QCOMPARE(lit("FicDis", 3), dossier + QStringLiteral("rapport.txt"));
     QCOMPARE(lit("FicLoc", 3), m_banc.Local(QStringLiteral("rapport.txt")));
+    QCOMPARE(lit("Chiffrement", 3), QStringLiteral("2"));
     QCOMPARE(lit("FicDis", 4), QStringLiteral("<absent>"));
     QCOMPARE(d.Command2[3]->text(), QStringLiteral("3"));
     QVERIFY(d.Command2[3]->font().bold());
@@ -322,9 +326,16 @@ void TstAutomatisation::fenetreDeLaLigneDeCommande() {
     const QString dossier = m_srv.nouveauDossier(QStringLiteral("fenetre"));
     const QString local = m_banc.Local(QStringLiteral("envoi.bin"));
     QVERIFY(EcritFichierLocal(local, OctetsTest(70000)));
-    EmplacementTransfert e{m_srv.site(), m_srv.utilisateur(), m_srv.motDePasse(),
-                           dossier + QStringLiteral("envoi.bin"), local};
+    EmplacementTransfert e{m_srv.site(),
+                           m_srv.utilisateur(),
+                           m_srv.motDePasse(),
+                           dossier + QStringLiteral("envoi.bin"),
+                           local,
+                           Chiffrement::Aucun};
     EcritEmplacement(3, e);
+    // Slot 8 was recorded before the encryption choice existed: TLS when offered.
+    Reglages::Ecrit(QLatin1String(Reglages::SectionLDC), Reglages::CleLDC("TxtSite", 8),
+                    QStringLiteral("127.0.0.1:1"));
     const QByteArray reglages = litOctets(Reglages::CheminFichier());
 
     for (const char *commande : {"L3", "N8"}) {
@@ -332,7 +343,11 @@ void TstAutomatisation::fenetreDeLaLigneDeCommande() {
         int fins = 0;
         f.FinProgramme = [&] { ++fins; };
         f.Commande = QLatin1String(commande);
+        sChiffrement = Chiffrement::Obligatoire;
         f.Form_Load();
+        QCOMPARE(sChiffrement, QLatin1String(commande) == QLatin1String("L3")
+                                   ? Chiffrement::Aucun
+                                   : Chiffrement::SiDisponible);
         Form4 *etat = f.findChild<Form4 *>();
         QVERIFY(etat);
         QVERIFY(etat->isVisible());

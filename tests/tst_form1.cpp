@@ -23,6 +23,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -306,28 +307,48 @@ void TstForm1::premierDemarrage() {
 
 void TstForm1::connexionParLeDialogue_data() {
     QTest::addColumn<bool>("bonMotDePasse");
-    QTest::newRow("bon mot de passe") << true;
-    QTest::newRow("mauvais mot de passe") << false;
+    QTest::addColumn<int>("chiffrement");
+    QTest::newRow("bon mot de passe") << true << int(Chiffrement::SiDisponible);
+    QTest::newRow("bon mot de passe, sans chiffrement") << true << int(Chiffrement::Aucun);
+    QTest::newRow("mauvais mot de passe") << false << int(Chiffrement::SiDisponible);
 }
 
 void TstForm1::connexionParLeDialogue() {
     QFETCH(bool, bonMotDePasse);
+    QFETCH(int, chiffrement);
     const QString mdp = bonMotDePasse ? m_srv.motDePasse() : QStringLiteral("faux");
-    auto f = demarre(valide(m_srv.site(), m_srv.utilisateur(), mdp));
+    const Dialogue ok = valide(m_srv.site(), m_srv.utilisateur(), mdp);
+    auto f = demarre([&](Form2 &d) {
+        d.cboChiffrement->setCurrentIndex(chiffrement);
+        return ok(d);
+    });
     Form1Ui &u = f->Ui();
     QCOMPARE(m_dialogues, 1);
+    QCOMPARE(int(sChiffrement), chiffrement);
     const QVector<Ligne> journal = lignes(u.TxtAction);
-    QCOMPARE(journal.size(), 1);
     QVERIFY2(estUneHeure(journal[0].texte), qPrintable(journal[0].texte));
     if (bonMotDePasse) {
         QCOMPARE(f->CO, short(-1));
-        QCOMPARE(journal[0].texte.mid(8), QStringLiteral(" > Connecté à ") + m_srv.site() +
-                                              QStringLiteral(" :") + m_srv.utilisateur());
+        // The TLS version when the session is encrypted; otherwise, unless no
+        // encryption was asked for, an orange line says so.
+        const QString version = oFTP->VersionTls();
+        QCOMPARE(journal[0].texte.mid(8),
+                 QStringLiteral(" > Connecté à ") + m_srv.site() + QStringLiteral(" :") +
+                     m_srv.utilisateur() +
+                     (version.isEmpty() ? QString() : QStringLiteral(" (") + version + u')'));
         QCOMPARE(journal[0].couleur, BleuFonce);
+        const bool enClair = version.isEmpty() && chiffrement != int(Chiffrement::Aucun);
+        QCOMPARE(journal.size(), enClair ? 2 : 1);
+        if (enClair) {
+            QCOMPARE(journal[1].texte.mid(8),
+                     QStringLiteral(" > Connexion non chiffrée à ") + m_srv.site());
+            QCOMPARE(journal[1].couleur, QColor(255, 128, 0));
+        }
         QCOMPARE(statut(*f), QStringLiteral("Statut : Connecté à ") + m_srv.site());
         QVERIFY(u.Command6->property("Connecte").toBool());
     } else {
         QCOMPARE(f->CO, short(0));
+        QCOMPARE(journal.size(), 1);
         QCOMPARE(journal[0].texte.mid(8), QStringLiteral(" > Connexion échouée à ") + m_srv.site());
         QCOMPARE(journal[0].couleur, Rouge);
         QCOMPARE(statut(*f), QStringLiteral("Statut : Déconnecté"));
@@ -412,10 +433,11 @@ void TstForm1::connexionPerdueSansReconnexionAuto() {
     Form1Ui &u = f->Ui();
     QCOMPARE(f->CO, short(-1));
     QVERIFY(u.Command6->property("Connecte").toBool());
+    const int avant = lignes(u.TxtAction).size();
     serveur.arrete();
     // Only the picture changes.
     QTRY_VERIFY_WITH_TIMEOUT(!u.Command6->property("Connecte").toBool(), 10000);
-    QCOMPARE(lignes(u.TxtAction).size(), 1);
+    QCOMPARE(lignes(u.TxtAction).size(), avant);
     QCOMPARE(f->CO, short(-1));
 }
 

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -68,6 +69,7 @@ private slots:
     void toucheEntree();
     void dernierEmplacement();
     void automatisation();
+    void chiffrement();
 
 private:
     std::unique_ptr<Form2> ouvre();
@@ -481,6 +483,57 @@ void TstForm2::automatisation() {
     QCOMPARE(demande.count(), 1);
     QCOMPARE(sSite, QStringLiteral("actuel.fr")); // kept
     m_form1->CO = 0;
+}
+
+// The encryption choice is kept beside the host: in "data", in each memory,
+// recalled and recorded with it; a connection stored without one uses TLS
+// when the server offers it.
+void TstForm2::chiffrement() {
+    ecritMemoire(2, "Ancien", "a", "x", "ancien.fr"); // stored before the choice existed
+    ecritMemoire(4, "Clair", "c", "y", "clair.fr");
+    Reglages::Ecrit(Reglages::SectionMemoire(4), QLatin1String(Reglages::MemChiffrement),
+                    QStringLiteral("2"));
+    {
+        auto f = ouvre();
+        QComboBox *choix = f->findChild<QComboBox *>(QStringLiteral("cboChiffrement"));
+        QVERIFY(choix);
+        QCOMPARE(choix, f->cboChiffrement);
+        QCOMPARE(f->lblChiffrement->text(), QStringLiteral("Chiffrement"));
+        QCOMPARE(f->lblChiffrement->buddy(), choix);
+        QCOMPARE(choix->count(), 3);
+        QCOMPARE(choix->itemText(0), QStringLiteral("TLS si disponible"));
+        QCOMPARE(choix->itemText(1), QStringLiteral("TLS obligatoire"));
+        QCOMPARE(choix->itemText(2), QStringLiteral("Aucun"));
+        QCOMPARE(choix->currentIndex(), 0);
+
+        // Recalling a memory brings its choice; OK stores and uses it.
+        QTest::mouseClick(f->Command1[4], Qt::LeftButton);
+        QCOMPARE(choix->currentText(), QStringLiteral("Aucun"));
+        QCOMPARE(sSite, QStringLiteral("clair.fr"));
+        QCOMPARE(sChiffrement, Chiffrement::Aucun);
+        QCOMPARE(Lit(Reglages::Chiffrement), QStringLiteral("2"));
+        QCOMPARE(lit(2, "Chiffrement"), QStringLiteral("0"));
+        QCOMPARE(lit(4, "Chiffrement"), QStringLiteral("2"));
+    }
+    {
+        auto f = ouvre();
+        QCOMPARE(f->cboChiffrement->currentText(), QStringLiteral("Aucun"));
+        QTest::mouseClick(f->Command1[2], Qt::LeftButton);
+        QCOMPARE(sChiffrement, Chiffrement::SiDisponible);
+    }
+    {
+        // Recorded into a memory with the choice on screen.
+        auto f = ouvre();
+        f->TxtSite->setText(QStringLiteral("sur.fr"));
+        f->cboChiffrement->setCurrentIndex(1);
+        m_prompts->saisies.append(std::optional<QString>(QStringLiteral("Sûr")));
+        f->Check1->setChecked(true);
+        QTest::mouseClick(f->Command1[6], Qt::LeftButton);
+        QTest::mouseClick(f->btnOK, Qt::LeftButton);
+        QCOMPARE(sChiffrement, Chiffrement::Obligatoire);
+        QCOMPARE(lit(6, "Chiffrement"), QStringLiteral("1"));
+        QCOMPARE(Lit(Reglages::Chiffrement), QStringLiteral("1"));
+    }
 }
 
 QTEST_MAIN(TstForm2)

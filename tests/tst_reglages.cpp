@@ -39,6 +39,7 @@ private slots:
     void clesDesMemoiresEtTransferts();
     void grosFichierLuUneFois();
     void groupeEnregistreEnUneFois();
+    void motsDePasseDansUnCoffre();
 
 private:
     // The store keeps what it read, and QSettings keeps parsed files in a
@@ -407,6 +408,76 @@ void TstReglages::groupeEnregistreEnUneFois() {
     QCOMPARE(Lit(SectionMemoire(8), QLatin1String(MemNomBout)), QStringLiteral("m8"));
     QCOMPARE(int(QFile::permissions(CheminFichier())) & 0x7077,
              int(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+}
+
+namespace {
+
+// A vault that keeps what it is given, and refuses the accounts it is told to.
+class CoffreEssai : public Coffre {
+public:
+    std::optional<QString> Lit(const QString &compte) override {
+        const auto it = valeurs.constFind(compte);
+        return it == valeurs.cend() ? std::nullopt : std::optional(*it);
+    }
+    bool Ecrit(const QString &compte, const QString &valeur) override {
+        if (refuses.contains(compte))
+            return false;
+        valeurs.insert(compte, valeur);
+        return true;
+    }
+    QHash<QString, QString> valeurs;
+    QStringList refuses;
+};
+
+} // namespace
+
+// The twenty password keys, and only they, go to the vault; those the vault
+// refuses stay in the file, those it takes are blanked there (key kept).
+void TstReglages::motsDePasseDansUnCoffre() {
+    QCOMPARE(CompteMotDePasse(QStringLiteral("Data"), QStringLiteral("TXTMDP")),
+             QStringLiteral("data/txtMDP"));
+    QCOMPARE(CompteMotDePasse(QStringLiteral("8"), QStringLiteral("txtMDP")),
+             QStringLiteral("8/txtMDP"));
+    QCOMPARE(CompteMotDePasse(QStringLiteral("ldc"), QStringLiteral("txtmdp9")),
+             QStringLiteral("LDC/txtMDP9"));
+    for (const auto &[section, cle] :
+         {std::pair{"9", "txtMDP"}, std::pair{"LDC", "txtMDP10"}, std::pair{"LDC", "txtMDP"},
+          std::pair{"data", "TxtSite"}, std::pair{"path", "txtMDP"}})
+        QCOMPARE(CompteMotDePasse(QLatin1String(section), QLatin1String(cle)), QString());
+
+    QVERIFY(Ecrit(TxtMDP, QStringLiteral("principal")));
+    QVERIFY(Ecrit(SectionMemoire(4), QLatin1String(MemTxtMDP), QStringLiteral("quatre")));
+    QVERIFY(Ecrit(QLatin1String(SectionLDC), CleLDC("txtMDP", 2), QStringLiteral("deux")));
+    QVERIFY(Ecrit(TxtSite, QStringLiteral("site.fr")));
+
+    CoffreEssai coffre;
+    coffre.refuses << QStringLiteral("4/txtMDP");
+    DefinitCoffre(&coffre);
+    QVERIFY(!DeplaceMotsDePasse());
+    QVERIFY(Ecrit(SectionMemoire(7), QLatin1String(MemTxtMDP), QStringLiteral("sept")));
+    QVERIFY(Ecrit(QLatin1String(SectionLDC), CleLDC("txtMDP", 5), QStringLiteral("cinq")));
+    DefinitCoffre(nullptr);
+
+    QCOMPARE(coffre.valeurs.value(QStringLiteral("data/txtMDP")), QStringLiteral("principal"));
+    QCOMPARE(coffre.valeurs.value(QStringLiteral("LDC/txtMDP2")), QStringLiteral("deux"));
+    QCOMPARE(coffre.valeurs.value(QStringLiteral("7/txtMDP")), QStringLiteral("sept"));
+    QCOMPARE(coffre.valeurs.value(QStringLiteral("LDC/txtMDP5")), QStringLiteral("cinq"));
+    QCOMPARE(coffre.valeurs.size(), 4);
+    // The file as another run without the vault reads it.
+    Relit();
+    QCOMPARE(Lit(TxtMDP), QString());
+    QCOMPARE(Lit(SectionMemoire(7), QLatin1String(MemTxtMDP), QStringLiteral("<absent>")),
+             QString());
+    QCOMPARE(Lit(QLatin1String(SectionLDC), CleLDC("txtMDP", 2), QStringLiteral("<absent>")),
+             QString());
+    QCOMPARE(Lit(SectionMemoire(4), QLatin1String(MemTxtMDP)), QStringLiteral("quatre"));
+    QCOMPARE(Lit(TxtSite), QStringLiteral("site.fr"));
+
+    // With the vault, reads come from it; what it lacks, from the file.
+    DefinitCoffre(&coffre);
+    QCOMPARE(Lit(TxtMDP), QStringLiteral("principal"));
+    QCOMPARE(Lit(SectionMemoire(4), QLatin1String(MemTxtMDP)), QStringLiteral("quatre"));
+    DefinitCoffre(nullptr);
 }
 
 QTEST_GUILESS_MAIN(TstReglages)

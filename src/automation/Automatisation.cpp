@@ -3,6 +3,7 @@
 #include "automation/Form3.h"
 #include "browsing/ModeChoix.h"
 #include "browsing/NavigateurSite.h"
+#include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/Form1Ui.h"
 #include "platform/LocalLists.h"
@@ -22,6 +23,7 @@ Automatisation::Automatisation(Form1 &form, Form1Ui &ui, QObject *parent)
         f.TxtSite->setText(choix.site);
         f.txtUtilisateur->setText(choix.utilisateur);
         f.txtMDP->setText(choix.motDePasse);
+        f.chiffrement = sChiffrement;
         // Selected by program, even while the option is still disabled.
         f.Option1[1]->setChecked(true);
         f.LabInfo->setText(choix.info);

@@ -143,6 +143,7 @@ void Form3::Form_Load() {
     TxtSite->setText(sSite);
     txtUtilisateur->setText(sUtilisateur);
     txtMDP->setText(sMotDePasse);
+    chiffrement = sChiffrement;
     const QString section = QLatin1String(Reglages::SectionLDC);
     for (int n = 0; n < NombreBoutons; ++n) {
         const QString distant = Reglages::Lit(section, Reglages::CleLDC("FicDis", n));
@@ -170,6 +171,7 @@ void Form3::Command2_Click(int Index) {
         e.motDePasse = txtMDP->text();
         e.distant = ficDist->text();
         e.local = ficLoc->text();
+        e.chiffrement = chiffrement;
         EcritEmplacement(Index, e);
         marqueBouton(Index, NomFichierLocal(e.local) + QStringLiteral(" sur ") + e.utilisateur);
     } else if (Option1[Ouvrir]->isChecked()) {
@@ -182,6 +184,8 @@ void Form3::Command2_Click(int Index) {
                                                                {"FicLoc", ficLoc}};
         for (const auto &[cle, boite] : boites)
             boite->setText(Reglages::Lit(section, Reglages::CleLDC(cle, Index), boite->text()));
+        chiffrement =
+            ChiffrementDeTexte(Reglages::Lit(section, Reglages::CleLDC("Chiffrement", Index)));
         Option1[Enregistrer]->setEnabled(true);
         Option1[Raccourcis]->setEnabled(true);
     } else if (Option1[Raccourcis]->isChecked()) {

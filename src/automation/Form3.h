@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "security/Chiffrement.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -28,6 +30,10 @@ public:
     QLineEdit *TxtSite = nullptr, *txtUtilisateur = nullptr, *txtMDP = nullptr;
     QLineEdit *ficLoc = nullptr, *ficDist = nullptr;
     QLabel *LabInfo = nullptr, *Label6 = nullptr, *Label7 = nullptr, *Label8 = nullptr;
+
+    // The encryption recorded with a slot: the session's, or the one of the
+    // slot last opened.
+    Chiffrement chiffrement = Chiffrement::SiDisponible;
 
     // Starts the pick mode in the main window (red lists).
     std::function<void()> CommenceChoix;

@@ -1,6 +1,7 @@
 #include "automation/LigneCommande.h"
 
 #include "ftp/clsFTP.h"
+#include "security/DecisionsCertificats.h"
 #include "settings/Reglages.h"
 
 #include <cstdio>
@@ -29,18 +30,20 @@ EmplacementTransfert LitEmplacement(int n) {
     e.motDePasse = Reglages::Lit(s, CleLDC("txtMDP", n));
     e.distant = Reglages::Lit(s, CleLDC("FicDis", n));
     e.local = Reglages::Lit(s, CleLDC("FicLoc", n));
+    e.chiffrement = ChiffrementDeTexte(Reglages::Lit(s, CleLDC("Chiffrement", n)));
     return e;
 }
 
 void EcritEmplacement(int n, const EmplacementTransfert &e) {
     const QString s = QLatin1String(Reglages::SectionLDC);
     using Reglages::CleLDC;
-    Reglages::Groupe groupe; // the five keys in one rewrite of the file
+    Reglages::Groupe groupe; // the keys in one rewrite of the file
     Reglages::Ecrit(s, CleLDC("TxtSite", n), e.site);
     Reglages::Ecrit(s, CleLDC("txtUtilisateur", n), e.utilisateur);
     Reglages::Ecrit(s, CleLDC("txtMDP", n), e.motDePasse);
     Reglages::Ecrit(s, CleLDC("FicDis", n), e.distant);
     Reglages::Ecrit(s, CleLDC("FicLoc", n), e.local);
+    Reglages::Ecrit(s, CleLDC("Chiffrement", n), ChiffrementEnTexte(e.chiffrement));
 }
 
 short VideCacheTransfert(int n) {
@@ -59,6 +62,8 @@ int LanceTransfert(int d, QChar lettre, clsFTP &ftp, AfficheurEtat &afficheur, s
     sSite = e.site;
     sUtilisateur = e.utilisateur;
     sMotDePasse = e.motDePasse;
+    sChiffrement = e.chiffrement;
+    ftp.setJugeCertificat(DecisionsCertificats::JugeSansDialogue);
 
     afficheur.Affiche(LumiereEtat::Blanc, QStringLiteral("Initialisation ..."));
     afficheur.AfficheCache(cacheVide == 1);

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QString>
 
+#include "security/Chiffrement.h"
+
 class clsFTP;
 
 // A recorded transfer asked for on the command line: the first character is
@@ -19,8 +21,9 @@ DemandeTransfert AnalyseCommande(const QString &commande);
 // One recorded transfer, section "LDC", keys stem + slot digit.
 struct EmplacementTransfert {
     QString site, utilisateur, motDePasse;
-    QString distant; // "FicDis": remote folder + file name
-    QString local;   // "FicLoc": full local path
+    QString distant;                                     // "FicDis": remote folder + file name
+    QString local;                                       // "FicLoc": full local path
+    Chiffrement chiffrement = Chiffrement::SiDisponible; // "Chiffrement"
 };
 EmplacementTransfert LitEmplacement(int n);
 void EcritEmplacement(int n, const EmplacementTransfert &e);
@@ -47,6 +50,8 @@ public:
 short VideCacheTransfert(int n);
 
 // Runs slot `d` on `ftp` in the given direction and reports each state.
+// Nobody is there to judge a certificate: only a valid one or the one
+// accepted for good for that host and port is trusted.
 // Returns the process exit status: 0 done, 1 no connection, 2 transfer failed.
 int LanceTransfert(int d, QChar lettre, clsFTP &ftp, AfficheurEtat &afficheur, short cacheVide);
 

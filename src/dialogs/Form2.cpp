@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QFrame>
 #include <QGridLayout>
@@ -80,6 +81,13 @@ void Form2::construit() {
     Label3->setBuddy(txtMDP);
     chkAnonyme =
         caseACocher(QStringLiteral("chkAnonyme"), QStringLiteral("Connexion Anonyme"), this);
+    cboChiffrement = new QComboBox(this);
+    cboChiffrement->setObjectName(QStringLiteral("cboChiffrement"));
+    for (Chiffrement c : {Chiffrement::SiDisponible, Chiffrement::Obligatoire, Chiffrement::Aucun})
+        cboChiffrement->addItem(TexteChiffrement(c), int(c));
+    lblChiffrement = new QLabel(QStringLiteral("Chiffrement"), this);
+    lblChiffrement->setObjectName(QStringLiteral("lblChiffrement"));
+    lblChiffrement->setBuddy(cboChiffrement);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -91,6 +99,7 @@ void Form2::construit() {
     formulaire->addRow(Label2, txtUtilisateur);
     formulaire->addRow(Label3, txtMDP);
     formulaire->addRow(QString(), chkAnonyme);
+    formulaire->addRow(lblChiffrement, cboChiffrement);
 
     auto *haut = new QHBoxLayout;
     haut->addWidget(Image1, 0, Qt::AlignTop);
@@ -162,12 +171,21 @@ void Form2::construit() {
     connect(txtMDP, &QLineEdit::returnPressed, this, &Form2::btnOK_Click);
 }
 
+Chiffrement Form2::chiffrementChoisi() const {
+    return static_cast<Chiffrement>(cboChiffrement->currentData().toInt());
+}
+
+void Form2::choisitChiffrement(Chiffrement c) {
+    cboChiffrement->setCurrentIndex(qMax(0, cboChiffrement->findData(int(c))));
+}
+
 void Form2::Form_Load() {
     using namespace Reglages;
     GarderParametres = false;
     TxtSite->setText(Lit(Reglages::TxtSite));
     txtUtilisateur->setText(Lit(TxtUtilisateur));
     txtMDP->setText(Lit(TxtMDP));
+    choisitChiffrement(ChiffrementDeTexte(Lit(Reglages::Chiffrement)));
 
     for (int i = 0; i < NombreMemoires; ++i) {
         const QString section = SectionMemoire(i);
@@ -179,6 +197,7 @@ void Form2::Form_Load() {
         s.lecteur = Lit(section, QLatin1String(MemDrvLoc));
         s.dossier = Lit(section, QLatin1String(MemDirLoc));
         s.dossierFichiers = Lit(section, QLatin1String(MemFilLoc));
+        s.chiffrement = ChiffrementDeTexte(Lit(section, QLatin1String(MemChiffrement)));
         if (!s.site.isEmpty())
             Command1[i]->setText(s.nom.isEmpty() ? s.utilisateur : s.nom);
         else
@@ -251,6 +270,7 @@ void Form2::btnOK_Click() {
         sUtilisateur = txtUtilisateur->text();
         sMotDePasse = txtMDP->text();
     }
+    sChiffrement = chiffrementChoisi();
     GarderParametres = true;
 
     using namespace Reglages;
@@ -258,6 +278,7 @@ void Form2::btnOK_Click() {
     Ecrit(Reglages::TxtSite, TxtSite->text());
     Ecrit(TxtUtilisateur, txtUtilisateur->text());
     Ecrit(TxtMDP, txtMDP->text());
+    Ecrit(Reglages::Chiffrement, ChiffrementEnTexte(sChiffrement));
     for (int i = 0; i < NombreMemoires; ++i) {
         const QString section = SectionMemoire(i);
         const Souvenir &s = Souvenirs[i];
@@ -268,6 +289,7 @@ void Form2::btnOK_Click() {
         Ecrit(section, QLatin1String(MemDirLoc), s.dossier);
         Ecrit(section, QLatin1String(MemFilLoc), s.dossierFichiers);
         Ecrit(section, QLatin1String(MemNomBout), s.nom);
+        Ecrit(section, QLatin1String(MemChiffrement), ChiffrementEnTexte(s.chiffrement));
     }
     accept();
 }
@@ -322,6 +344,7 @@ void Form2::Command1_Click(int index) {
         s.utilisateur = txtUtilisateur->text();
         s.motDePasse = txtMDP->text();
         s.site = TxtSite->text();
+        s.chiffrement = chiffrementChoisi();
         if (m_form1) {
             if (m_form1->drvLocal)
                 s.lecteur = m_form1->drvLocal->Drive();
@@ -335,6 +358,7 @@ void Form2::Command1_Click(int index) {
         txtUtilisateur->setText(s.utilisateur);
         txtMDP->setText(s.motDePasse);
         TxtSite->setText(s.site);
+        choisitChiffrement(s.chiffrement);
         if (!Check4->isChecked() && m_form1) {
             // Each step on its own: a drive or folder that has gone is skipped.
             if (m_form1->drvLocal)

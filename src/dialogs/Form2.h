@@ -5,18 +5,21 @@
 
 #include <array>
 
+#include "security/Chiffrement.h"
+
 class Form1;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QFrame;
 
-// The connection dialog: host, user and password, anonymous login, nine
+// The connection dialog: host, user and password, encryption, anonymous login, nine
 // connection memories, two start-up options and the last-location button.
 // It is loaded afresh for each showing: construct it, adjust
 // it (the owner makes Command4 visible and gives it its hint), exec() it, then
-// read the session parameters sSite/sUtilisateur/sMotDePasse. Closing it any
+// read the session parameters sSite/sUtilisateur/sMotDePasse (and sChiffrement). Closing it any
 // other way than OK or the automation button empties them.
 //
 // OK hides the dialog and sets a wait cursor for the caller's connection
@@ -31,6 +34,7 @@ public:
 
     struct Souvenir {
         QString nom, utilisateur, motDePasse, site, lecteur, dossier, dossierFichiers;
+        Chiffrement chiffrement = Chiffrement::SiDisponible;
     };
     static constexpr int NombreMemoires = 9;
 
@@ -38,6 +42,8 @@ public:
     QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr;
     QLineEdit *TxtSite = nullptr, *txtUtilisateur = nullptr, *txtMDP = nullptr;
     QCheckBox *chkAnonyme = nullptr;
+    QLabel *lblChiffrement = nullptr;
+    QComboBox *cboChiffrement = nullptr;                  // items in the order of enum Chiffrement
     std::array<QPushButton *, NombreMemoires> Command1{}; // "Command1(0)".."Command1(8)"
     QCheckBox *Check1 = nullptr;                          // "Modifier"
     QCheckBox *Check2 = nullptr;                          // "Effacer"
@@ -77,6 +83,8 @@ protected:
 
 private:
     void construit();
+    Chiffrement chiffrementChoisi() const;
+    void choisitChiffrement(Chiffrement c);
     void dechargeUneFois();
     Form1 *m_form1;
     bool m_decharge = false;

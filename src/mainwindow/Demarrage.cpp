@@ -14,6 +14,7 @@
 #include "platform/Dossiers.h"
 #include "platform/InstanceUnique.h"
 #include "platform/LocalLists.h"
+#include "security/Trousseau.h"
 #include "settings/Reglages.h"
 
 #include <QAction>
@@ -101,8 +102,11 @@ void Demarrage::Form_Load() {
     // 5. The FTP session.
     m_form.CreeSessionFTP();
 
-    // 6. Status.
+    // 6. Status, and where the passwords are kept.
     m_journal.AfficheDeconnecte();
+    if (Trousseau::EtatCourant() == Trousseau::Etat::Absent)
+        m_journal.EcritAction(JournalActivite::Heure() + Trousseau::LigneAbsent(),
+                              QStringLiteral("Am"));
 
     // 7. Options.
     m_ui.MconAuto->setChecked(Reglages::LitBooleen(Reglages::ConAuto));

@@ -2,12 +2,14 @@
 
 #include "automation/Automatisation.h"
 #include "dialogs/Form2.h"
+#include "dialogs/FormCertificat.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/Form1Ui.h"
 #include "mainwindow/Globales.h"
 #include "mainwindow/JournalActivite.h"
 #include "platform/Sablier.h"
+#include "security/DecisionsCertificats.h"
 #include "settings/Reglages.h"
 
 #include <QAction>
@@ -59,13 +61,46 @@ bool GestionConnexion::eventFilter(QObject *objet, QEvent *evenement) {
     return QObject::eventFilter(objet, evenement);
 }
 
+bool GestionConnexion::JugeCertificat(const Certificat &certificat) {
+    switch (DecisionsCertificats::Juge(certificat)) {
+    case DecisionsCertificats::Verdict::Accepte:
+        return true;
+    case DecisionsCertificats::Verdict::Change:
+        // Never asked: a changed certificate is what an interception looks like.
+        m_journal.EcritAction(JournalActivite::Heure() +
+                                  QStringLiteral(" > Certificat différent de celui accepté pour ") +
+                                  sSite + QStringLiteral(" : connexion refusée"),
+                              QStringLiteral("Ro"));
+        return false;
+    case DecisionsCertificats::Verdict::Inconnu:
+        break;
+    }
+    FormCertificat dialogue(certificat, &m_form);
+    // A connection in progress shows the wait cursor; the question needs the pointer.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int decision = dialogue.exec();
+    QApplication::restoreOverrideCursor();
+    if (decision == FormCertificat::Toujours)
+        DecisionsCertificats::AccepteToujours(certificat);
+    return decision == FormCertificat::UneFois || decision == FormCertificat::Toujours;
+}
+
 bool GestionConnexion::tenteConnexion(const QString &message) {
+    if (oFTP)
+        oFTP->setJugeCertificat([this](const Certificat &c) { return JugeCertificat(c); });
     const bool ok = oFTP && oFTP->Connexion() != 0;
     m_form.CO = ok ? -1 : 0;
     if (ok) {
-        m_journal.EcritAction(JournalActivite::Heure() + message + sSite + QStringLiteral(" :") +
-                                  sUtilisateur,
-                              QStringLiteral("BF"));
+        const QString version = oFTP->VersionTls();
+        m_journal.EcritAction(
+            JournalActivite::Heure() + message + sSite + QStringLiteral(" :") + sUtilisateur +
+                (version.isEmpty() ? QString() : QStringLiteral(" (") + version + u')'),
+            QStringLiteral("BF"));
+        // TLS was wanted and the server turned it down.
+        if (version.isEmpty() && sChiffrement != Chiffrement::Aucun)
+            m_journal.EcritAction(JournalActivite::Heure() +
+                                      QStringLiteral(" > Connexion non chiffrée à ") + sSite,
+                                  QStringLiteral("Am"));
         m_journal.AfficheConnecte(sSite);
     } else {
         m_journal.AfficheDeconnecte();
@@ -80,6 +115,7 @@ void GestionConnexion::ConnexionDemarrage() {
     sSite = Reglages::Lit(Reglages::TxtSite);
     sUtilisateur = Reglages::Lit(Reglages::TxtUtilisateur);
     sMotDePasse = Reglages::Lit(Reglages::TxtMDP);
+    sChiffrement = ChiffrementDeTexte(Reglages::Lit(Reglages::Chiffrement));
     if (sSite.isEmpty() || refuseSiOccupee())
         return;
     const QString dossier = Reglages::Lit(Reglages::PathSite);

@@ -11,6 +11,7 @@ class Form1;
 class Form2;
 class JournalActivite;
 class QEventLoop;
+struct Certificat;
 struct Form1Ui;
 
 // Owns the decisions about the one FTP connection: the ways a connection is
@@ -32,6 +33,12 @@ public:
     void Reconnecte(short SansRafraichir);
     // Command6 shows Image1(0)'s picture when connected is nonzero, else Image1(1)'s.
     void AfficheEtatConnexion(short connecte);
+
+    // The judge of the window's session (installed before each connection):
+    // a fingerprint accepted for good passes, another one for the same host
+    // and port is refused with a red line, an unknown certificate is shown to
+    // the person (FormCertificat).
+    bool JugeCertificat(const Certificat &certificat);
 
     // Handlers
     void mnuConnexion_Click();

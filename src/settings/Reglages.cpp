@@ -156,7 +156,34 @@ bool enregistre(Magasin &m) {
     return statut == QSettings::NoError;
 }
 
+Coffre *&coffre() {
+    static Coffre *c = nullptr;
+    return c;
+}
+
+bool ecritDansFichier(const QString &section, const QString &cle, const QString &valeur);
+
 } // namespace
+
+void DefinitCoffre(Coffre *c) {
+    coffre() = c;
+}
+
+QString CompteMotDePasse(const QString &section, const QString &cle) {
+    const QString s = section.toLower();
+    const QString k = cle.toLower();
+    if (k == QLatin1String("txtmdp")) {
+        if (s == QLatin1String("data"))
+            return QStringLiteral("data/txtMDP");
+        if (s.size() == 1 && s[0] >= u'0' && s[0] <= u'8')
+            return s + QStringLiteral("/txtMDP");
+        return QString();
+    }
+    if (s == QLatin1String("ldc") && k.size() == 7 && k.startsWith(QLatin1String("txtmdp")) &&
+        k[6] >= u'0' && k[6] <= u'9')
+        return QStringLiteral("LDC/txtMDP") + k[6];
+    return QString();
+}
 
 void Relit() {
     Magasin &m = magasin();
@@ -168,6 +195,13 @@ void Relit() {
 QString Lit(const QString &section, const QString &cle, const QString &defaut) {
     if (cle.isEmpty())
         return defaut;
+    if (coffre()) {
+        const QString compte = CompteMotDePasse(section, cle);
+        if (!compte.isEmpty()) {
+            if (const std::optional<QString> v = coffre()->Lit(compte))
+                return *v;
+        }
+    }
     const Magasin &m = magasinCharge();
     const auto it = m.valeurs.constFind(cleComplete(section, cle));
     return it == m.valeurs.cend() ? defaut : it->texte;
@@ -176,6 +210,47 @@ QString Lit(const QString &section, const QString &cle, const QString &defaut) {
 bool Ecrit(const QString &section, const QString &cle, const QString &valeur) {
     if (cle.isEmpty())
         return false;
+    if (coffre()) {
+        const QString compte = CompteMotDePasse(section, cle);
+        // Where the vault refuses it, the password stays in the file rather than be lost.
+        if (!compte.isEmpty() && coffre()->Ecrit(compte, valeur))
+            return ecritDansFichier(section, cle, QString());
+    }
+    return ecritDansFichier(section, cle, valeur);
+}
+
+bool DeplaceMotsDePasse() {
+    if (!coffre())
+        return true;
+    QStringList sections{QStringLiteral("data")};
+    for (int n = 0; n <= 8; ++n)
+        sections << SectionMemoire(n);
+    QList<std::pair<QString, QString>> cles;
+    for (const QString &s : sections)
+        cles.append({s, QLatin1String(MemTxtMDP)});
+    for (int n = 0; n <= 9; ++n)
+        cles.append({QLatin1String(SectionLDC), CleLDC("txtMDP", n)});
+
+    bool tout = true;
+    Groupe groupe;
+    for (const auto &[section, cle] : cles) {
+        const Magasin &m = magasinCharge();
+        const auto it = m.valeurs.constFind(cleComplete(section, cle));
+        if (it == m.valeurs.cend() || it->texte.isEmpty())
+            continue;
+        // Copied: the vault runs an event loop, during which the store may change.
+        const QString valeur = it->texte;
+        if (coffre()->Ecrit(CompteMotDePasse(section, cle), valeur))
+            ecritDansFichier(section, cle, QString());
+        else
+            tout = false;
+    }
+    return groupe.Termine() && tout;
+}
+
+namespace {
+
+bool ecritDansFichier(const QString &section, const QString &cle, const QString &valeur) {
     Magasin &m = magasinCharge();
     const QString complete = cleComplete(section, cle);
     if (!m.fichier)
@@ -202,6 +277,8 @@ bool Ecrit(const QString &section, const QString &cle, const QString &valeur) {
     m.valeurs.insert(complete, {true, valeur});
     return true;
 }
+
+} // namespace
 
 Groupe::Groupe() {
     ++magasin().groupes;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // The per-user settings store: one INI file per application name (the
 // executable's base name) in the user's config folder, readable by its owner
 // only since it holds passwords. Section (and key) names are case-insensitive:
@@ -29,6 +31,8 @@ inline constexpr Cle RecAuto{"data", "RecAuto", "0"};
 inline constexpr Cle DBC{"data", "DBC", "True"};
 inline constexpr Cle ADSITE{"data", "ADSITE", ""};
 inline constexpr Cle AutreProg{"Data", "AutreProg", ""};
+// How the connection is protected: ChiffrementEnTexte, read with ChiffrementDeTexte.
+inline constexpr Cle Chiffrement{"data", "Chiffrement", "0"};
 // "path" (drvloc, dirloc, filloc default to the executable's folder)
 inline constexpr Cle PathSite{"path", "PathSite", "/"};
 inline constexpr Cle DrvLoc{"path", "drvloc", "", DefautDynamique::DossierProgramme};
@@ -48,10 +52,15 @@ inline constexpr const char *MemTxtMDP = "txtMDP";
 inline constexpr const char *MemDrvLoc = "drvloc";
 inline constexpr const char *MemDirLoc = "dirloc";
 inline constexpr const char *MemFilLoc = "filloc";
+inline constexpr const char *MemChiffrement = "Chiffrement";
 
 // Keys of recorded transfer n (section "LDC", key name directly followed by n).
 inline constexpr const char *SectionLDC = "LDC";
 QString CleLDC(const char *nom, int n); // CleLDC("TxtSite", 3) == "TxtSite3"
+
+// Certificates accepted for good: key CleCertificat(host, port), value the
+// SHA-256 fingerprint.
+inline constexpr const char *SectionCertificats = "Certificats";
 
 // The folder that holds the executable (default of drvloc, dirloc, filloc).
 QString DossierProgramme();
@@ -68,6 +77,27 @@ bool Ecrit(const QString &section, const QString &cle, const QString &valeur);
 // Forgets what was read: the next access reads the file again (after the file
 // was edited by hand or by another instance).
 void Relit();
+
+// Passwords kept elsewhere than in the file (the desktop's keyring), when the
+// program found such a place at start-up. Their keys stay in the file, empty.
+class Coffre {
+public:
+    virtual ~Coffre() = default;
+    // The password stored for `compte`; nullopt when there is none (the
+    // file's value is read then).
+    virtual std::optional<QString> Lit(const QString &compte) = 0;
+    // True once stored; an empty value removes the entry.
+    virtual bool Ecrit(const QString &compte, const QString &valeur) = 0;
+};
+// Routes the password keys through `coffre` (nullptr: the file again). The
+// caller keeps it alive while installed.
+void DefinitCoffre(Coffre *coffre);
+// The vault account of a password key: "data/txtMDP", "3/txtMDP" (memories),
+// "LDC/txtMDP5" (recorded transfers); empty for every other key.
+QString CompteMotDePasse(const QString &section, const QString &cle);
+// Moves the passwords still in the file into the vault, each blanked in the
+// file only once the vault holds it. False when one of them could not move.
+bool DeplaceMotsDePasse();
 
 // Each write rewrites the whole file. Writes made while a Groupe lives reach
 // the file together when the last one ends: Ecrit then returns true at once,

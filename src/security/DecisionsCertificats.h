@@ -1,0 +1,33 @@
+#pragma once
+
+#include "security/Chiffrement.h"
+
+#include <QString>
+
+// What the person decided about certificates that the system's authorities
+// don't vouch for: a fingerprint accepted for good, per host and port, kept in
+// the settings (section "Certificats").
+namespace DecisionsCertificats {
+
+// The settings key of a host and port: "host:port", "[v6addr]:port"; the host
+// in lower case, without the brackets it may already carry.
+QString Cle(const QString &hote, quint16 port);
+
+// The fingerprint accepted for good for this host and port; empty when none.
+QString EmpreinteAcceptee(const QString &hote, quint16 port);
+// Stores the certificate's fingerprint as accepted for good; false when the
+// fingerprint is malformed or the settings could not be written.
+bool AccepteToujours(const Certificat &certificat);
+
+enum class Verdict {
+    Accepte, // the fingerprint accepted for good
+    Change,  // another fingerprint was accepted for this host and port
+    Inconnu, // nothing decided yet
+};
+Verdict Juge(const Certificat &certificat);
+
+// The judge of runs without a window (command-line transfers): only the
+// fingerprint accepted for good passes, nobody is asked.
+bool JugeSansDialogue(const Certificat &certificat);
+
+} // namespace DecisionsCertificats

@@ -1,0 +1,162 @@
+// Decisions about certificates the system's authorities don't vouch for: the
+// window's judge with its dialog (driven by clicks, offscreen), the stored
+// fingerprints, and the judge of runs without a window.
+
+#include "dialogs/FormCertificat.h"
+#include "ftp/clsFTP.h"
+#include "mainwindow/Form1.h"
+#include "mainwindow/Form1Ui.h"
+#include "mainwindow/GestionConnexion.h"
+#include "security/DecisionsCertificats.h"
+#include "settings/Reglages.h"
+#include "support/BancFenetre.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+Certificat certificat(const QString &hote, quint16 port, char octet) {
+    Certificat c;
+    c.sujet = QStringLiteral("CN=<b>ftp.exemple.fr</b>\nO=Piège");
+    c.emetteur = QStringLiteral("CN=Autorité maison");
+    c.debut = QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC);
+    c.fin = QDateTime(QDate(2027, 5, 6), QTime(7, 8), Qt::UTC);
+    c.empreinte = NormaliseEmpreinte(QString(64, QLatin1Char(octet)));
+    c.hote = hote;
+    c.port = port;
+    c.raison = QStringLiteral("Certificat auto-signé");
+    return c;
+}
+
+// What the judge answered, and what its dialog showed.
+struct Vu {
+    bool accepte = false;
+    int dialogues = 0;
+    QString sujet, validite, empreinte, raison;
+    bool texteBrut = false;
+};
+
+// Runs the window's judge on `c`; if it shows the certificate dialog (and
+// blocks in it), `bouton` closes it.
+Vu juge(GestionConnexion &g, const Certificat &c, const char *bouton) {
+    Vu vu;
+    QTimer minuterie;
+    QObject::connect(&minuterie, &QTimer::timeout, [&] {
+        auto *d = qobject_cast<FormCertificat *>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        ++vu.dialogues;
+        vu.sujet = d->lblSujet->text();
+        vu.validite = d->lblValidite->text();
+        vu.empreinte = d->lblEmpreinte->text();
+        vu.raison = d->lblRaison->text();
+        vu.texteBrut = d->lblSujet->textFormat() == Qt::PlainText;
+        if (qstrcmp(bouton, "Echap") == 0)
+            QTest::keyClick(d, Qt::Key_Escape);
+        else
+            d->findChild<QPushButton *>(QLatin1String(bouton))->click();
+    });
+    minuterie.start(10);
+    vu.accepte = g.JugeCertificat(c);
+    return vu;
+}
+
+} // namespace
+
+class TstCertificats : public QObject {
+    Q_OBJECT
+    BancFenetre m_banc;
+
+private slots:
+    void init() {
+        QVERIFY(m_banc.Renouvelle());
+        Reglages::Relit();
+    }
+
+    void cles() {
+        using DecisionsCertificats::Cle;
+        QCOMPARE(Cle(QStringLiteral("FTP.Exemple.fr"), 21), QStringLiteral("ftp.exemple.fr:21"));
+        QCOMPARE(Cle(QStringLiteral("::1"), 2121), QStringLiteral("[::1]:2121"));
+        QCOMPARE(Cle(QStringLiteral("[::1]"), 2121), QStringLiteral("[::1]:2121"));
+        // Two hosts, two decisions, however the settings fold and escape keys.
+        QVERIFY(DecisionsCertificats::AccepteToujours(certificat("::1", 21, 'a')));
+        QVERIFY(DecisionsCertificats::AccepteToujours(certificat("::", 121, 'b')));
+        Reglages::Relit();
+        QCOMPARE(DecisionsCertificats::EmpreinteAcceptee("::1", 21),
+                 certificat("::1", 21, 'a').empreinte);
+        QCOMPARE(DecisionsCertificats::EmpreinteAcceptee("::", 121),
+                 certificat("::", 121, 'b').empreinte);
+        QCOMPARE(DecisionsCertificats::EmpreinteAcceptee("::1", 121), QString());
+        // A certificate without a usable fingerprint is never stored.
+        Certificat sans = certificat("h", 21, 'c');
+        sans.empreinte = QStringLiteral("pas une empreinte");
+        QVERIFY(!DecisionsCertificats::AccepteToujours(sans));
+    }
+
+    void jugeDeLaFenetre() {
+        auto f = DemarreFenetre();
+        GestionConnexion &g = f->gestionConnexion();
+        sSite = QStringLiteral("127.0.0.1:2121");
+        const Certificat c = certificat("127.0.0.1", 2121, 'a');
+
+        // Unknown: shown as the server sent it, never as rich text; refused.
+        Vu vu = juge(g, c, "cmdRefuser");
+        QVERIFY(!vu.accepte);
+        QCOMPARE(vu.dialogues, 1);
+        QVERIFY(vu.texteBrut);
+        QCOMPARE(vu.sujet, QStringLiteral("CN=<b>ftp.exemple.fr</b>?O=Piège"));
+        QCOMPARE(vu.validite, QStringLiteral("du 02/01/2026 03:04 UTC au 06/05/2027 07:08 UTC"));
+        QCOMPARE(vu.empreinte, c.empreinte);
+        QCOMPARE(vu.raison, c.raison);
+        QCOMPARE(DecisionsCertificats::EmpreinteAcceptee("127.0.0.1", 2121), QString());
+
+        // Accepted once: asked again next time.
+        vu = juge(g, c, "cmdUneFois");
+        QVERIFY(vu.accepte);
+        QCOMPARE(vu.dialogues, 1);
+        QCOMPARE(DecisionsCertificats::EmpreinteAcceptee("127.0.0.1", 2121), QString());
+        vu = juge(g, c, "cmdToujours");
+        QVERIFY(vu.accepte);
+        QCOMPARE(vu.dialogues, 1);
+        QCOMPARE(Reglages::Lit(QStringLiteral("Certificats"), QStringLiteral("127.0.0.1:2121")),
+                 c.empreinte);
+
+        // Accepted for good: no dialog, even one that would refuse.
+        vu = juge(g, c, "cmdRefuser");
+        QVERIFY(vu.accepte);
+        QCOMPARE(vu.dialogues, 0);
+        QVERIFY(DecisionsCertificats::JugeSansDialogue(c));
+
+        // Another certificate for that host and port: refused with a red line,
+        // never asked (the dialog would accept it).
+        const Certificat autre = certificat("127.0.0.1", 2121, 'b');
+        vu = juge(g, autre, "cmdToujours");
+        QVERIFY(!vu.accepte);
+        QCOMPARE(vu.dialogues, 0);
+        const QString journal = f->Ui().TxtAction->toPlainText().trimmed();
+        QVERIFY2(journal.endsWith(QStringLiteral(
+                     " > Certificat différent de celui accepté pour 127.0.0.1:2121 : "
+                     "connexion refusée")),
+                 qPrintable(journal));
+        QCOMPARE(DecisionsCertificats::EmpreinteAcceptee("127.0.0.1", 2121), c.empreinte);
+        QVERIFY(!DecisionsCertificats::JugeSansDialogue(autre));
+
+        // Another port is another server: asked; Escape refuses.
+        const Certificat ailleurs = certificat("127.0.0.1", 990, 'a');
+        vu = juge(g, ailleurs, "Echap");
+        QVERIFY(!vu.accepte);
+        QCOMPARE(vu.dialogues, 1);
+        // Without a window nobody is asked: unknown is refused.
+        QVERIFY(!DecisionsCertificats::JugeSansDialogue(ailleurs));
+    }
+};
+
+QTEST_MAIN(TstCertificats)
+#include "tst_certificats.moc"
