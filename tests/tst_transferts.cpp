@@ -490,8 +490,10 @@ void TstTransferts::rapatriementDuDossierPresse() {
     QCOMPARE(QDir(m_banc.Local(QStringLiteral("ydossier"))).entryList(QDir::Files),
              QStringList{"dans-ydossier"});
     QVERIFY(!QFileInfo::exists(m_banc.Local(QStringLiteral("xdossier"))));
-    // The selection stayed on Y all along.
+    // The selection stayed on Y all along, and the site views end on Y with
+    // its node selected: a file dropped on the site list next goes there.
     QCOMPARE(surX, y);
+    QCOMPARE(m_f->CleNoeudSelectionne(), m_dossier + QStringLiteral("ydossier/"));
 
     // Pressed on X, the selection moved by the keyboard meanwhile: X still.
     liste();

@@ -105,7 +105,9 @@ bool NavigateurSite::eventFilter(QObject *objet, QEvent *evenement) {
             // the pressed node, whatever rows the pointer crosses.
             return m_form.CaDrague && souris->buttons() != Qt::NoButton;
         } else if (type == QEvent::MouseButtonRelease) {
-            trvSiteDir_MouseUp(souris->globalPosition().toPoint());
+            // A release that ended a folder drag is not the tree's: left to the
+            // tree, it would clear the selection that the copy's listing set.
+            return trvSiteDir_MouseUp(souris->globalPosition().toPoint());
         }
         return false;
     }
@@ -306,7 +308,7 @@ void NavigateurSite::trvSiteDir_MouseMove(Qt::MouseButtons boutons, const QPoint
     }
 }
 
-void NavigateurSite::trvSiteDir_MouseUp(const QPoint &global) {
+bool NavigateurSite::trvSiteDir_MouseUp(const QPoint &global) {
     // Released over the folder list: that list's release, as if it had the
     // mouse. The folder copied is the one pressed, selected again should
     // anything have moved the selection meanwhile; gone (the tree was listed
@@ -324,9 +326,13 @@ void NavigateurSite::trvSiteDir_MouseUp(const QPoint &global) {
                 m_form.CaDrague = false;
         }
         m_form.navigateurLocal().dirLocal_MouseUp();
+        pointeurArbre(QString());
+        m_form.CaDrague = false;
+        return true;
     }
     pointeurArbre(QString());
     m_form.CaDrague = false;
+    return false;
 }
 
 // ------------------------------------------------------------------- lists

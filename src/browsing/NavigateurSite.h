@@ -64,7 +64,7 @@ public:
     void trvSiteDir_DblClick();
     void trvSiteDir_MouseDown();
     void trvSiteDir_MouseMove(Qt::MouseButtons boutons, const QPoint &global);
-    void trvSiteDir_MouseUp(const QPoint &global);
+    bool trvSiteDir_MouseUp(const QPoint &global);
     void List2_MouseDown();
     void List4_MouseDown();
     void List4_DblClick();
