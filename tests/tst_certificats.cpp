@@ -55,7 +55,7 @@ Vu juge(GestionConnexion &g, const Certificat &c, const char *bouton) {
         ++vu.dialogues;
         vu.sujet = d->lblSujet->text();
         vu.validite = d->lblValidite->text();
-        vu.empreinte = d->lblEmpreinte->text();
+        vu.empreinte = d->lblEmpreinte->text().replace(u'\n', u':');
         vu.raison = d->lblRaison->text();
         vu.texteBrut = d->lblSujet->textFormat() == Qt::PlainText;
         if (qstrcmp(bouton, "Echap") == 0)

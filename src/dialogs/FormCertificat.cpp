@@ -57,6 +57,13 @@ FormCertificat::FormCertificat(const Certificat &certificat, QWidget *parent) : 
         QStringLiteral("lblValidite"),
         QStringLiteral("du %1 au %2").arg(date(certificat.debut), date(certificat.fin)), this);
     lblEmpreinte = champ(QStringLiteral("lblEmpreinte"), certificat.empreinte, this);
+    // Two lines of sixteen bytes, so that the label never wraps inside one.
+    QString empreinte = lblEmpreinte->text();
+    if (empreinte.size() > 48 && empreinte.at(47) == u':') {
+        empreinte[47] = u'\n';
+        lblEmpreinte->setText(empreinte);
+        lblEmpreinte->setWordWrap(false);
+    }
     lblEmpreinte->setFont(QFont(QStringLiteral("monospace")));
     lblRaison = champ(QStringLiteral("lblRaison"), certificat.raison, this);
 
