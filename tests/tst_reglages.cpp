@@ -478,6 +478,24 @@ void TstReglages::motsDePasseDansUnCoffre() {
     QCOMPARE(Lit(TxtMDP), QStringLiteral("principal"));
     QCOMPARE(Lit(SectionMemoire(4), QLatin1String(MemTxtMDP)), QStringLiteral("quatre"));
     DefinitCoffre(nullptr);
+
+    // A file typed by hand spells keys as it likes: once moved, the password
+    // is in no spelling of its key.
+    {
+        QFile f(CheminFichier());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("[Data]\nTxtMDP=a-la-main\n[LDC]\nTXTMDP3=trois-main\n[data]\ntxtMDP=bis\n");
+    }
+    Relit();
+    DefinitCoffre(&coffre);
+    QVERIFY(DeplaceMotsDePasse());
+    DefinitCoffre(nullptr);
+    QFile f(CheminFichier());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray texte = f.readAll();
+    for (const char *mot : {"a-la-main", "trois-main", "bis"})
+        QVERIFY2(!texte.contains(mot), texte.constData());
+    QCOMPARE(coffre.valeurs.value(QStringLiteral("LDC/txtMDP3")), QStringLiteral("trois-main"));
 }
 
 QTEST_GUILESS_MAIN(TstReglages)

@@ -101,6 +101,9 @@ struct Magasin {
         QString texte;
     };
     QHash<QString, Valeur> valeurs;
+    // Folded "section/key" -> its other spellings in the file, removed when
+    // the key is written: no stale copy (a password, say) stays behind.
+    QHash<QString, QStringList> autresGraphies;
     std::unique_ptr<QSettings> fichier; // null until the file exists or is written
     int groupes = 0;                    // Groupe objects alive
     bool enAttente = false;             // written in a group, not yet saved
@@ -125,6 +128,7 @@ Magasin &magasinCharge() {
         return m;
     m.fichier.reset();
     m.valeurs.clear();
+    m.autresGraphies.clear();
     m.chemin = chemin;
     m.charge = true;
     if (!QFileInfo::exists(chemin))
@@ -135,6 +139,8 @@ Magasin &magasinCharge() {
     for (const QString &k : cles) {
         const QString pliee = k.toLower();
         const bool canonique = pliee == k;
+        if (!canonique)
+            m.autresGraphies[pliee].append(k);
         const auto it = m.valeurs.constFind(pliee);
         if (it != m.valeurs.cend() && (it->canonique || !canonique))
             continue;
@@ -189,6 +195,7 @@ void Relit() {
     Magasin &m = magasin();
     m.fichier.reset();
     m.valeurs.clear();
+    m.autresGraphies.clear();
     m.charge = false;
 }
 
@@ -255,6 +262,9 @@ bool ecritDansFichier(const QString &section, const QString &cle, const QString 
     const QString complete = cleComplete(section, cle);
     if (!m.fichier)
         m.fichier = ouvreFichier(m.chemin);
+    const QStringList graphies = m.autresGraphies.take(complete);
+    for (const QString &g : graphies)
+        m.fichier->remove(g);
     m.fichier->setValue(complete, valeur);
     if (m.groupes > 0) {
         m.enAttente = true;
@@ -270,6 +280,8 @@ bool ecritDansFichier(const QString &section, const QString &cle, const QString 
         else
             m.fichier->setValue(complete, avant->texte);
         m.fichier.reset();
+        if (!graphies.isEmpty())
+            m.autresGraphies.insert(complete, graphies);
         qWarning().noquote() << QStringLiteral("Réglages : impossible d'écrire %1/%2 dans %3")
                                     .arg(section, cle, m.chemin);
         return false;
