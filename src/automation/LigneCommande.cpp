@@ -119,7 +119,13 @@ int TransfertSansFenetre(const QString &commande) {
     clsFTP ftp;
     AfficheurTexte afficheur;
     short cacheVide = 0;
-    return ExecuteLigneCommande(commande, ftp, afficheur, cacheVide);
+    const int resultat = ExecuteLigneCommande(commande, ftp, afficheur, cacheVide);
+    // Unattended (cron, ssh), the state alone does not say what to mend: a
+    // refused certificate, a wrong password, a missing file.
+    const QString raison = ftp.DerniereErreur().simplified();
+    if (resultat != 0 && !raison.isEmpty())
+        afficheur.Affiche(LumiereEtat::Rouge, QStringLiteral("Raison : ") + raison);
+    return resultat;
 }
 
 bool SansAffichage() {
