@@ -313,7 +313,8 @@ bool NavigateurSite::trvSiteDir_MouseUp(const QPoint &global) {
     // mouse. The folder copied is the one pressed, selected again should
     // anything have moved the selection meanwhile; gone (the tree was listed
     // again), nothing is copied.
-    if (auDessusDe(m_ui.dirLocal, global) && m_form.CaDrague) {
+    const bool depose = auDessusDe(m_ui.dirLocal, global) && m_form.CaDrague;
+    if (depose) {
         if (!m_clePressee.isEmpty() && m_form.CleNoeudSelectionne() != m_clePressee) {
             QTreeWidgetItem *presse = nullptr;
             for (QTreeWidgetItemIterator it(m_ui.trvSiteDir); *it && !presse; ++it) {
@@ -326,13 +327,10 @@ bool NavigateurSite::trvSiteDir_MouseUp(const QPoint &global) {
                 m_form.CaDrague = false;
         }
         m_form.navigateurLocal().dirLocal_MouseUp();
-        pointeurArbre(QString());
-        m_form.CaDrague = false;
-        return true;
     }
     pointeurArbre(QString());
     m_form.CaDrague = false;
-    return false;
+    return depose;
 }
 
 // ------------------------------------------------------------------- lists

@@ -64,6 +64,7 @@ public:
     void trvSiteDir_DblClick();
     void trvSiteDir_MouseDown();
     void trvSiteDir_MouseMove(Qt::MouseButtons boutons, const QPoint &global);
+    // True when the release ended a folder drag over the local folder list.
     bool trvSiteDir_MouseUp(const QPoint &global);
     void List2_MouseDown();
     void List4_MouseDown();
