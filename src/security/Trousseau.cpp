@@ -88,10 +88,7 @@ public:
                                 (valeur.isEmpty() && issue.erreur == QKeychain::EntryNotFound));
         }
         // A refused write leaves the password in the file: reads must find it there.
-        if (ok)
-            m_lectures.insert(compte, valeur.isEmpty() ? std::nullopt : std::optional(valeur));
-        else
-            m_lectures.insert(compte, std::nullopt);
+        m_lectures.insert(compte, ok && !valeur.isEmpty() ? std::optional(valeur) : std::nullopt);
         return ok;
     }
 
