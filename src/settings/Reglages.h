@@ -58,8 +58,8 @@ inline constexpr const char *MemChiffrement = "Chiffrement";
 inline constexpr const char *SectionLDC = "LDC";
 QString CleLDC(const char *nom, int n); // CleLDC("TxtSite", 3) == "TxtSite3"
 
-// Certificates accepted for good: key CleCertificat(host, port), value the
-// SHA-256 fingerprint.
+// Certificates accepted for good: key DecisionsCertificats::Cle(host, port),
+// value the SHA-256 fingerprint.
 inline constexpr const char *SectionCertificats = "Certificats";
 
 // The folder that holds the executable (default of drvloc, dirloc, filloc).
