@@ -130,6 +130,8 @@ private slots:
     void serveurSansTls();
     void finDesDonnees_data();
     void finDesDonnees();
+    void listeCoupee_data();
+    void listeCoupee();
     void donneesDUnAutreServeur();
     void negociationHostile_data();
     void negociationHostile();
@@ -315,21 +317,41 @@ void TstTls::serveurSansTls() {
 void TstTls::finDesDonnees_data() {
     QTest::addColumn<bool>("tls");
     QTest::addColumn<QString>("mode");
-    QTest::addColumn<bool>("reussi");
-    QTest::newRow("en clair, 226") << false << "normal" << true;
-    QTest::newRow("TLS sans close_notify, 226") << true << "normal" << true;
-    QTest::newRow("en clair, coupé puis 426") << false << "cut-download" << false;
-    QTest::newRow("TLS coupé sans close_notify, 426") << true << "cut-download" << false;
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("raison"); // empty: the download succeeds
+    const QString coupe = QStringLiteral("transfert coupé : la connexion de données chiffrée "
+                                         "s'est fermée sans close_notify");
+    QTest::newRow("en clair, 226") << false << "normal" << QStringList{} << QString();
+    QTest::newRow("TLS sans close_notify, taille dans la réponse 150")
+        << true << "normal" << QStringList{} << QString();
+    QTest::newRow("TLS sans close_notify, taille par SIZE")
+        << true << "normal" << QStringList{"announce=no"} << QString();
+    QTest::newRow("TLS avec close_notify, aucune taille")
+        << true << "normal" << QStringList{"close-notify=yes", "announce=no", "size=no"}
+        << QString();
+    QTest::newRow("TLS sans close_notify ni taille connue, 226")
+        << true << "normal" << QStringList{"announce=no", "size=no"} << coupe;
+    QTest::newRow("en clair, coupé puis 426")
+        << false << "cut-download" << QStringList{} << "Connection closed";
+    QTest::newRow("TLS coupé sans close_notify, 426")
+        << true << "cut-download" << QStringList{} << "Connection closed";
+    QTest::newRow("TLS coupé sans close_notify, 226")
+        << true << "cut-226" << QStringList{} << coupe;
 }
 
-// A data connection that ends without close_notify (as with many servers) is
-// the end of the file only when the control reply confirms it; an upload ends
-// with close_notify, which the server reads as the end.
+// Under TLS a download ends with the server's close_notify, or with as many
+// bytes as the server announced: a cut that the final reply does not report
+// (a man in the middle closing the data connection) fails and leaves the old
+// file. An upload ends with close_notify, which the server reads as the end.
 void TstTls::finDesDonnees() {
     QFETCH(bool, tls);
     QFETCH(QString, mode);
-    QFETCH(bool, reussi);
-    ServeurScripte serveur(mode, tls ? QStringList{"tls=" + cert("self")} : QStringList{});
+    QFETCH(QStringList, options);
+    QFETCH(QString, raison);
+    const bool reussi = raison.isEmpty();
+    if (tls)
+        options << "tls=" + cert("self");
+    ServeurScripte serveur(mode, options);
     QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
     serveur.parametres();
     sChiffrement = tls ? Chiffrement::Obligatoire : Chiffrement::Aucun;
@@ -339,11 +361,60 @@ void TstTls::finDesDonnees() {
     QVERIFY(EcritFichierLocal(local("f"), "avant"));
     QCOMPARE(m_ftp->DownloadFichier(QStringLiteral("/alpha.bin"), local("f")), short(reussi));
     QCOMPARE(LitFichierLocal(local("f")), reussi ? OctetsTest(3000) : QByteArray("avant"));
+    QVERIFY2(m_ftp->DerniereErreur().contains(raison), qPrintable(m_ftp->DerniereErreur()));
     if (reussi) {
         QVERIFY(EcritFichierLocal(local("envoi"), OctetsTest(200000)));
         QCOMPARE(m_ftp->UploadFichier(local("envoi"), QStringLiteral("/envoi")), short(1));
         QVERIFY2(serveur.journal().contains("stored 200000 bytes"), qPrintable(serveur.journal()));
     }
+    // The session goes on after a cut.
+    QCOMPARE(m_ftp->AttribueRepertoireCourant(QStringLiteral("/mid")), short(1));
+}
+
+void TstTls::listeCoupee_data() {
+    QTest::addColumn<bool>("mlsd");
+    QTest::newRow("LIST") << false;
+    QTest::newRow("MLSD") << true;
+}
+
+// A listing has no size announced: under TLS only close_notify ends it. Cut
+// after 1706 of its 10000 entries and followed by 226, it lists nothing,
+// from the session as from quillon-ftp; a download cut the same way fails
+// there too, the old file kept.
+void TstTls::listeCoupee() {
+    QFETCH(bool, mlsd);
+    const QStringList options{"tls=" + cert("self"), mlsd ? "feat=mlst,utf8" : "feat=utf8"};
+    ServeurScripte coupe(QStringLiteral("cut-226"), options);
+    ServeurScripte entier(QStringLiteral("normal"), options + QStringList{"close-notify=yes"});
+    QVERIFY2(coupe.demarre() && entier.demarre(), qPrintable(coupe.erreur() + entier.erreur()));
+    sChiffrement = Chiffrement::Obligatoire;
+    jugeRepond(true);
+
+    coupe.parametres();
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    Dictionnaire dic;
+    m_ftp->EnumereFichier(dic, QStringLiteral("/"));
+    QCOMPARE(dic.Count(), 0);
+    QVERIFY2(m_ftp->DerniereErreur().startsWith("transfert coupé"),
+             qPrintable(m_ftp->DerniereErreur()));
+    QVERIFY(coupe.journal().contains(mlsd ? "1> MLSD" : "1> LIST"));
+
+    // The same server ending properly lists in full.
+    entier.parametres();
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    m_ftp->EnumereFichier(dic, QStringLiteral("/"));
+    QVERIFY2(dic.Existe(QStringLiteral("/zeta.txt")), qPrintable(m_ftp->DerniereErreur()));
+
+    const QString pin = empreinteOpenssl(cert("self"));
+    const QString url = QStringLiteral("ftp://u:p@127.0.0.1:%1/").arg(coupe.port());
+    Resultat r = lanceOutil({"--pin", pin, QStringLiteral("ls"), url});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.erreur.contains("ls: transfert coupé"), r.erreur.constData());
+    QVERIFY(EcritFichierLocal(local("f"), "avant"));
+    r = lanceOutil({"--pin", pin, QStringLiteral("get"), url + "alpha.bin", local("f")});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.erreur.contains("get: transfert coupé"), r.erreur.constData());
+    QCOMPARE(LitFichierLocal(local("f")), QByteArray("avant"));
 }
 
 // The data connection goes to the control peer's address; under TLS it must

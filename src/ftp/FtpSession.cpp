@@ -601,9 +601,6 @@ bool FtpSession::lanceTransfert(const char *verbe, const QString &argument, Cana
     return true;
 }
 
-// Many servers end a TLS data connection without close_notify. Such an end is
-// taken as the end of the data only when the control connection's final reply
-// (authenticated, unlike the TCP close) then says the transfer succeeded.
 bool FtpSession::termineTransfert(CanalDonnees &canal, const Reponse::Complete &premiere) {
     canal.Ferme();
     Reponse::Complete fin = premiere;
@@ -613,6 +610,29 @@ bool FtpSession::termineTransfert(CanalDonnees &canal, const Reponse::Complete &
     if (fin.code / 100 != 2)
         return echec(texteServeur(fin.texte));
     return true;
+}
+
+// Under TLS, the end of the data is known only from the server's close_notify:
+// a TCP close can come from anyone on the path, and a final "226" says
+// nothing of what reached us. Without it, the data is whole only when its
+// length matches a size the server gave over the (authenticated) control
+// connection: the count in its 150 reply or, for a file, its SIZE. Asking
+// SIZE only then costs servers that end properly nothing; its answer is as
+// trustworthy after the transfer as before.
+bool FtpSession::termineReception(CanalDonnees &canal, const Reponse::Complete &premiere,
+                                  qint64 recu, const QString &distant) {
+    const bool signee = !canal.Chiffre() || canal.FinSignee();
+    if (!termineTransfert(canal, premiere))
+        return false;
+    if (signee)
+        return true;
+    qint64 attendue = Reponse::TailleAnnoncee(premiere.texte);
+    if (attendue < 0 && !distant.isNull())
+        attendue = Taille(distant);
+    if (attendue >= 0 && attendue == recu)
+        return true;
+    return echec(QStringLiteral("transfert coupé : la connexion de données chiffrée s'est fermée "
+                                "sans close_notify"));
 }
 
 void FtpSession::signaleProgression(qint64 fait, qint64 total, bool forcer) {
@@ -663,7 +683,7 @@ bool FtpSession::Telecharge(const QString &distant, const QString &local) {
         signaleProgression(recu, annoncee);
     }
     signaleProgression(recu, annoncee, true);
-    if (!termineTransfert(canal, premiere))
+    if (!termineReception(canal, premiere, recu, distant))
         return false;
     if (annoncee >= 0 && recu != annoncee)
         return echec(QStringLiteral("transfert incomplet : %1 octets reçus sur %2 annoncés")
@@ -810,5 +830,5 @@ bool FtpSession::Liste(bool &mlsd, const std::function<bool(QByteArrayView ligne
         }
         signaleProgression(total, -1);
     }
-    return termineTransfert(canal, premiere);
+    return termineReception(canal, premiere, total, QString());
 }

@@ -110,6 +110,10 @@ private:
     bool lanceTransfert(const char *verbe, const QString &argument, CanalDonnees &canal,
                         Reponse::Complete &premiere);
     bool termineTransfert(CanalDonnees &canal, const Reponse::Complete &premiere);
+    // The same after receiving `recu` bytes, which must also be the whole
+    // data; `distant` is the file read (null for a listing).
+    bool termineReception(CanalDonnees &canal, const Reponse::Complete &premiere, qint64 recu,
+                          const QString &distant);
     void signaleProgression(qint64 fait, qint64 total, bool forcer = false);
 
     Prise m_controle;

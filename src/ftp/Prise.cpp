@@ -327,7 +327,7 @@ qint64 Prise::Lit(char *tampon, qint64 taille, const QDeadlineTimer &limite) {
             return 0;
         }
         // The stream ended without close_notify: the end is the caller's to
-        // judge (a data connection is then confirmed by the control reply).
+        // judge (a data connection's, against a size the server announced).
         if (estFinAbrupte(e)) {
             ERR_clear_error();
             m_finSignee = false;
