@@ -5,12 +5,19 @@
 // that no real server produces come from the scripted server.
 
 #include "ftp/clsFTP.h"
+#include "mainwindow/Form1.h"
+#include "mainwindow/Form1Ui.h"
+#include "mainwindow/GestionConnexion.h"
+#include "security/DecisionsCertificats.h"
+#include "settings/Reglages.h"
+#include "support/BancFenetre.h"
 #include "support/TestServeur.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QtTest>
 
 #include <memory>
@@ -128,6 +135,7 @@ private slots:
     void certificatNonFiable();
     void serveurSansTls_data();
     void serveurSansTls();
+    void enClairInterdit();
     void finDesDonnees_data();
     void finDesDonnees();
     void listeCoupee_data();
@@ -312,6 +320,70 @@ void TstTls::serveurSansTls() {
     QCOMPARE(journal.contains("1> USER"), connecte);
     if (auth && connecte)
         QVERIFY2(journal.indexOf("1> AUTH TLS") < journal.indexOf("1> USER"), qPrintable(journal));
+}
+
+// A man in the middle answering AUTH with an error: where TLS is known to be
+// expected (a pinned certificate, one accepted for good for that host and
+// port), the connection stops there and says why, in the window too; only
+// "Aucun" goes on in clear text.
+void TstTls::enClairInterdit() {
+    BancFenetre banc; // settings of its own, where the decision is stored
+    QVERIFY(banc.Renouvelle());
+    Reglages::Relit();
+    ServeurScripte serveur(QStringLiteral("normal"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    const QString pin = empreinteOpenssl(cert("self"));
+
+    // quillon-ftp with a pin, whatever --tls says short of off.
+    const QString url = QStringLiteral("ftp://u:p@127.0.0.1:%1/f").arg(serveur.port());
+    for (const QString &tls : {QStringLiteral("--tls=auto"), QStringLiteral("--tls=required")}) {
+        const Resultat r = lanceOutil({tls, "--pin", pin, QStringLiteral("size"), url});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.erreur.contains("connexion en clair refusée") &&
+                     r.erreur.contains("une empreinte de certificat est imposée"),
+                 r.erreur.constData());
+    }
+    QCOMPARE(lanceOutil({"--tls=off", "--pin", pin, QStringLiteral("size"), url}).code, 2);
+
+    // A certificate accepted for good for this host and port.
+    Certificat accepte;
+    accepte.hote = QStringLiteral("127.0.0.1");
+    accepte.port = serveur.port();
+    accepte.empreinte = pin;
+    QVERIFY(DecisionsCertificats::AccepteToujours(accepte));
+    serveur.parametres();
+    QCOMPARE(m_ftp->Connexion(), short(0));
+    QVERIFY(m_ftp->EnClairRefuse());
+    const QString raison = m_ftp->DerniereErreur();
+    QVERIFY2(raison.startsWith("connexion en clair refusée : le serveur ne propose pas TLS") &&
+                 raison.contains("accepté pour toujours pour 127.0.0.1:" +
+                                 QString::number(serveur.port())),
+             qPrintable(raison));
+
+    Reglages::Ecrit(Reglages::TxtSite, serveur.site());
+    Reglages::Ecrit(Reglages::TxtUtilisateur, QStringLiteral("u"));
+    Reglages::Ecrit(Reglages::TxtMDP, QStringLiteral("p"));
+    {
+        auto f = DemarreFenetre();
+        f->gestionConnexion().ConnexionDemarrage();
+        const QStringList lignes = f->Ui().TxtAction->toPlainText().trimmed().split(u'\n');
+        QVERIFY(lignes.size() >= 2);
+        QCOMPARE(lignes.last().mid(8), " > " + raison);
+        QCOMPARE(f->CO, short(0));
+    }
+    // "Aucun" is the one way to clear text; the refusals sent no password.
+    sChiffrement = Chiffrement::Aucun;
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    QVERIFY(!m_ftp->EnClairRefuse());
+    m_ftp.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(serveur.journal().count("-conn ") == serveur.journal().count("+conn "),
+                             10000);
+    const QString journal = serveur.journal();
+    const int connexions = journal.count("+conn ");
+    QVERIFY2(connexions >= 5 && journal.count("> AUTH TLS") == connexions - 1, qPrintable(journal));
+    QCOMPARE(journal.count("> USER"), 1);
+    QCOMPARE(journal.count("> PASS"), 1);
+    QVERIFY2(journal.contains(QString::number(connexions) + "> USER"), qPrintable(journal));
 }
 
 void TstTls::finDesDonnees_data() {
@@ -514,5 +586,5 @@ void TstTls::outilEmpreinte() {
     }
 }
 
-QTEST_GUILESS_MAIN(TstTls)
+QTEST_MAIN(TstTls)
 #include "tst_tls.moc"

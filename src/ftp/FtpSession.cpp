@@ -364,7 +364,7 @@ bool FtpSession::commandeSimple(const char *verbe, const QString &argument, int 
 bool FtpSession::Connecte(const QString &texteHote, const QString &utilisateur,
                           const QString &motDePasse) {
     Deconnecte();
-    m_mlst = m_sansEpsv = m_listeSansOption = false;
+    m_mlst = m_sansEpsv = m_listeSansOption = m_enClairRefuse = false;
     QString hote;
     quint16 port = 21;
     bool implicite = false;
@@ -522,10 +522,20 @@ bool FtpSession::negocieTls(bool implicite, const QString &hote, quint16 port) {
         if (!envoieLigne("AUTH TLS", limite) || !litReponse(r, limite))
             return false;
         if (r.code >= 400) {
-            if (m_chiffrement == Chiffrement::SiDisponible)
+            // A refusal may come from a man in the middle: where TLS is
+            // known to be expected, going on would hand him the password.
+            const QString exige = !m_empreinteImposee.isEmpty()
+                                      ? QStringLiteral("une empreinte de certificat est imposée")
+                                      : m_tlsExige;
+            if (m_chiffrement == Chiffrement::SiDisponible && exige.isEmpty())
                 return true;
-            return perdue(
-                QStringLiteral("le serveur ne propose pas TLS : %1").arg(texteServeur(r.texte)));
+            if (exige.isEmpty())
+                return perdue(QStringLiteral("le serveur ne propose pas TLS : %1")
+                                  .arg(texteServeur(r.texte)));
+            m_enClairRefuse = true;
+            return perdue(QStringLiteral("connexion en clair refusée : le serveur ne propose pas "
+                                         "TLS (%1) alors qu'%2")
+                              .arg(texteServeur(r.texte), exige));
         }
         if (r.code != 234)
             return perdue(

@@ -55,6 +55,13 @@ public:
     // When set ("AB:CD:…"), the one certificate accepted, trusted or not; the
     // judge is not asked.
     void setEmpreinteImposee(const QString &empreinte) { m_empreinteImposee = empreinte; }
+    // When not empty, why this host must not be reached in clear text (read
+    // at the next Connecte): a server that refuses TLS is then left before
+    // the password goes out, unless the choice is Aucun. A pinned
+    // certificate requires TLS as well.
+    void setTlsExige(const QString &raison) { m_tlsExige = raison; }
+    // The last Connecte failed because it would have gone on in clear text.
+    bool EnClairRefuse() const { return m_enClairRefuse; }
     // "TLS 1.2" / "TLS 1.3" while the control connection is encrypted.
     QString VersionTls() const;
 
@@ -121,6 +128,8 @@ private:
     Chiffrement m_chiffrement = Chiffrement::SiDisponible;
     JugeCertificat m_juge;
     QString m_empreinteImposee;
+    QString m_tlsExige;
+    bool m_enClairRefuse = false;
     QString m_empreinte; // of the control connection's certificate
     // Control bytes taken from the socket: [m_debutRecu, size) are not consumed
     // yet, and [m_debutRecu, m_examine) hold no line end.

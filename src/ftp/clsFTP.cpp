@@ -2,6 +2,7 @@
 
 #include "ftp/FtpSession.h"
 #include "ftp/ListingParser.h"
+#include "security/DecisionsCertificats.h"
 
 QString sSite;
 QString sUtilisateur;
@@ -62,6 +63,10 @@ QString clsFTP::VersionTls() const {
     return m_session->VersionTls();
 }
 
+bool clsFTP::EnClairRefuse() const {
+    return m_session->EnClairRefuse();
+}
+
 QString clsFTP::DerniereErreur() const {
     return m_session->Erreur();
 }
@@ -78,6 +83,16 @@ QString clsFTP::DerniereErreur() const {
 short clsFTP::Connexion() {
     QUILLON_UNE_OPERATION(0)
     m_session->setChiffrement(sChiffrement);
+    // A certificate accepted for good says the host speaks TLS: a later
+    // refusal of it is a downgrade, not a choice.
+    QString hote, exige;
+    quint16 port = 0;
+    if (FtpSession::AnalyseHote(sSite, hote, port) &&
+        !DecisionsCertificats::EmpreinteAcceptee(hote, port).isEmpty())
+        exige = QStringLiteral("un certificat a été accepté pour toujours pour %1 ; seul le "
+                               "choix « Aucun » permet une connexion non chiffrée")
+                    .arg(DecisionsCertificats::Cle(hote, port));
+    m_session->setTlsExige(exige);
     return m_session->Connecte(sSite, sUtilisateur, sMotDePasse) ? Vrai : 0;
 }
 

@@ -66,6 +66,9 @@ public:
     // Connexion, the one certificate accepted, trusted or not, without asking
     // the judge. Empty: the usual checks.
     void setEmpreinteImposee(const QString &empreinte);
+    // The last Connexion was refused because it would have gone on in clear
+    // text to a host that must have TLS (DerniereErreur says why).
+    bool EnClairRefuse() const;
     // "TLS 1.2" / "TLS 1.3" while the session is encrypted, empty in plain text.
     QString VersionTls() const;
     // Lines of the last complete listing that no parser recognised.

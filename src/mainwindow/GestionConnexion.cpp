@@ -107,6 +107,11 @@ bool GestionConnexion::tenteConnexion(const QString &message) {
         m_journal.EcritAction(JournalActivite::Heure() + QStringLiteral(" > Connexion échouée à ") +
                                   sSite,
                               QStringLiteral("Ro"));
+        // Nothing else tells why a site that worked in clear text is now refused.
+        if (oFTP && oFTP->EnClairRefuse())
+            m_journal.EcritAction(JournalActivite::Heure() + QStringLiteral(" > ") +
+                                      oFTP->DerniereErreur(),
+                                  QStringLiteral("Ro"));
     }
     return ok;
 }

@@ -30,7 +30,9 @@ const char Usage[] =
     "  (default) uses TLS when the server offers it (AUTH TLS), required fails without it,\n"
     "  off never asks. The server's certificate must be trusted by the system for its\n"
     "  host name, unless --pin gives its SHA-256 fingerprint (hex, colons optional): then\n"
-    "  that one certificate, and no other, is accepted\n"
+    "  that one certificate, and no other, is accepted, and TLS is required (a server\n"
+    "  refusing AUTH TLS is left before the password is sent; --pin with --tls=off is an\n"
+    "  error). Falling back to clear text under --tls=auto prints a warning on stderr\n"
     "output: UTF-8; in names and paths a control character prints as \\xNN (U+0000-U+001F\n"
     "  and U+007F, TAB included) or \\u{NN} (U+0080-U+009F), a backslash as \\\\\n"
     "environment: QUILLON_FTP_TIMEOUT (seconds, default 30)\n";
@@ -251,6 +253,9 @@ int main(int argc, char *argv[]) {
     QStringList args = app.arguments().mid(1);
     Options options;
     if (!analyseOptions(args, options) || args.size() < 2)
+        return usage();
+    // A pin is a demand for TLS: it can't go with clear text.
+    if (!options.empreinte.isEmpty() && options.chiffrement == Chiffrement::Aucun)
         return usage();
     const QString commande = args[0];
     const bool fichierAvant = commande == QLatin1String("put");
