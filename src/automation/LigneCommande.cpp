@@ -74,6 +74,8 @@ int LanceTransfert(int d, QChar lettre, clsFTP &ftp, AfficheurEtat &afficheur, s
         afficheur.Affiche(LumiereEtat::Rouge, QStringLiteral("Echec à la connexion."));
         return 1;
     }
+    if (ftp.VersionTls().isEmpty() && e.chiffrement != Chiffrement::Aucun)
+        afficheur.Avertit(QStringLiteral("Connexion non chiffrée à ") + e.site);
     if (upload) {
         afficheur.Affiche(LumiereEtat::Jaune, QStringLiteral("Upload en cours ..."));
         if (ftp.UploadFichier(e.local, e.distant) != 0) {
@@ -111,6 +113,7 @@ public:
         std::fflush(stderr);
     }
     void AfficheCache(bool) override {}
+    void Avertit(const QString &texte) override { Affiche(LumiereEtat::Jaune, texte); }
 };
 
 } // namespace

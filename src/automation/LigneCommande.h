@@ -43,6 +43,8 @@ public:
     virtual void Affiche(const QColor &lumiere, const QString &texte) = 0;
     // The cache square: green when an entry was deleted, blue otherwise.
     virtual void AfficheCache(bool supprime) = 0;
+    // A warning that changes no state (clear text where TLS was asked for).
+    virtual void Avertit(const QString &) {}
 };
 
 // Removes the slot's web address from the URL cache: the result of

@@ -283,6 +283,14 @@ int main(int argc, char *argv[]) {
         ftp.setDelaiMs(delai * 1000);
     if (ftp.Connexion() == 0)
         return echoue(ftp, "connexion");
+    if (ftp.VersionTls().isEmpty() && options.chiffrement != Chiffrement::Aucun) {
+        // The window says it in orange; a script's log is stderr.
+        Sortie avertissement(stderr);
+        avertissement.ajoute("quillon-ftp: Connexion non chiffrée à ");
+        avertissement.ajoute(sSite);
+        avertissement.ajoute('\n');
+        avertissement.termine();
+    }
 
     if (commande == QLatin1String("ls")) {
         QString dossier = cible.chemin;
