@@ -102,6 +102,15 @@ const Cas Table[] = {
     {"N06 day-month name-year, no time", false, "-r-xr-xr-x   2 owner    group      4512 01-jun-99 shortdate", Fichier, "shortdate", 4512},
     {"N07 ISO date, time with seconds", false, "-rw-r--r--   1 root     other       533 2005-06-07 21:22:59 seconds", Fichier, "seconds", 533},
     {"N08 day.month.year, folder", false, "drwxr-xr-x   2 root     other      4096 15.07.2004 10:00 Ordner 2", Dossier, "Ordner 2", 4096},
+    // Unix, numeric dates without a year
+    {"N09 month and day as two numbers, time", false, "-rw-r--r--   1 u        g           123 12 31 23:59 name", Fichier, "name", 123},
+    {"N10 one-digit month and day, folder", false, "drwxr-xr-x   2 u        g          4096  1  2 10:00 two words", Dossier, "two words", 4096},
+    {"N11 day before month, time with seconds", false, "-rw-r--r--   1 u        g           124 31 12 23:59:59 dmy", Fichier, "dmy", 124},
+    {"N12 numbers, no group, name that starts with a date", false, "-rw-r--r--   1 u    125 3 4 09:05 3 4 09:05 x", Fichier, "3 4 09:05 x", 125},
+    {"N13 month-day, 12-hour time", false, "-rw-r--r--   1 u        g           126 12-31 11:59PM pm", Fichier, "pm", 126},
+    {"N14 month/day, 12-hour time", false, "-rw-r--r--   1 u        g           127 01/02 10:00am am", Fichier, "am", 127},
+    {"N15 English month, 12-hour time", false, "-rw-r--r--   1 u        g           128 Jan  2 10:00AM am2", Fichier, "am2", 128},
+    {"N16 not a month and day: the name keeps them", false, "-rw-r--r--   1 u        g           129 40 41 10:00 x", Fichier, "40 41 10:00 x", 129},
 
     // Unix, CJK dates, in UTF-8 and in legacy encodings
     {"C01 Japanese month, UTF-8", false, "-rw-r--r--   1 taro     staff      1234 10月 12 12:00 ファイル.txt", Fichier, "ファイル.txt", 1234},

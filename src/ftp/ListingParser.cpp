@@ -222,8 +222,11 @@ bool estMot(QStringView s) {
     return true;
 }
 
-// "12:00", "9:05", "23:59:59"
+// "12:00", "9:05", "23:59:59", "11:59PM"
 bool estHeure(QStringView s) {
+    if (s.size() > 2 &&
+        (s.endsWith(u"AM", Qt::CaseInsensitive) || s.endsWith(u"PM", Qt::CaseInsensitive)))
+        s.chop(2);
     if (s.size() > 8)
         return false;
     qsizetype deuxPoints = 0; // at most eight characters: no call into a search
@@ -384,6 +387,14 @@ qint64 tailleAvantDate(QStringView s) {
     if (i == s.size() || i == 0 || s.size() - i > 19)
         return -1;
     return s.mid(i).toLongLong();
+}
+
+// Month and day as two numbers, in either order: "12 31", "31 12", "1 2".
+bool estJourEtMoisNumeriques(QStringView a, QStringView b) {
+    if (!tousChiffres(a, 1, 2) || !tousChiffres(b, 1, 2))
+        return false;
+    const int x = a.toInt(), y = b.toInt();
+    return x >= 1 && y >= 1 && x <= 31 && y <= 31 && (x <= 12 || y <= 12);
 }
 
 // A date of any locale that starts with word k, a word that carries the month
@@ -655,6 +666,9 @@ Lecture ligneUnix(QStringView ligne, Entree &e) {
         else if (estMoisAnglais(j[k]) && tousChiffres(j[k + 1], 1, 2) && j.existe(k + 2) &&
                  (estHeure(j[k + 2]) || tousChiffres(j[k + 2], 4, 4)))
             finDate = k + 2;
+        else if (estJourEtMoisNumeriques(j[k], j[k + 1]) && j.existe(k + 2) && estHeure(j[k + 2]))
+            finDate = k + 2; // "12 31 23:59": only with a time, which no owner,
+                             // group or size column looks like
         if (finDate < 0)
             continue;
         const int debutNom = j.fin(finDate) + 1;
