@@ -109,6 +109,7 @@ private slots:
     void size();
     void urlDecodee();
     void anonyme();
+    void motDePasseHorsUrl();
     void connexionImpossible_data();
     void connexionImpossible();
     void delaiParEnvironnement();
@@ -346,6 +347,68 @@ void TstQuillonFtp::anonyme() {
     VERIFIE_SUCCES(r);
     QCOMPARE(r.avertissement, QByteArray());
     QCOMPARE(QString::fromUtf8(r.sortie), m_dossier + "a.txt\ta.txt\n");
+}
+
+// The password kept out of the URL (and so out of ps and the shell's history):
+// the URL's first, then QUILLON_FTP_PASSWORD, then the netrc, which is read
+// as curl reads it and used only when nobody else may read it.
+void TstQuillonFtp::motDePasseHorsUrl() {
+    QTemporaryDir maison;
+    QVERIFY(maison.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), maison.path());
+    env.remove(QStringLiteral("NETRC"));
+    env.remove(QStringLiteral("QUILLON_FTP_PASSWORD"));
+    const QString hote = QStringLiteral("ftp://127.0.0.1:%1").arg(m_srv.port()) + m_dossier;
+    const QString nomme =
+        QStringLiteral("ftp://quillon@127.0.0.1:%1").arg(m_srv.port()) + m_dossier;
+    const QString netrc = maison.filePath(QStringLiteral(".netrc"));
+    auto ecrit = [](const QString &chemin, const QByteArray &texte, QFile::Permissions droits) {
+        return EcritFichierLocal(chemin, texte) && QFile::setPermissions(chemin, droits);
+    };
+    const auto prive = QFile::ReadOwner | QFile::WriteOwner;
+    auto refuse = [](const Resultat &r) {
+        return r.code == 1 && r.erreur.contains("identification refusée");
+    };
+
+    QVERIFY(refuse(lance({"pwd", nomme}, env)));
+    env.insert(QStringLiteral("QUILLON_FTP_PASSWORD"), m_srv.motDePasse());
+    VERIFIE_SUCCES(lance({"pwd", nomme}, env));
+    env.insert(QStringLiteral("QUILLON_FTP_PASSWORD"), QStringLiteral("faux"));
+    VERIFIE_SUCCES(lance({"pwd", url(QString())}, env)); // the URL's password first
+    QVERIFY(refuse(lance({"pwd", nomme}, env)));
+
+    // A macro's body, comments and other machines are no entry of this host;
+    // a quoted password takes its escapes.
+    QVERIFY(ecrit(netrc,
+                  "# mine\nmachine other.example login bob password bobpw\n"
+                  "macdef init\nmachine 127.0.0.1 login quillon password faux\n\n"
+                  "machine 127.0.0.1\n\tlogin quillon\n\tpassword \"sec\\ret\"\n"
+                  "default login nobody password guest@\n",
+                  prive));
+    QVERIFY(refuse(lance({"pwd", nomme}, env))); // the variable before the netrc
+    env.remove(QStringLiteral("QUILLON_FTP_PASSWORD"));
+    VERIFIE_SUCCES(lance({"pwd", nomme}, env));
+    VERIFIE_SUCCES(lance({"pwd", hote}, env));
+
+    // Without a user in the URL, the netrc's login (not anonymous): refused
+    // with its wrong password.
+    QVERIFY(ecrit(netrc, "machine 127.0.0.1 login quillon password faux\n", prive));
+    QVERIFY(refuse(lance({"pwd", hote}, env)));
+
+    // Readable by others: not used, and said.
+    QVERIFY(ecrit(netrc, "machine 127.0.0.1 login quillon password secret\n",
+                  prive | QFile::ReadGroup | QFile::ReadOther));
+    const Resultat r = lance({"pwd", nomme}, env);
+    QVERIFY(refuse(r));
+    QVERIFY2(r.erreur.startsWith("quillon-ftp: " + QFile::encodeName(netrc) +
+                                 " est accessible à d'autres utilisateurs : ignoré"),
+             r.erreur.constData());
+    // $NETRC names the file to read.
+    const QString autre = maison.filePath(QStringLiteral("autre"));
+    QVERIFY(ecrit(autre, "machine 127.0.0.1 login quillon password secret\n", prive));
+    env.insert(QStringLiteral("NETRC"), autre);
+    VERIFIE_SUCCES(lance({"pwd", nomme}, env));
 }
 
 void TstQuillonFtp::connexionImpossible_data() {

@@ -3,10 +3,15 @@
 #include "ftp/clsFTP.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QStringEncoder>
 #include <QUrl>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -35,7 +40,10 @@ const char Usage[] =
     "  error). Falling back to clear text under --tls=auto prints a warning on stderr\n"
     "output: UTF-8; in names and paths a control character prints as \\xNN (U+0000-U+001F\n"
     "  and U+007F, TAB included) or \\u{NN} (U+0080-U+009F), a backslash as \\\\\n"
-    "environment: QUILLON_FTP_TIMEOUT (seconds, default 30)\n";
+    "password: from the URL, else QUILLON_FTP_PASSWORD (when the URL names a user), else\n"
+    "  the netrc file ($NETRC or ~/.netrc, used only when no one else may read it), whose\n"
+    "  entry for the host may also give the user; prefer these two to a URL that ps shows\n"
+    "environment: QUILLON_FTP_TIMEOUT (seconds, default 30), QUILLON_FTP_PASSWORD, NETRC\n";
 
 int usage() {
     std::fputs(Usage, stderr);
@@ -167,7 +175,191 @@ private:
 
 struct Cible {
     QString chemin;
+    QString hote; // as the URL names it, for the netrc lookup
+    bool utilisateurDonne = false;
+    bool motDePasseDonne = false;
 };
+
+// ------------------------------------------------------------ netrc
+
+constexpr qint64 NetrcMax = 1 << 20; // a netrc is a few lines; a larger file is not one
+
+struct EntreeNetrc {
+    QString machine; // empty for "default"
+    QString login;
+    std::optional<QString> motDePasse;
+};
+
+// Tokens of a netrc file as curl and lftp read them: separated by blanks,
+// "quoted" with \-escapes, "#" starting a comment to the end of its line,
+// and the body of a "macdef" (up to the next empty line) skipped.
+class LecteurNetrc {
+public:
+    explicit LecteurNetrc(const QByteArray &texte) : m_t(texte) {}
+
+    bool jeton(QByteArray &jeton) {
+        jeton.clear();
+        for (;;) {
+            while (m_i < m_t.size() && estBlanc(m_t[m_i]))
+                ++m_i;
+            if (m_i >= m_t.size())
+                return false;
+            if (m_t[m_i] != '#')
+                break;
+            while (m_i < m_t.size() && m_t[m_i] != '\n')
+                ++m_i;
+        }
+        if (m_t[m_i] == '"') {
+            for (++m_i; m_i < m_t.size() && m_t[m_i] != '"'; ++m_i) {
+                if (m_t[m_i] == '\\' && m_i + 1 < m_t.size())
+                    ++m_i;
+                jeton += m_t[m_i];
+            }
+            ++m_i; // the closing quote
+            return true;
+        }
+        while (m_i < m_t.size() && !estBlanc(m_t[m_i]))
+            jeton += m_t[m_i++];
+        return true;
+    }
+
+    // After "macdef NAME": the rest of its line and every line up to an empty one.
+    void sauteMacro() {
+        while (m_i < m_t.size() && m_t[m_i] != '\n')
+            ++m_i;
+        while (m_i < m_t.size()) {
+            const qsizetype fin = m_t.indexOf('\n', m_i + 1);
+            const QByteArray ligne = m_t.mid(m_i + 1, fin < 0 ? -1 : fin - m_i - 1).trimmed();
+            m_i = fin < 0 ? m_t.size() : fin;
+            if (ligne.isEmpty())
+                return;
+        }
+    }
+
+private:
+    static bool estBlanc(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+    const QByteArray &m_t;
+    qsizetype m_i = 0;
+};
+
+QList<EntreeNetrc> analyseNetrc(const QByteArray &texte) {
+    QList<EntreeNetrc> entrees;
+    LecteurNetrc lecteur(texte);
+    QByteArray mot, valeur;
+    while (lecteur.jeton(mot)) {
+        if (mot == "default") {
+            entrees.append(EntreeNetrc{});
+        } else if (mot == "macdef") {
+            lecteur.jeton(valeur);
+            lecteur.sauteMacro();
+        } else if (mot == "machine" || mot == "login" || mot == "password" || mot == "account") {
+            if (!lecteur.jeton(valeur))
+                break;
+            const QString v = QString::fromUtf8(valeur);
+            if (mot == "machine")
+                entrees.append(EntreeNetrc{v.isEmpty() ? QStringLiteral(" ") : v, {}, {}});
+            else if (entrees.isEmpty())
+                continue; // before any machine: belongs to nothing
+            else if (mot == "login")
+                entrees.last().login = v;
+            else if (mot == "password")
+                entrees.last().motDePasse = v;
+        }
+    }
+    return entrees;
+}
+
+void avertit(const QString &texte) {
+    Sortie erreur(stderr);
+    erreur.ajoute("quillon-ftp: ");
+    erreur.ajoute(texte);
+    erreur.ajoute('\n');
+    erreur.termine();
+}
+
+// $NETRC, or ~/.netrc. A file that others may read or write is not used: a
+// password there is not the user's secret any more (as inetutils' ftp does).
+QByteArray litNetrc() {
+    QString chemin = qEnvironmentVariable("NETRC");
+    if (chemin.isEmpty()) {
+        const QString maison = qEnvironmentVariable("HOME");
+        if (maison.isEmpty())
+            return {};
+        chemin = maison + QStringLiteral("/.netrc");
+    }
+    const QByteArray natif = QFile::encodeName(chemin);
+    // Non-blocking: a FIFO put there must not hang the program.
+    const int fd = ::open(natif.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return {};
+    QByteArray texte;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        avertit(QStringLiteral("%1 n'est pas un fichier ordinaire : ignoré").arg(chemin));
+    } else if ((st.st_mode & (S_IRWXG | S_IRWXO)) != 0 || st.st_uid != ::getuid()) {
+        avertit(QStringLiteral("%1 est accessible à d'autres utilisateurs : ignoré (chmod 600)")
+                    .arg(chemin));
+    } else if (st.st_size > NetrcMax) {
+        avertit(QStringLiteral("%1 est trop grand : ignoré").arg(chemin));
+    } else {
+        texte.resize(qsizetype(st.st_size));
+        qsizetype lus = 0;
+        while (lus < texte.size()) {
+            const ssize_t n = ::read(fd, texte.data() + lus, size_t(texte.size() - lus));
+            if (n <= 0)
+                break;
+            lus += n;
+        }
+        texte.truncate(lus);
+    }
+    ::close(fd);
+    return texte;
+}
+
+// The entry for this host (the first "machine" of that name, else
+// "default") whose login is `utilisateur`, or any login when none is given.
+std::optional<EntreeNetrc> chercheNetrc(const QList<EntreeNetrc> &entrees, const QString &hote,
+                                        const QString &utilisateur) {
+    for (const bool parDefaut : {false, true}) {
+        for (const EntreeNetrc &e : entrees) {
+            const bool machine =
+                parDefaut ? e.machine.isEmpty() : e.machine.compare(hote, Qt::CaseInsensitive) == 0;
+            if (machine && (utilisateur.isEmpty() || e.login == utilisateur))
+                return e;
+        }
+    }
+    return std::nullopt;
+}
+
+// The password not given in the URL: QUILLON_FTP_PASSWORD, then the netrc
+// (which may also give the login when the URL names none). The variable is
+// never sent for an anonymous login.
+void completeIdentite(const Cible &cible) {
+    if (cible.motDePasseDonne)
+        return;
+    const QString variable = qEnvironmentVariable("QUILLON_FTP_PASSWORD");
+    if (cible.utilisateurDonne && !variable.isEmpty()) {
+        sMotDePasse = variable;
+        return;
+    }
+    const QByteArray texte = litNetrc();
+    if (texte.isEmpty())
+        return;
+    const auto entree = chercheNetrc(analyseNetrc(texte), cible.hote, sUtilisateur);
+    if (!entree)
+        return;
+    if (!cible.utilisateurDonne) {
+        if (entree->login.isEmpty())
+            return; // a machine without a login leaves the anonymous login as it is
+        sUtilisateur = entree->login;
+        if (!variable.isEmpty()) {
+            sMotDePasse = variable;
+            return;
+        }
+    }
+    if (entree->motDePasse)
+        sMotDePasse = *entree->motDePasse;
+}
 
 // Fills the session parameters from the URL; false when it is not an ftp or
 // ftps URL.
@@ -187,6 +379,9 @@ bool analyseUrl(const QString &texte, Cible &cible) {
             QString::number(port);
     sUtilisateur = url.userName(QUrl::FullyDecoded);
     sMotDePasse = url.password(QUrl::FullyDecoded);
+    cible.hote = url.host(QUrl::FullyDecoded);
+    cible.utilisateurDonne = !sUtilisateur.isEmpty();
+    cible.motDePasseDonne = !url.password(QUrl::FullyEncoded).isNull();
     cible.chemin = url.path(QUrl::FullyDecoded);
     if (cible.chemin.isEmpty())
         cible.chemin = QStringLiteral("/");
@@ -272,6 +467,7 @@ int main(int argc, char *argv[]) {
     Cible cible;
     if (!analyseUrl(fichierAvant ? args[2] : args[1], cible))
         return usage();
+    completeIdentite(cible);
 
     clsFTP ftp;
     sChiffrement = options.chiffrement;
