@@ -296,7 +296,9 @@ QByteArray litNetrc() {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         avertit(QStringLiteral("%1 n'est pas un fichier ordinaire : ignoré").arg(chemin));
-    } else if ((st.st_mode & (S_IRWXG | S_IRWXO)) != 0 || st.st_uid != ::getuid()) {
+    } else if (st.st_uid != ::getuid()) {
+        avertit(QStringLiteral("%1 appartient à un autre utilisateur : ignoré").arg(chemin));
+    } else if ((st.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
         avertit(QStringLiteral("%1 est accessible à d'autres utilisateurs : ignoré (chmod 600)")
                     .arg(chemin));
     } else if (st.st_size > NetrcMax) {
