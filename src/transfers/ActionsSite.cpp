@@ -324,8 +324,8 @@ bool ActionsSite::PrepareDossierTemp() {
 }
 
 void ActionsSite::ouvre() {
-    if (!PrepareDossierTemp())
-        return;
+    // Refused, nothing is written there (it may be a link put in its place).
+    const bool pret = PrepareDossierTemp();
     QString nom, distant;
     if (vueComparaison()) {
         const QListWidgetItem *element = m_ui.List2->currentItem();
@@ -356,7 +356,8 @@ void ActionsSite::ouvre() {
     }
     ecrit(QStringLiteral(" > Chargement en répertoire temporaire de ") + nom, "Ve");
     const QString local = JoindreChemin(DossierTemp(), nom);
-    if (!m_progression.Transfert(nom, [&] { return oFTP->DownloadFichier(distant, local); })) {
+    if (!pret ||
+        !m_progression.Transfert(nom, [&] { return oFTP->DownloadFichier(distant, local); })) {
         ecrit(QStringLiteral(" > Impossible d'ouvrir le fichier"), "Ro");
         return;
     }
