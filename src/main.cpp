@@ -1,5 +1,5 @@
+#include "automation/ArgumentsProgramme.h"
 #include "automation/LigneCommande.h"
-#include "mainwindow/Demarrage.h"
 #include "mainwindow/Form1.h"
 #include "security/Trousseau.h"
 
@@ -23,25 +23,48 @@ void nommeApplication() {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    // A recorded transfer started by a scheduler or a remote shell has no
-    // display: it runs without any window, its states on stderr.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const QString commande = arguments.join(QLatin1Char(' '));
-    if (Demarrage::ModeLigneDeCommande(commande) && SansAffichage()) {
+    const ArgumentsProgramme a = AnalyseArguments(arguments);
+    // Answered before any display is looked for: they work over ssh too.
+    const QString programme = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+    switch (a.action) {
+    case ArgumentsProgramme::Action::Aide:
+        std::fputs(TexteAide(programme).toLocal8Bit().constData(), stdout);
+        return 0;
+    case ArgumentsProgramme::Action::Version:
+        std::fputs(TexteVersion(programme).toLocal8Bit().constData(), stdout);
+        return 0;
+    case ArgumentsProgramme::Action::Erreur:
+        std::fprintf(stderr, "%s : %s\nEssayez « %s --help ».\n",
+                     programme.toLocal8Bit().constData(), a.erreur.toLocal8Bit().constData(),
+                     programme.toLocal8Bit().constData());
+        return 2;
+    case ArgumentsProgramme::Action::Fenetre:
+    case ArgumentsProgramme::Action::Transfert:
+        break;
+    }
+    if (!a.ignores.isEmpty())
+        std::fprintf(stderr, "%s : arguments ignorés : %s\n", programme.toLocal8Bit().constData(),
+                     a.ignores.join(QLatin1Char(' ')).toLocal8Bit().constData());
+
+    // A recorded transfer started by a scheduler or a remote shell has no
+    // display: it runs without any window, its states on stderr.
+    const bool transfert = a.action == ArgumentsProgramme::Action::Transfert;
+    if (transfert && SansAffichage()) {
         QCoreApplication app(argc, argv);
         nommeApplication();
         Trousseau::Demarre(false); // a recorded transfer only reads the settings
-        return TransfertSansFenetre(commande);
+        return TransfertSansFenetre(a.commande);
     }
 
     QApplication app(argc, argv);
     nommeApplication();
-    Trousseau::Demarre(!Demarrage::ModeLigneDeCommande(commande));
+    Trousseau::Demarre(!transfert);
 
     Form1 w;
-    w.Commande = commande;
+    w.Commande = a.commande;
 
     // Demonstrations and documentation: QUILLON_SCREENSHOT=file.png saves a
     // picture of the window once start-up has settled, then ends the program.

@@ -4,6 +4,8 @@
 // written); the command-line run in its window and, as a scheduler starts
 // it, without any display, with its end states and exit status.
 
+#include "about/InfoProduit.h"
+#include "automation/ArgumentsProgramme.h"
 #include "automation/Automatisation.h"
 #include "automation/CreationRaccourci.h"
 #include "automation/Form3.h"
@@ -74,16 +76,19 @@ class TstAutomatisation : public QObject {
 
     struct Execution {
         int code = -1;
-        QString erreurs;
+        QString sortie, erreurs;
     };
-    Execution lanceProgramme(const QString &argument) {
+    // The real program, with the test's settings; without any display unless
+    // `environnement` names one.
+    Execution lance(const QStringList &arguments, const QProcessEnvironment &environnement = {}) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QLatin1String(v));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_banc.Config());
+        env.insert(environnement);
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral(QUILLON_BUILD_DIR "/quillon"), {argument});
+        p.start(QStringLiteral(QUILLON_BUILD_DIR "/quillon"), arguments);
         Execution e;
         // A bound, not a measure: the run itself ends as soon as it is done.
         if (!p.waitForFinished(60000)) {
@@ -92,9 +97,11 @@ class TstAutomatisation : public QObject {
             return e;
         }
         e.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+        e.sortie = QString::fromUtf8(p.readAllStandardOutput());
         e.erreurs = QString::fromUtf8(p.readAllStandardError());
         return e;
     }
+    Execution lanceProgramme(const QString &argument) { return lance({argument}); }
 
 private slots:
     void initTestCase() { QVERIFY2(m_srv.valide(), qPrintable(m_srv.erreur())); }
@@ -114,6 +121,13 @@ private slots:
     void descriptionsAuChargement();
     void fenetreDeLaLigneDeCommande();
     void sansAffichage();
+    void raccourcisRefuses();
+    void confianceSansAttente();
+    void effacementDesRaccourcis();
+    void argumentsDuProgramme_data();
+    void argumentsDuProgramme();
+    void aideSansAffichage();
+    void optionDeQtSansTransfert();
 };
 
 void TstAutomatisation::arguments_data() {
@@ -420,10 +434,232 @@ void TstAutomatisation::sansAffichage() {
     QVERIFY(x.code > 0);
 
     x = lanceProgramme(QStringLiteral("N4")); // never recorded
-    QCOMPARE(x.erreurs, QStringLiteral("Initialisation ...\nEchec à la connexion.\n"));
+    QCOMPARE(x.erreurs, QStringLiteral("Initialisation ...\nEchec à la connexion.\nRaison : aucun "
+                                       "site n'est enregistré dans l'emplacement 4.\n"));
     QVERIFY(x.code > 0);
 
     QCOMPARE(litOctets(ini), reglages);
+}
+
+// A path the desktop file can't carry is refused with its reason, on its own
+// and in the dialog, and nothing is written.
+void TstAutomatisation::raccourcisRefuses() {
+    const QString bureau = m_banc.Config(QStringLiteral("Bureau"));
+    qputenv("XDG_DESKTOP_DIR", bureau.toLocal8Bit());
+    for (const QString &chemin :
+         {QStringLiteral("/opt/a\nb/quillon"), QStringLiteral("/opt/a\tb/q"),
+          QStringLiteral("/opt/a\u0001b/q"), QStringLiteral("/opt/a\u0085b/q"),
+          QStringLiteral("/opt/a\u007fb/q"), QStringLiteral("/opt/a\ufffdb/q")}) {
+        QString raison;
+        QVERIFY(!CreeRaccourci(1, QStringLiteral("x"), QStringLiteral("L"), &raison, chemin));
+        QVERIFY2(raison.startsWith(QStringLiteral("Raccourci non créé : le chemin du programme ")),
+                 qPrintable(raison));
+    }
+    QCOMPARE(RefusRaccourci(QStringLiteral("/opt/a\nb/quillon")),
+             QStringLiteral("Raccourci non créé : le chemin du programme contient un caractère de "
+                            "contrôle (U+000A), qu'un raccourci ne peut pas transmettre."));
+    QVERIFY(!QFileInfo::exists(bureau));
+    QString raison;
+    QVERIFY(CreeRaccourci(1, QStringLiteral("x"), QStringLiteral("L"), &raison,
+                          QStringLiteral("/opt/été ~#/quillon")));
+    QCOMPARE(raison, QString());
+    QCOMPARE(QDir(bureau).entryList(QDir::Files), QStringList{"Upload de x.desktop"});
+
+    // Every reserved character of an Exec argument makes it quoted.
+    for (const QChar c : QStringLiteral(" \t\n\"'\\><~|&;$*?#()`")) {
+        const QString a = ArgumentExec(QStringLiteral("/a") + c + u'b');
+        QVERIFY2(a.startsWith(u'"') && a.endsWith(u'"'), qPrintable(a));
+    }
+    QCOMPARE(ArgumentExec(QStringLiteral("/a%b")), QStringLiteral("/a%%b"));
+
+    // The dialog says why when the desktop folder can't be made.
+    QVERIFY(EcritFichierLocal(m_banc.Config(QStringLiteral("fichier")), "x"));
+    qputenv("XDG_DESKTOP_DIR", m_banc.Config(QStringLiteral("fichier/Bureau")).toLocal8Bit());
+    Form1 f;
+    f.automatisation().Ouvre();
+    Form3 &d = f.automatisation().form3();
+    d.ficLoc->setText(QStringLiteral("/l/r.txt"));
+    d.TxtSite->setText(QStringLiteral("h"));
+    d.Option1[2]->setEnabled(true);
+    d.Option1[2]->setChecked(true);
+    d.Command2_Click(4);
+    QCOMPARE(d.LabInfo->text(),
+             QStringLiteral("Raccourci non créé : impossible de créer le dossier "
+                            "du bureau « ") +
+                 m_banc.Config(QStringLiteral("fichier/Bureau")) + QStringLiteral(" »."));
+}
+
+// Marking the launchers trusted runs on its own: the call returns while the
+// marking program still waits, which then ends by itself.
+void TstAutomatisation::confianceSansAttente() {
+    const QString bin = m_banc.Config(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(bin));
+    const QString journal = m_banc.Config(QStringLiteral("gio.log"));
+    const QString suite = m_banc.Config(QStringLiteral("gio.suite"));
+    QVERIFY(EcritFichierLocal(bin + QStringLiteral("/gio"),
+                              "#!/bin/sh\n"
+                              "echo \"$1 $3 $4\" >> \"$GIO_JOURNAL\"\n"
+                              "i=0\n"
+                              "while [ ! -e \"$GIO_SUITE\" ] && [ $i -lt 400 ]; do\n"
+                              "  sleep 0.05; i=$((i+1))\n"
+                              "done\n"
+                              "echo fin >> \"$GIO_JOURNAL\"\n"));
+    QVERIFY(QFile::setPermissions(bin + QStringLiteral("/gio"),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QByteArray chemin = qgetenv("PATH");
+    const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("PATH", bin.toLocal8Bit() + ':' + chemin);
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nulle/part");
+    qputenv("GIO_JOURNAL", journal.toLocal8Bit());
+    qputenv("GIO_SUITE", suite.toLocal8Bit());
+    qputenv("XDG_DESKTOP_DIR", m_banc.Config(QStringLiteral("Bureau")).toLocal8Bit());
+    const bool haut = CreeRaccourci(2, QStringLiteral("x sur h"), QStringLiteral("L"));
+    const bool bas = CreeRaccourci(2, QStringLiteral("x depuis h"), QStringLiteral("N"));
+    qputenv("PATH", chemin);
+    if (bus.isNull())
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    else
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+    QVERIFY(haut && bas);
+    QVERIFY(!litOctets(journal).contains("fin"));
+    QVERIFY(EcritFichierLocal(suite, ""));
+    QTRY_COMPARE_WITH_TIMEOUT(litOctets(journal).count("fin\n"), 2, 20000);
+    QVERIFY(litOctets(journal).contains("set metadata::trusted true\n"));
+    // Ended, each is reaped and released.
+    QTRY_VERIFY_WITH_TIMEOUT(QCoreApplication::instance()->findChildren<QProcess *>().isEmpty(),
+                             20000);
+}
+
+// "Effacer" takes the slot's two launchers away, and nothing else: not those
+// of another slot or another program, not a link, not a file merely named so.
+void TstAutomatisation::effacementDesRaccourcis() {
+    const QString bureau = m_banc.Config(QStringLiteral("Bureau"));
+    qputenv("XDG_DESKTOP_DIR", bureau.toLocal8Bit());
+    QVERIFY(CreeRaccourci(5, QStringLiteral("r.txt sur h"), QStringLiteral("L")));
+    QVERIFY(CreeRaccourci(5, QStringLiteral("r.txt depuis h"), QStringLiteral("N")));
+    QVERIFY(CreeRaccourci(6, QStringLiteral("s.txt sur h"), QStringLiteral("L")));
+    const QString exe = QCoreApplication::applicationFilePath();
+    QVERIFY(EcritFichierLocal(bureau + QStringLiteral("/Upload de autre.desktop"),
+                              ContenuRaccourci(5, QStringLiteral("autre"), QStringLiteral("L"),
+                                               QStringLiteral("/opt/autre/quillon"))
+                                  .toUtf8()));
+    QVERIFY(EcritFichierLocal(bureau + QStringLiteral("/Download de faux.desktop"),
+                              "Exec=" + exe.toUtf8() + " N5\n"));
+    const QString ailleurs = m_banc.Config(QStringLiteral("Upload de lien.desktop"));
+    QVERIFY(EcritFichierLocal(
+        ailleurs, ContenuRaccourci(5, QStringLiteral("lien"), QStringLiteral("L"), exe).toUtf8()));
+    QVERIFY(QFile::link(ailleurs, bureau + QStringLiteral("/Upload de lien.desktop")));
+    EcritEmplacement(5, {QStringLiteral("h"), QStringLiteral("u"), QString(),
+                         QStringLiteral("/d/r.txt"), QStringLiteral("/l/r.txt")});
+
+    Form1 f;
+    f.automatisation().Ouvre();
+    Form3 &d = f.automatisation().form3();
+    d.Option1[3]->setChecked(true);
+    d.Command2_Click(5);
+    QCOMPARE(lit("FicDis", 5), QString());
+    QStringList restants = QDir(bureau).entryList(QDir::Files | QDir::System);
+    restants.sort();
+    QCOMPARE(restants, QStringList({"Download de faux.desktop", "Upload de autre.desktop",
+                                    "Upload de lien.desktop", "Upload de s.txt sur h.desktop"}));
+    QVERIFY(QFileInfo::exists(ailleurs));
+}
+
+void TstAutomatisation::argumentsDuProgramme_data() {
+    using A = ArgumentsProgramme::Action;
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("commande");
+    QTest::newRow("aucun") << QStringList{} << int(A::Fenetre) << "";
+    QTest::newRow("N3") << QStringList{"N3"} << int(A::Transfert) << "N3";
+    QTest::newRow("mot sans chiffre") << QStringList{"rapport"} << int(A::Fenetre) << "rapport";
+    QTest::newRow("tiret seul") << QStringList{"-"} << int(A::Fenetre) << "-";
+    // Qt's options and their values, in every spelling, are not the argument.
+    QTest::newRow("-display :0") << QStringList{"-display", ":0"} << int(A::Fenetre) << "";
+    QTest::newRow("--display :0") << QStringList{"--display", ":0"} << int(A::Fenetre) << "";
+    QTest::newRow("-display=:0") << QStringList{"-display=:0"} << int(A::Fenetre) << "";
+    QTest::newRow("-qwindowgeometry")
+        << QStringList{"-qwindowgeometry", "800x600"} << int(A::Fenetre) << "";
+    QTest::newRow("--qwindowgeometry=")
+        << QStringList{"--qwindowgeometry=800x600"} << int(A::Fenetre) << "";
+    QTest::newRow("-session") << QStringList{"-session", "id_123"} << int(A::Fenetre) << "";
+    QTest::newRow("options puis L4")
+        << QStringList{"-session=id_123", "-style", "fusion", "-reverse", "L4"} << int(A::Transfert)
+        << "L4";
+    QTest::newRow("N2 puis options") << QStringList{"N2",
+                                                    "-platform",
+                                                    "offscreen",
+                                                    "-geometry",
+                                                    "10x10",
+                                                    "-qmljsdebugger=port:1",
+                                                    "--widgetcount",
+                                                    "-stylesheet",
+                                                    "a.qss"}
+                                     << int(A::Transfert) << "N2";
+    QTest::newRow("deux mots") << QStringList{"a", "b3"} << int(A::Fenetre) << "";
+    QTest::newRow("fin des options") << QStringList{"--", "-5"} << int(A::Transfert) << "-5";
+    QTest::newRow("--help") << QStringList{"--help"} << int(A::Aide) << "";
+    QTest::newRow("-h avant tout")
+        << QStringList{"-display", ":0", "-h", "N3", "--inconnue"} << int(A::Aide) << "";
+    QTest::newRow("--version") << QStringList{"N3", "--version"} << int(A::Version) << "";
+    QTest::newRow("option inconnue") << QStringList{"--inconnue"} << int(A::Erreur) << "";
+    QTest::newRow("option finissant par un chiffre") << QStringList{"-x5"} << int(A::Erreur) << "";
+    QTest::newRow("valeur manquante") << QStringList{"N3", "-display"} << int(A::Erreur) << "";
+    QTest::newRow("interrupteur avec valeur") << QStringList{"-reverse=1"} << int(A::Erreur) << "";
+}
+
+void TstAutomatisation::argumentsDuProgramme() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, action);
+    QFETCH(QString, commande);
+    const ArgumentsProgramme a = AnalyseArguments(arguments);
+    QCOMPARE(int(a.action), action);
+    QCOMPARE(a.commande, commande);
+    QCOMPARE(a.erreur.isEmpty(), a.action != ArgumentsProgramme::Action::Erreur);
+    QCOMPARE(!a.ignores.isEmpty(), arguments == QStringList({"a", "b3"}));
+    if (QTest::currentDataTag() == QLatin1String("valeur manquante"))
+        QCOMPARE(a.erreur, QStringLiteral("l'option « -display » demande une valeur"));
+}
+
+// The real program: help and version without any display, a refused option.
+void TstAutomatisation::aideSansAffichage() {
+    Execution x = lance({QStringLiteral("--help")});
+    QCOMPARE(x.code, 0);
+    QVERIFY2(x.sortie.startsWith(QStringLiteral("Usage : quillon [OPTION]... [TRANSFERT]\n")),
+             qPrintable(x.sortie));
+    QVERIFY(x.sortie.contains(QStringLiteral("  L<n>   envoie sur le site")));
+    QCOMPARE(x.erreurs, QString());
+    x = lance({QStringLiteral("--version")});
+    QCOMPARE(x.code, 0);
+    QCOMPARE(x.sortie, QStringLiteral("quillon %1.%2.%3\n")
+                           .arg(InfoProduit::VersionMajeure())
+                           .arg(InfoProduit::VersionMineure())
+                           .arg(InfoProduit::VersionRevision()));
+    x = lance({QStringLiteral("--inconnue")});
+    QCOMPARE(x.code, 2);
+    QCOMPARE(x.erreurs, QStringLiteral("quillon : option inconnue « --inconnue »\n"
+                                       "Essayez « quillon --help ».\n"));
+}
+
+// A Qt option whose value ends with a digit opens the window and does not
+// run the slot that digit would name (slot 0 downloads over a local file).
+void TstAutomatisation::optionDeQtSansTransfert() {
+    const QString dossier = m_srv.nouveauDossier(QStringLiteral("options"));
+    QVERIFY(m_srv.ecrisFichier(dossier + QStringLiteral("f.txt"), "distant"));
+    const QString local = m_banc.Local(QStringLiteral("f.txt"));
+    QVERIFY(EcritFichierLocal(local, "local"));
+    EcritEmplacement(0, {m_srv.site(), m_srv.utilisateur(), m_srv.motDePasse(),
+                         dossier + QStringLiteral("f.txt"), local, Chiffrement::Aucun});
+    QVERIFY(!prepareProgramme().isEmpty());
+    const QString capture = m_banc.Config(QStringLiteral("fenetre.png"));
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("QUILLON_SCREENSHOT"), capture);
+    env.insert(QStringLiteral("QUILLON_SCREENSHOT_DELAY_MS"), QStringLiteral("300"));
+    const Execution x = lance({QStringLiteral("-qwindowgeometry"), QStringLiteral("800x600")}, env);
+    QCOMPARE(x.code, 0);
+    QVERIFY2(QFileInfo(capture).size() > 0, qPrintable(x.erreurs)); // the window was shown
+    QCOMPARE(litOctets(local), QByteArray("local"));
 }
 
 QTEST_MAIN(TstAutomatisation)

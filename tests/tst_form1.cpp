@@ -223,6 +223,7 @@ private slots:
     void cleanup();
 
     void premierDemarrage();
+    void premierDemarrageDansLeDossierPersonnel();
     void connexionParLeDialogue_data();
     void connexionParLeDialogue();
     void connexionAutomatique();
@@ -290,8 +291,8 @@ void TstForm1::premierDemarrage() {
     QCOMPARE(f->size(), QSize(563, 547));
     QCOMPARE(u.LabMove[0]->y(), 210);
     QCOMPARE(u.LabMove[1]->y(), 210);
-    // Local views on the executable's folder, with the file count.
-    QCOMPARE(f->dirLocal->Path(), QCoreApplication::applicationDirPath());
+    // Local views on the user's home folder, with the file count.
+    QCOMPARE(f->dirLocal->Path(), QDir::homePath());
     QCOMPARE(u.LabNB[0]->text(),
              QString::number(f->filLocal->ListCount()) + QStringLiteral(" fichiers."));
     // Hints stored at start-up; the other refresh buttons got the reload picture.
@@ -303,6 +304,31 @@ void TstForm1::premierDemarrage() {
     QVERIFY(sSite.isEmpty());
     u.Command6->click();
     QVERIFY(lignes(u.TxtAction).isEmpty());
+}
+
+// With no folder saved yet the local pane opens on the user's home folder,
+// not on the program's (/usr/bin once installed); a saved one wins.
+void TstForm1::premierDemarrageDansLeDossierPersonnel() {
+    const QString maison = m_banc.Local(QStringLiteral("maison"));
+    QVERIFY(QDir().mkpath(maison));
+    QVERIFY(EcritFichierLocal(maison + QStringLiteral("/note.txt"), "n"));
+    const QByteArray ancien = qgetenv("HOME");
+    qputenv("HOME", maison.toLocal8Bit());
+    auto f = demarre();
+    qputenv("HOME", ancien);
+    QCOMPARE(f->dirLocal->Path(), maison);
+    QCOMPARE(f->filLocal->Path(), maison);
+    QCOMPARE(f->filLocal->ListCount(), 1);
+    QCOMPARE(f->Ui().LabNB[0]->text(), QStringLiteral("1 fichiers."));
+    f.reset();
+
+    Reglages::Ecrit(Reglages::DirLoc, m_banc.Local());
+    Reglages::Ecrit(Reglages::FilLoc, m_banc.Local());
+    qputenv("HOME", maison.toLocal8Bit());
+    f = demarre();
+    qputenv("HOME", ancien);
+    QCOMPARE(f->dirLocal->Path(), m_banc.Local());
+    QCOMPARE(f->filLocal->Path(), m_banc.Local());
 }
 
 void TstForm1::connexionParLeDialogue_data() {

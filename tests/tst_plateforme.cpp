@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "mainwindow/Demarrage.h"
 #include "platform/Dossiers.h"
 #include "platform/InstanceUnique.h"
 #include "platform/LocalLists.h"
@@ -481,18 +482,50 @@ void TstPlateforme::instanceApresArretBrutal() {
     QFile::remove(chemin);
 }
 
+// Copies for viewing go to the user's private cache folder, never beside the
+// program; a link in its place is neither used nor emptied.
 void TstPlateforme::dossierTemp() {
     const QByteArray ancien = qgetenv("QUILLON_TEMP_DIR");
+    const QByteArray ancienCache = qgetenv("XDG_CACHE_HOME");
     qunsetenv("QUILLON_TEMP_DIR");
-    // The build folder is writable: "Temp" beside the executable.
-    QCOMPARE(DossierTemp(), DossierProgramme() + "/Temp");
-    QCOMPARE(DossierProgramme(), QCoreApplication::applicationDirPath());
+    qputenv("XDG_CACHE_HOME", (racine() + "/cache").toLocal8Bit());
+    const QString temp = racine() + "/cache/tst_plateforme";
+    QCOMPARE(DossierTemp(), temp);
+    QVERIFY(QFileInfo(DossierProgramme()).isWritable()); // and still not used
+    const auto prive = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
+                       QFile::WriteUser | QFile::ExeUser;
+    QString raison;
+    QVERIFY2(CreeDossierTemp(&raison), qPrintable(raison));
+    QCOMPARE(QFileInfo(temp).permissions(), prive);
+    QVERIFY(QFile::setPermissions(temp, prive | QFile::ReadGroup | QFile::ExeOther));
+    QVERIFY(CreeDossierTemp());
+    QCOMPARE(QFileInfo(temp).permissions(), prive);
+    creeFichier(temp + "/vu.txt");
+    Demarrage::VideDossierTemporaire(DossierTemp());
+    QVERIFY(!QFileInfo::exists(temp));
+
+    // A link in its place: refused, and what it points at is left alone.
+    QVERIFY(QDir().mkpath(racine() + "/precieux"));
+    creeFichier(racine() + "/precieux/garde.txt");
+    QVERIFY(QFile::link(racine() + "/precieux", temp));
+    QVERIFY(!CreeDossierTemp(&raison));
+    QCOMPARE(raison, QStringLiteral("Dossier temporaire « %1 » : ce n'est pas un dossier (un "
+                                    "lien ?), rien n'y est copié.")
+                         .arg(temp));
+    Demarrage::VideDossierTemporaire(DossierTemp());
+    QVERIFY(QFileInfo::exists(racine() + "/precieux/garde.txt"));
+    QVERIFY(QFileInfo(temp).isSymLink());
+
     qputenv("QUILLON_TEMP_DIR", (racine() + "/t/").toLocal8Bit());
     QCOMPARE(DossierTemp(), racine() + "/t");
     if (ancien.isNull())
         qunsetenv("QUILLON_TEMP_DIR");
     else
         qputenv("QUILLON_TEMP_DIR", ancien);
+    if (ancienCache.isNull())
+        qunsetenv("XDG_CACHE_HOME");
+    else
+        qputenv("XDG_CACHE_HOME", ancienCache);
 }
 
 void TstPlateforme::aide() {

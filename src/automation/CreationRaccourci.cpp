@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QTimer>
 
 namespace {
 
@@ -115,34 +116,112 @@ QString DossierBureau() {
     return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
 }
 
-bool CreeRaccourci(int emplacement, const QString &nom, const QString &direction) {
+QString RefusRaccourci(const QString &programme) {
+    for (const QChar c : programme)
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("Raccourci non créé : le chemin du programme contient un "
+                                  "caractère de contrôle (U+%1), qu'un raccourci ne peut pas "
+                                  "transmettre.")
+                .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'));
+    if (programme.contains(QChar::ReplacementCharacter) ||
+        QFile::decodeName(QFile::encodeName(programme)) != programme)
+        return QStringLiteral("Raccourci non créé : le chemin du programme n'est pas un texte "
+                              "valide.");
+    return QString();
+}
+
+namespace {
+
+// GNOME's desktop starts a launcher only once it is marked trusted; where
+// there is no such desktop the command fails quickly and changes nothing. It
+// may take seconds: it runs on its own, owned by the application so that
+// nothing waits for it, and is ended after a few seconds at most.
+void marqueFiable(const QString &chemin) {
+    QCoreApplication *application = QCoreApplication::instance();
+    const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    if (!application || gio.isEmpty() || qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    auto *marque = new QProcess(application);
+    marque->setStandardOutputFile(QProcess::nullDevice());
+    marque->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(marque, &QProcess::finished, marque, &QObject::deleteLater);
+    QObject::connect(marque, &QProcess::errorOccurred, marque, [marque](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart)
+            marque->deleteLater();
+    });
+    // Killed, it still ends through finished, which reaps and releases it.
+    QTimer::singleShot(5000, marque, [marque] { marque->kill(); });
+    marque->start(gio, {QStringLiteral("set"), chemin, QStringLiteral("metadata::trusted"),
+                        QStringLiteral("true")});
+}
+
+QString programmeOuCeluiCi(const QString &programme) {
+    return programme.isEmpty() ? QCoreApplication::applicationFilePath() : programme;
+}
+
+} // namespace
+
+bool CreeRaccourci(int emplacement, const QString &nom, const QString &direction, QString *raison,
+                   const QString &programme) {
+    const QString exe = programmeOuCeluiCi(programme);
+    QString refus = RefusRaccourci(exe);
     const QString bureau = DossierBureau();
-    if (bureau.isEmpty() || !QDir().mkpath(bureau))
-        return false;
     const QString chemin = bureau + u'/' + NomRaccourci(nom, direction);
-    // A new file each time: the old one, if any, is replaced whole.
     QSaveFile fichier(chemin);
-    if (!fichier.open(QIODevice::WriteOnly))
+    if (refus.isEmpty() && (bureau.isEmpty() || !QDir().mkpath(bureau)))
+        refus = QStringLiteral("Raccourci non créé : impossible de créer le dossier du bureau "
+                               "« %1 ».")
+                    .arg(bureau);
+    // A new file each time: the old one, if any, is replaced whole.
+    if (refus.isEmpty() &&
+        (!fichier.open(QIODevice::WriteOnly) ||
+         fichier.write(ContenuRaccourci(emplacement, nom, direction, exe).toUtf8()) < 0 ||
+         !fichier.commit()))
+        refus = QStringLiteral("Raccourci non créé : impossible d'écrire « %1 » (%2).")
+                    .arg(chemin, fichier.errorString());
+    if (!refus.isEmpty()) {
+        if (raison)
+            *raison = refus;
         return false;
-    fichier.write(
-        ContenuRaccourci(emplacement, nom, direction, QCoreApplication::applicationFilePath())
-            .toUtf8());
-    if (!fichier.commit())
-        return false;
+    }
     QFile::setPermissions(chemin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                       QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
                                       QFile::ExeOther);
-    // GNOME's desktop starts a launcher only once it is marked trusted; where
-    // there is no such desktop the command fails quickly and changes nothing.
-    const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
-    if (!gio.isEmpty() && !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
-        QProcess marque;
-        marque.start(gio, {QStringLiteral("set"), chemin, QStringLiteral("metadata::trusted"),
-                           QStringLiteral("true")});
-        if (marque.waitForStarted(2000) && !marque.waitForFinished(3000))
-            marque.kill();
-        if (marque.state() != QProcess::NotRunning)
-            marque.waitForFinished(1000);
-    }
+    marqueFiable(chemin);
     return true;
+}
+
+QStringList SupprimeRaccourcis(int emplacement, const QString &programme) {
+    QStringList supprimes;
+    const QString bureau = DossierBureau();
+    if (bureau.isEmpty())
+        return supprimes;
+    const QString exe = programmeOuCeluiCi(programme);
+    const QDir dossier(bureau);
+    const QStringList noms = dossier.entryList(
+        {QStringLiteral("Upload de *.desktop"), QStringLiteral("Download de *.desktop")},
+        QDir::Files | QDir::Hidden | QDir::System | QDir::CaseSensitive);
+    constexpr qint64 tailleMax = 64 * 1024; // ours are a few hundred bytes
+    for (const QString &nom : noms) {
+        const QString chemin = dossier.filePath(nom);
+        const QFileInfo fi(chemin);
+        if (fi.isSymLink() || !fi.isFile() || fi.size() > tailleMax)
+            continue;
+        QFile f(chemin);
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        const QStringList lignes = QString::fromUtf8(f.read(tailleMax)).split(u'\n');
+        f.close();
+        const bool upload = nom.startsWith(QLatin1String("Upload de "));
+        const QString argument =
+            (upload ? QStringLiteral("L") : QStringLiteral("N")) + QString::number(emplacement);
+        // The name ties the file to its text; Exec ties it to this program and slot.
+        const bool notre = lignes.value(0) == QLatin1String("[Desktop Entry]") &&
+                           lignes.contains(QStringLiteral("Name=") + valeurCle(nom.chopped(8))) &&
+                           lignes.contains(QStringLiteral("Exec=") +
+                                           valeurCle(ArgumentExec(exe) + u' ' + argument));
+        if (notre && QFile::remove(chemin))
+            supprimes << nom;
+    }
+    return supprimes;
 }

@@ -6,6 +6,7 @@
 #include "mainwindow/Globales.h"
 #include "settings/Reglages.h"
 
+#include <QDebug>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -164,6 +165,8 @@ void Form3::Command2_Click(int Index) {
     if (Option1[Effacer]->isChecked()) {
         EcritEmplacement(Index, EmplacementTransfert{});
         marqueBouton(Index, QString());
+        // Its launchers could only fail now.
+        SupprimeRaccourcis(Index);
     } else if (Option1[Enregistrer]->isChecked()) {
         EmplacementTransfert e;
         e.site = TxtSite->text();
@@ -191,8 +194,13 @@ void Form3::Command2_Click(int Index) {
     } else if (Option1[Raccourcis]->isChecked()) {
         const QString f = NomFichierLocal(ficLoc->text());
         const QString s = TxtSite->text();
-        CreeRaccourci(Index, f + QStringLiteral(" sur ") + s, QStringLiteral("L"));
-        CreeRaccourci(Index, f + QStringLiteral(" depuis ") + s, QStringLiteral("N"));
+        QString raison;
+        if (!CreeRaccourci(Index, f + QStringLiteral(" sur ") + s, QStringLiteral("L"), &raison) ||
+            !CreeRaccourci(Index, f + QStringLiteral(" depuis ") + s, QStringLiteral("N"),
+                           &raison)) {
+            LabInfo->setText(raison);
+            qWarning().noquote() << raison;
+        }
     }
     Option1[Ouvrir]->setChecked(true);
 }

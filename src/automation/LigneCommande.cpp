@@ -125,7 +125,14 @@ int TransfertSansFenetre(const QString &commande) {
     const int resultat = ExecuteLigneCommande(commande, ftp, afficheur, cacheVide);
     // Unattended (cron, ssh), the state alone does not say what to mend: a
     // refused certificate, a wrong password, a missing file.
-    const QString raison = ftp.DerniereErreur().simplified();
+    QString raison = ftp.DerniereErreur().simplified();
+    if (raison.isEmpty() && resultat == 1) {
+        // No connection was even tried.
+        const DemandeTransfert d = AnalyseCommande(commande);
+        if (d.valide && LitEmplacement(d.emplacement).site.isEmpty())
+            raison = QStringLiteral("aucun site n'est enregistré dans l'emplacement %1.")
+                         .arg(d.emplacement);
+    }
     if (resultat != 0 && !raison.isEmpty())
         afficheur.Affiche(LumiereEtat::Rouge, QStringLiteral("Raison : ") + raison);
     return resultat;

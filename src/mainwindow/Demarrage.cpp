@@ -119,9 +119,15 @@ void Demarrage::Form_Load() {
         DoubleClicOuvre = dbc;
 
     // 8. Local views (a drive or folder that no longer exists is ignored).
-    m_ui.drvLocal->setDrive(Reglages::Lit(Reglages::DrvLoc));
-    m_ui.dirLocal->setPath(Reglages::Lit(Reglages::DirLoc));
-    m_ui.filLocal->setPath(Reglages::Lit(Reglages::FilLoc));
+    // Until one is saved, the user's home: the program's folder is no place
+    // to work in (/usr/bin once installed).
+    const auto dossierLocal = [](const Reglages::Cle &c) {
+        return Reglages::Lit(QString::fromUtf8(c.section), QString::fromUtf8(c.nom),
+                             QDir::homePath());
+    };
+    m_ui.drvLocal->setDrive(dossierLocal(Reglages::DrvLoc));
+    m_ui.dirLocal->setPath(dossierLocal(Reglages::DirLoc));
+    m_ui.filLocal->setPath(dossierLocal(Reglages::FilLoc));
 
     // 9. Local file count.
     m_ui.LabNB[0]->setText(QString::number(m_ui.filLocal->ListCount()) +
@@ -208,7 +214,8 @@ void Demarrage::Form_Unload() {
 }
 
 void Demarrage::VideDossierTemporaire(const QString &dossier) {
-    if (dossier.isEmpty())
+    // A link put in its place is not followed: only the folder's own files go.
+    if (dossier.isEmpty() || QFileInfo(dossier).isSymLink())
         return;
     QDir temp(dossier);
     if (!temp.exists())

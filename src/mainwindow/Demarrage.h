@@ -25,7 +25,8 @@ public:
     // empty and its last character is a decimal digit.
     static bool ModeLigneDeCommande(const QString &commande);
     // Deletes the files of `dossier`, then the folder itself if that left it
-    // empty. Sub-folders are left alone; nothing is reported.
+    // empty. Sub-folders are left alone, a link in the folder's place is not
+    // followed; nothing is reported.
     static void VideDossierTemporaire(const QString &dossier);
 
 private:

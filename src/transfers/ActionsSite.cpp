@@ -28,9 +28,6 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include <cerrno>
-#include <cstring>
-
 namespace {
 
 struct Entree {
@@ -319,19 +316,16 @@ void ActionsSite::supprimeDossier() {
 }
 
 bool ActionsSite::PrepareDossierTemp() {
-    const QString temp = DossierTemp();
-    errno = 0;
-    if (QDir().mkpath(temp))
+    QString raison;
+    if (CreeDossierTemp(&raison))
         return true;
-    const int numero = errno;
-    const QString raison = numero ? QString::fromLocal8Bit(std::strerror(numero))
-                                  : QStringLiteral("Impossible de créer le dossier ") + temp;
     ecrit(QStringLiteral(" > ") + raison, "Ro");
     return false;
 }
 
 void ActionsSite::ouvre() {
-    PrepareDossierTemp();
+    // Refused, nothing is written there (it may be a link put in its place).
+    const bool pret = PrepareDossierTemp();
     QString nom, distant;
     if (vueComparaison()) {
         const QListWidgetItem *element = m_ui.List2->currentItem();
@@ -362,7 +356,8 @@ void ActionsSite::ouvre() {
     }
     ecrit(QStringLiteral(" > Chargement en répertoire temporaire de ") + nom, "Ve");
     const QString local = JoindreChemin(DossierTemp(), nom);
-    if (!m_progression.Transfert(nom, [&] { return oFTP->DownloadFichier(distant, local); })) {
+    if (!pret ||
+        !m_progression.Transfert(nom, [&] { return oFTP->DownloadFichier(distant, local); })) {
         ecrit(QStringLiteral(" > Impossible d'ouvrir le fichier"), "Ro");
         return;
     }
