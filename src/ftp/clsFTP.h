@@ -36,8 +36,13 @@ public:
     short AttribueRepertoireCourant(const QString &sRepertoire);
     short UploadFichier(const QString &sCheminLocal, const QString &sNomSurSite);
     short RenommeFichier(const QString &sAncienNom, const QString &sNouveauNom);
-    void EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire);
+    // Adds the entries of a folder to Pdic; 0 (and nothing added) when the
+    // folder can't be entered or its listing fails or is cut.
+    short EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire);
     short DownloadFichier(const QString &sNomSurSite, const QString &sCheminLocal);
+    // For a folder download: the local file is never written through a
+    // symbolic link, nor one in a folder that is a link (refused instead).
+    short DownloadFichierDansDossier(const QString &sNomSurSite, const QString &sCheminLocal);
     short EffaceFichier(const QString &sNomSurSite);
     short EffaceRepertoire(const QString &sRepertoire);
 
