@@ -520,6 +520,11 @@ void TstTransferts::rapatriementSansSuivreLesLiens() {
                  QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
              (QStringList{"a.txt", "b.txt", "x.txt"}));
     QVERIFY(QFileInfo(copie + QStringLiteral("/x.txt")).isSymLink());
+    // The same for a file downloaded into the folder shown.
+    u->filLocal->setPath(copie);
+    choisis(u->List4, {"x.txt"});
+    QCOMPARE(clicSite(10), (Lignes{{" > Téléchargement échoué de x.txt", Rouge}}));
+    QVERIFY(!QFileInfo::exists(ailleurs));
 
     QVERIFY(QFile::link(dehors.path(), m_banc.Local(QStringLiteral("lien"))));
     dossierDistant(QStringLiteral("lien"), {{"f.txt", 5}});

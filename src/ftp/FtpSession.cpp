@@ -53,10 +53,11 @@ QString texteLienRefuse(const QString &chemin) {
 // FIFO would destroy it.
 //
 // A path the user chose (one file, "get f /dev/stdout") is followed through
-// its symbolic links, as cp and curl do. A file that a folder download names
-// never is: a link already in the folder, even one pointing nowhere, is
-// refused rather than written through, the temporary file is created anew in
-// the folder itself, and the folder must not be a link either.
+// its symbolic links, as cp and curl do. A file named after the server's in a
+// folder never is: a link already there, even one pointing nowhere, is
+// refused rather than written through, and the temporary file is created
+// anew in that folder. A folder copy's folder must not be a link either; the
+// folder the user is in may be one (they chose it).
 class Destination {
 public:
     Destination(const QString &chemin, FtpSession::Cible cible)
@@ -66,7 +67,7 @@ public:
     Destination &operator=(const Destination &) = delete;
 
     bool ouvre(QString &erreur) {
-        if (m_cible == FtpSession::Cible::DansDossier)
+        if (m_cible != FtpSession::Cible::Choisie)
             return ouvreDansDossier(erreur);
         const QByteArray natif = QFile::encodeName(m_chemin);
         struct stat st {};
@@ -165,8 +166,9 @@ private:
         const QFileInfo info(m_chemin);
         m_nom = QFile::encodeName(info.fileName());
         const QString dossier = info.path();
+        const int sansLien = m_cible == FtpSession::Cible::DansCopieDossier ? O_NOFOLLOW : 0;
         m_dossier = ::open(QFile::encodeName(dossier).constData(),
-                           O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+                           O_RDONLY | O_DIRECTORY | sansLien | O_CLOEXEC);
         if (m_dossier < 0) {
             erreur = errno == ELOOP || errno == ENOTDIR
                          ? texteLienRefuse(dossier)

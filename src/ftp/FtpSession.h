@@ -41,8 +41,10 @@ public:
     bool Renomme(const QString &ancien, const QString &nouveau);
     qint64 Taille(const QString &chemin); // -1 when unknown
     // Where a download lands: a path the user chose, followed through its
-    // links, or a file a folder download names, never written through a link.
-    enum class Cible { Choisie, DansDossier };
+    // links; a file named after the server's into a folder, never written
+    // through a link; the same in a folder a folder copy made or entered,
+    // which must not be a link either.
+    enum class Cible { Choisie, DansDossier, DansCopieDossier };
     bool Telecharge(const QString &distant, const QString &local, Cible cible = Cible::Choisie);
     bool Envoie(const QString &local, const QString &distant);
     // The listing of the current folder, handed over in blocks of whole lines

@@ -111,10 +111,12 @@ short clsFTP::DownloadFichier(const QString &sNomSurSite, const QString &sChemin
     return drapeau(m_session->Telecharge(sNomSurSite, sCheminLocal));
 }
 
-short clsFTP::DownloadFichierDansDossier(const QString &sNomSurSite, const QString &sCheminLocal) {
+short clsFTP::DownloadFichierDansDossier(const QString &sNomSurSite, const QString &sCheminLocal,
+                                         bool copieDossier) {
     QUILLON_UNE_OPERATION(0)
-    return drapeau(
-        m_session->Telecharge(sNomSurSite, sCheminLocal, FtpSession::Cible::DansDossier));
+    return drapeau(m_session->Telecharge(sNomSurSite, sCheminLocal,
+                                         copieDossier ? FtpSession::Cible::DansCopieDossier
+                                                      : FtpSession::Cible::DansDossier));
 }
 
 short clsFTP::EffaceFichier(const QString &sNomSurSite) {

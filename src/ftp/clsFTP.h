@@ -40,9 +40,11 @@ public:
     // folder can't be entered or its listing fails or is cut.
     short EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire);
     short DownloadFichier(const QString &sNomSurSite, const QString &sCheminLocal);
-    // For a folder download: the local file is never written through a
-    // symbolic link, nor one in a folder that is a link (refused instead).
-    short DownloadFichierDansDossier(const QString &sNomSurSite, const QString &sCheminLocal);
+    // For a file named after the site's in a local folder: a symbolic link of
+    // that name is refused, never written through; with `copieDossier` (the
+    // folder a folder copy made or entered), so is a folder that is a link.
+    short DownloadFichierDansDossier(const QString &sNomSurSite, const QString &sCheminLocal,
+                                     bool copieDossier = false);
     short EffaceFichier(const QString &sNomSurSite);
     short EffaceRepertoire(const QString &sRepertoire);
 

@@ -183,7 +183,7 @@ void TransfertsDossiers::RapatrieDossierSite() {
         if (NomSimpleValide(nom)) {
             const QString distant = cle + nom;
             ok = m_progression.Transfert(
-                nom, [&] { return oFTP->DownloadFichierDansDossier(distant, local); });
+                nom, [&] { return oFTP->DownloadFichierDansDossier(distant, local, true); });
         }
         if (ok) {
             octets += double(QFileInfo(local).size());
