@@ -487,6 +487,10 @@ void TstTransferts::rapatriementListeEchouee() {
         QVERIFY(QDir(m_banc.Local(nom)).isEmpty());
     }
     QCOMPARE(u->List4->count(), 0);
+    // Those refusals did not make the next listings drop "-a".
+    QVERIFY(m_f->navigateurSite().RafraichitSite(QStringLiteral("/d/")));
+    QVERIFY(serveur.journal().trimmed().endsWith(QStringLiteral("> LIST -a")));
+    QVERIFY(!m_f->navigateurSite().RafraichitSite(QStringLiteral("/d/vide-550/")));
     QCOMPARE(journal([&] { u->RecDelta[1]->click(); }),
              (Lignes{{" > Comparaison impossible : la liste du site n'a pas pu être lue", Rouge}}));
     QVERIFY(u->List2->isHidden());

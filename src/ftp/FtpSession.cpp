@@ -958,18 +958,22 @@ bool FtpSession::Liste(bool &mlsd, const std::function<bool(QByteArrayView ligne
     if (mlsd) {
         lance = lanceTransfert("MLSD", QString(), canal, premiere);
     } else {
-        if (!m_listeSansOption) {
+        bool sansOption = m_listeSansOption;
+        if (!sansOption) {
             // "-a" shows dot-files on servers that hide them; a server that
             // takes it for a file name refuses it, and plain LIST is used from
-            // then on.
+            // then on, once it has worked: a folder that refuses any listing
+            // says nothing about the option.
             lance = lanceTransfert("LIST", QStringLiteral("-a"), canal, premiere);
             if (!lance && Connectee() && premiere.code >= 500) {
-                m_listeSansOption = true;
+                sansOption = true;
                 canal.Ferme();
             }
         }
-        if (!lance && m_listeSansOption && Connectee())
+        if (!lance && sansOption && Connectee()) {
             lance = lanceTransfert("LIST", QString(), canal, premiere);
+            m_listeSansOption = m_listeSansOption || lance;
+        }
     }
     if (!lance)
         return false;
