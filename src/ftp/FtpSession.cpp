@@ -141,8 +141,9 @@ public:
     }
 
 private:
-    // Non-blocking, so that a FIFO that nobody reads fails at once (ENXIO)
-    // instead of waiting forever for a reader.
+    // Why an in-place open failed. Those opens are non-blocking, so that a
+    // FIFO that nobody reads fails at once (ENXIO) instead of waiting forever
+    // for a reader; a link refused by O_NOFOLLOW gives ELOOP.
     QString texteOuverture() const {
         return errno == ENXIO   ? QStringLiteral("%1 : aucun programme ne le lit").arg(m_chemin)
                : errno == ELOOP ? texteLienRefuse(m_chemin)
