@@ -2,6 +2,7 @@
 // fixture) and, for the faults a real server won't produce, the scripted server.
 // Files are prepared and checked directly on the server's disk.
 
+#include "ftp/FtpSession.h"
 #include "ftp/Reponse.h"
 #include "ftp/clsFTP.h"
 #include "support/TestServeur.h"
@@ -122,6 +123,7 @@ private slots:
     void tailles();
     void repertoireCourantLong();
     void repertoireCourantAccentue();
+    void nomsGardentLeursOctets();
     void reponsesMultilignes();
     void motDePasseVide();
 
@@ -753,6 +755,28 @@ void TstClsFtp::repertoireCourantAccentue() {
     QCOMPARE(connecte(), short(-1));
     QCOMPARE(m_ftp->AttribueRepertoireCourant(d), short(1));
     QCOMPARE(m_ftp->DonneRepertoireCourant(), d);
+}
+
+// A name is sent back as the bytes it came in, whatever they are: no two
+// byte strings share a text, and the text of UTF-8 bytes is the plain one.
+void TstClsFtp::nomsGardentLeursOctets() {
+    const QByteArray latin1("\xe9t\xe9.txt"), utf8("\xc3\xa9t\xc3\xa9.txt");
+    QCOMPARE(FtpSession::NomDepuisOctets(utf8), QStringLiteral("été.txt"));
+    const QString texte = FtpSession::NomDepuisOctets(latin1);
+    QVERIFY(texte != QStringLiteral("été.txt"));
+    QCOMPARE(QString(texte).remove(QChar(FtpSession::MarqueOctet)), QStringLiteral("été.txt"));
+    QCOMPARE(FtpSession::NomEnOctets(texte), latin1);
+    QCOMPARE(FtpSession::NomEnOctets(QStringLiteral("été.txt")), utf8);
+    // Random names, mostly high bytes and the marker's own UTF-8 bytes: each
+    // text gives back its bytes, so no two names are ever merged.
+    QRandomGenerator alea(3);
+    for (int i = 0; i < 20000; ++i) {
+        QByteArray octets(int(alea.bounded(1, 8)), Qt::Uninitialized);
+        for (char &c : octets)
+            c = alea.bounded(4) == 0 ? "\xcd\x8f"[alea.bounded(2)]
+                                     : char(alea.bounded(0x60, 0x100));
+        QCOMPARE(FtpSession::NomEnOctets(FtpSession::NomDepuisOctets(octets)), octets);
+    }
 }
 
 void TstClsFtp::reponsesMultilignes() {

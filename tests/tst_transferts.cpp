@@ -158,6 +158,29 @@ class TstTransferts : public QObject {
         m_f->actionsLocales().Vert_Click = [this](int i) { m_rafraichissements << i; };
     }
 
+    // The window on `dossier` of a scripted server, the local folder empty.
+    void demarreScripte(const ServeurScripte &serveur, const QString &dossier) {
+        Reglages::Ecrit(Reglages::TxtSite, serveur.site());
+        Reglages::Ecrit(Reglages::TxtUtilisateur, QStringLiteral("u"));
+        Reglages::Ecrit(Reglages::TxtMDP, QStringLiteral("p"));
+        Reglages::EcritBooleen(Reglages::ConAuto, true);
+        Reglages::Ecrit(Reglages::PathSite, dossier);
+        for (const Reglages::Cle &c : {Reglages::DrvLoc, Reglages::DirLoc, Reglages::FilLoc})
+            Reglages::Ecrit(c, m_banc.Local());
+        m_f = DemarreFenetre();
+        u = &m_f->Ui();
+    }
+    // Selects the tree's node showing `texte`.
+    bool choisisNoeud(const QString &texte) {
+        for (QTreeWidgetItemIterator it(u->trvSiteDir); *it; ++it) {
+            if ((*it)->text(0) == texte) {
+                u->trvSiteDir->setCurrentItem(*it);
+                return true;
+            }
+        }
+        return false;
+    }
+
     // The lines `action` logs.
     Lignes journal(const std::function<void()> &action) {
         const auto debut = int(lignes(u->TxtAction).size());
@@ -231,6 +254,9 @@ private slots:
     void rapatriement();
     void rapatriementEchoue();
     void rapatriementDuDossierPresse();
+    void rapatriementListeEchouee();
+    void rapatriementSansSuivreLesLiens();
+    void nomsEnDeuxCodages();
     void envoi();
     void envoiAnnuleAuTroisiemeFichier();
     void envoiEchoue();
@@ -435,6 +461,106 @@ void TstTransferts::rapatriementEchoue() {
     const QString parti = dossierDistant(QStringLiteral("parti"), {{"y.txt", 5}});
     QVERIFY(QDir(m_srv.disque(parti)).removeRecursively());
     QCOMPARE(rapatrie(), (Lignes{{" > Création du répertoire parti", Orange}, Erreur, DesErreurs}));
+}
+
+void TstTransferts::rapatriementListeEchouee() {
+    // The folder can be entered but its listing is refused (550) or cut
+    // (426): the copy fails in red, nothing is said to be copied, and the
+    // comparison refuses the empty list rather than call every file absent.
+    ServeurScripte serveur(QStringLiteral("refused-list"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    demarreScripte(serveur, QStringLiteral("/d/"));
+    QCOMPARE(u->List4->count(), 3);
+    for (const QString nom : {"vide-550", "coupe-426"}) {
+        m_f->RafraichitSite(QStringLiteral("/d/"));
+        u->dirLocal->setPath(m_banc.Local());
+        QVERIFY(choisisNoeud(nom));
+        const Lignes l = rapatrie();
+        QCOMPARE(l.size(), 4);
+        QCOMPARE(l[0], (Ligne{" > Création du répertoire " + nom, Orange}));
+        QVERIFY2(l[1].texte.startsWith(" > Liste du dossier /d/" + nom +
+                                       "/ impossible : " + nom.right(3)) &&
+                     l[1].couleur == Rouge,
+                 qPrintable(l[1].texte));
+        QCOMPARE(l[2], Erreur);
+        QCOMPARE(l[3], DesErreurs);
+        QVERIFY(QDir(m_banc.Local(nom)).isEmpty());
+    }
+    QCOMPARE(u->List4->count(), 0);
+    // Those refusals did not make the next listings drop "-a".
+    QVERIFY(m_f->navigateurSite().RafraichitSite(QStringLiteral("/d/")));
+    QVERIFY(serveur.journal().trimmed().endsWith(QStringLiteral("> LIST -a")));
+    QVERIFY(!m_f->navigateurSite().RafraichitSite(QStringLiteral("/d/vide-550/")));
+    QCOMPARE(journal([&] { u->RecDelta[1]->click(); }),
+             (Lignes{{" > Comparaison impossible : la liste du site n'a pas pu être lue", Rouge}}));
+    QVERIFY(u->List2->isHidden());
+}
+
+void TstTransferts::rapatriementSansSuivreLesLiens() {
+    // Links already in the local folder, one pointing nowhere, one at a file
+    // elsewhere: the copy writes neither through them nor outside, and names
+    // the two files it refused. A folder that is itself a link is not entered.
+    demarre();
+    QTemporaryDir dehors;
+    QVERIFY(dehors.isValid());
+    const QString ailleurs = dehors.filePath(QStringLiteral("ailleurs"));
+    const QString garde = dehors.filePath(QStringLiteral("garde"));
+    QVERIFY(EcritFichierLocal(garde, "garde"));
+    dossierDistant(QStringLiteral("source"), {{"a.txt", 10}, {"b.txt", 20}, {"x.txt", 30}});
+    const QString copie = m_banc.Local(QStringLiteral("source"));
+    QVERIFY(QDir().mkdir(copie));
+    QVERIFY(QFile::link(ailleurs, copie + QStringLiteral("/x.txt")));
+    QVERIFY(QFile::link(garde, copie + QStringLiteral("/b.txt")));
+    Lignes attendues{{" > Répertoire source déjà existant", Orange},
+                     {" > Début du chargement des 3 fichiers.", Vert}};
+    for (const QString &n : dansLOrdre(u->List4, {"b.txt", "x.txt"}))
+        attendues << Ligne{QStringLiteral(" > Téléchargement échoué de ") + n, Rouge};
+    attendues << DesErreurs;
+    QCOMPARE(rapatrie(), attendues);
+    QVERIFY(!QFileInfo::exists(ailleurs));
+    QCOMPARE(LitFichierLocal(garde), QByteArray("garde"));
+    QCOMPARE(LitFichierLocal(copie + QStringLiteral("/a.txt")), OctetsTest(10));
+    QCOMPARE(QDir(copie).entryList(
+                 QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
+             (QStringList{"a.txt", "b.txt", "x.txt"}));
+    QVERIFY(QFileInfo(copie + QStringLiteral("/x.txt")).isSymLink());
+    // The same for a file downloaded into the folder shown.
+    u->filLocal->setPath(copie);
+    choisis(u->List4, {"x.txt"});
+    QCOMPARE(clicSite(10), (Lignes{{" > Téléchargement échoué de x.txt", Rouge}}));
+    QVERIFY(!QFileInfo::exists(ailleurs));
+
+    QVERIFY(QFile::link(dehors.path(), m_banc.Local(QStringLiteral("lien"))));
+    dossierDistant(QStringLiteral("lien"), {{"f.txt", 5}});
+    QCOMPARE(rapatrie(),
+             (Lignes{{" > Répertoire lien refusé : c'est un lien symbolique", Rouge}, DesErreurs}));
+    QCOMPARE(QDir(dehors.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{"garde"});
+}
+
+void TstTransferts::nomsEnDeuxCodages() {
+    // "été.txt" in Latin-1 and in UTF-8 on the same server: two entries, each
+    // copied with its own content under its own local name, and a delete
+    // removes the one chosen.
+    ServeurScripte serveur(QStringLiteral("two-encodings"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    demarreScripte(serveur, QStringLiteral("/n/"));
+    const QString utf8 = QStringLiteral("été.txt");
+    const QString latin1 = QStringLiteral("é\u034ft\u00e9\u034f.txt");
+    QCOMPARE(textes(u->List4), (QStringList{latin1, utf8, "plain.txt"}));
+    u->dirLocal->setPath(m_banc.Local());
+    QVERIFY(choisisNoeud(QStringLiteral("n")));
+    QCOMPARE(rapatrie().last(), (Ligne{" > Déplacement réussi de 3 fichiers dans n", Vert}));
+    QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("n/")) + utf8),
+             QByteArray("utf-8 content, longer"));
+    QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("n/")) + latin1),
+             QByteArray("latin-1 content"));
+
+    m_f->RafraichitSite(QStringLiteral("/n/"));
+    choisis(u->List4, {latin1});
+    QCOMPARE(clicSite(4), (Lignes{{" > Suppresion du fichier " + latin1, Orange}}));
+    QCOMPARE(textes(u->List4), (QStringList{utf8, "plain.txt"}));
+    QVERIFY(serveur.journal().contains(QStringLiteral("> DELE /n/\\udce9t\\udce9.txt")));
 }
 
 void TstTransferts::rapatriementDuDossierPresse() {

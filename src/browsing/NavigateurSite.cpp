@@ -129,19 +129,19 @@ bool NavigateurSite::eventFilter(QObject *objet, QEvent *evenement) {
 
 // ------------------------------------------------------------ RafraichitSite
 
-void NavigateurSite::RafraichitSite(const QString &chemin) {
+bool NavigateurSite::RafraichitSite(const QString &chemin) {
     // One FTP operation at a time: a refresh asked while one runs (from a
     // click handled during its yields) comes once it is over.
     if (m_enCours || (oFTP && oFTP->EnCours())) {
         m_demande = chemin;
         m_demandeEnAttente = true;
         m_attente.start();
-        return;
+        return false;
     }
-    liste(chemin);
+    return liste(chemin);
 }
 
-void NavigateurSite::liste(const QString &chemin) {
+bool NavigateurSite::liste(const QString &chemin) {
     m_enCours = true;
     const QString dossier = DossierSiteNormalise(chemin);
     QTreeWidget *arbre = m_ui.trvSiteDir;
@@ -152,11 +152,18 @@ void NavigateurSite::liste(const QString &chemin) {
     noms->hide();
     Sablier sablier;
     int incomprises = 0;
+    bool lue = false;
+    QString raison;
+    // Without a session there is nothing to list and nothing to report.
+    const bool connecte = oFTP && oFTP->hConnexion();
     if (oFTP) {
         CedeDurantFTP cede;
-        oFTP->EnumereFichier(dictionnaire, dossier);
+        lue = oFTP->EnumereFichier(dictionnaire, dossier) != 0;
         incomprises = oFTP->LignesIncomprises();
+        if (!lue)
+            raison = oFTP->DerniereErreur();
     }
+    m_listeEchouee = !lue && connecte;
 
     arbre->setUpdatesEnabled(false);
     arbre->clear();
@@ -237,13 +244,30 @@ void NavigateurSite::liste(const QString &chemin) {
         m_journal.EcritAction(
             QStringLiteral(" > %1 lignes de la liste n'ont pas été comprises").arg(incomprises),
             QStringLiteral("Am"));
+    // An empty list would otherwise read as an empty folder.
+    if (m_listeEchouee)
+        m_journal.EcritAction(JournalActivite::Heure() + QStringLiteral(" > Liste du dossier ") +
+                                  dossier + QStringLiteral(" impossible : ") +
+                                  (raison.isEmpty() ? QStringLiteral("erreur inconnue") : raison),
+                              QStringLiteral("Ro"));
     m_enCours = false;
+    return lue;
 }
 
 bool NavigateurSite::RefusePendantListe() {
     if (!m_enCours)
         return false;
     m_journal.EcritAction(JournalActivite::Heure() + LigneListeEnCours, QStringLiteral("Am"));
+    return true;
+}
+
+bool NavigateurSite::RefuseSansListe() {
+    if (!m_listeEchouee)
+        return false;
+    m_journal.EcritAction(JournalActivite::Heure() +
+                              QStringLiteral(" > Comparaison impossible : la liste du site n'a "
+                                             "pas pu être lue"),
+                          QStringLiteral("Ro"));
     return true;
 }
 

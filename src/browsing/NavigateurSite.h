@@ -47,9 +47,10 @@ public:
 
     // Lists the remote folder `chemin` (a path beginning and ending with "/")
     // into the tree (the chain from the root, then the sub-folders) and into
-    // List4/List5. Reports nothing: a listing that fails leaves the lists
-    // empty. Asked while another FTP operation runs, it waits for its end.
-    void RafraichitSite(const QString &chemin);
+    // List4/List5. A listing that fails leaves the lists empty and logs a red
+    // line; false then, and when the listing waits for the end of another
+    // FTP operation (asked while one runs) and so has not happened yet.
+    bool RafraichitSite(const QString &chemin);
     // Both panes back to their normal display.
     void AfficheListesNormales();
 
@@ -59,6 +60,9 @@ public:
     // For the operations that read the site views: true, with a log line,
     // when they must not start because the views are still filling.
     bool RefusePendantListe();
+    // For the comparison: true, with a red line, when the last listing
+    // failed, so that the empty site list is not taken for an empty folder.
+    bool RefuseSansListe();
 
     // Handlers
     void trvSiteDir_DblClick();
@@ -85,7 +89,7 @@ public:
     bool eventFilter(QObject *objet, QEvent *evenement) override;
 
 private:
-    void liste(const QString &chemin);
+    bool liste(const QString &chemin);
     void surDoubleClicListe();
     void afficheTaille();
     void pointeurArbre(const QString &image);
@@ -95,6 +99,7 @@ private:
     Form1Ui &m_ui;
     JournalActivite &m_journal;
     bool m_enCours = false;
+    bool m_listeEchouee = false;
     QString m_demande; // a folder asked for while a listing or transfer ran
     bool m_demandeEnAttente = false;
     QTimer m_attente;

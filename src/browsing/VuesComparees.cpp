@@ -23,6 +23,9 @@ void VuesComparees::RecDelta_Click(int Index) {
     // A list still filling would be compared half-read.
     if (m_form.navigateurSite().RefusePendantListe())
         return;
+    // Compared with a listing that failed, every local file would look absent.
+    if (m_ui.List1->isHidden() && m_form.navigateurSite().RefuseSansListe())
+        return;
     m_form.ListeCliquee = Index;
     Sablier sablier;
     m_ui.List3->hide();

@@ -6,6 +6,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStringDecoder>
 
@@ -42,37 +43,42 @@ QString texteErrno() {
     return QString::fromLocal8Bit(strerror(errno));
 }
 
+QString texteLienRefuse(const QString &chemin) {
+    return QStringLiteral("%1 : lien symbolique refusé").arg(chemin);
+}
+
 // Where a download is written. A regular file, or a new one, is replaced only
-// once the whole file has arrived (through a symbolic link, the link's target
-// is). Any other target that exists, a device, a FIFO or a terminal, is
-// written in place: renaming a file over /dev/null or a FIFO would destroy it.
+// once the whole file has arrived. Any other target that exists, a device, a
+// FIFO or a terminal, is written in place: renaming a file over /dev/null or a
+// FIFO would destroy it.
+//
+// A path the user chose (one file, "get f /dev/stdout") is followed through
+// its symbolic links, as cp and curl do. A file named after the server's in a
+// folder never is: a link already there, even one pointing nowhere, is
+// refused rather than written through, and the temporary file is created
+// anew in that folder. A folder copy's folder must not be a link either; the
+// folder the user is in may be one (they chose it).
 class Destination {
 public:
-    explicit Destination(const QString &chemin) : m_chemin(chemin), m_fichier(chemin) {}
+    Destination(const QString &chemin, FtpSession::Cible cible)
+        : m_chemin(chemin), m_fichier(chemin), m_cible(cible) {}
     ~Destination() { abandonne(); }
     Destination(const Destination &) = delete;
     Destination &operator=(const Destination &) = delete;
 
     bool ouvre(QString &erreur) {
+        if (m_cible != FtpSession::Cible::Choisie)
+            return ouvreDansDossier(erreur);
         const QByteArray natif = QFile::encodeName(m_chemin);
         struct stat st {};
         if (::stat(natif.constData(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-            // Non-blocking, so that a FIFO that nobody reads fails at once
-            // (ENXIO) instead of waiting forever for a reader.
             const int fd = ::open(natif.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
             if (fd < 0) {
-                erreur = errno == ENXIO
-                             ? QStringLiteral("%1 : aucun programme ne le lit").arg(m_chemin)
-                             : QStringLiteral("%1 : %2").arg(m_chemin, texteErrno());
+                erreur = texteOuverture();
                 return false;
             }
-            struct stat ouvert {};
-            if (::fstat(fd, &ouvert) == 0 && !S_ISREG(ouvert.st_mode)) {
-                ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-                m_enPlace = fd;
+            if (garde(fd))
                 return true;
-            }
-            ::close(fd); // became a regular file meanwhile: replace it safely
         }
         if (!m_fichier.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             erreur = QStringLiteral("%1 : %2").arg(m_chemin, m_fichier.errorString());
@@ -81,14 +87,26 @@ public:
         return true;
     }
 
-    int fd() const { return m_enPlace >= 0 ? m_enPlace : m_fichier.handle(); }
+    int fd() const {
+        if (m_enPlace >= 0)
+            return m_enPlace;
+        return m_temporaire >= 0 ? m_temporaire : m_fichier.handle();
+    }
 
     void abandonne() {
         if (m_enPlace >= 0) {
             ::close(m_enPlace);
             m_enPlace = -1;
+        } else if (m_temporaire >= 0) {
+            ::close(m_temporaire);
+            m_temporaire = -1;
+            ::unlinkat(m_dossier, m_nomTemporaire.constData(), 0);
         } else if (m_fichier.isOpen()) {
             m_fichier.cancelWriting();
+        }
+        if (m_dossier >= 0) {
+            ::close(m_dossier);
+            m_dossier = -1;
         }
     }
 
@@ -101,6 +119,20 @@ public:
             }
             return true;
         }
+        if (m_temporaire >= 0) {
+            // renameat replaces whatever holds the name now, a link that
+            // appeared meanwhile included, and never writes through it.
+            if (::fsync(m_temporaire) != 0 || ::close(std::exchange(m_temporaire, -1)) != 0 ||
+                ::renameat(m_dossier, m_nomTemporaire.constData(), m_dossier, m_nom.constData()) !=
+                    0) {
+                erreur = QStringLiteral("%1 : %2").arg(m_chemin, texteErrno());
+                if (m_temporaire >= 0)
+                    ::close(std::exchange(m_temporaire, -1));
+                ::unlinkat(m_dossier, m_nomTemporaire.constData(), 0);
+                return false;
+            }
+            return true;
+        }
         if (!m_fichier.commit()) {
             erreur = QStringLiteral("%1 : %2").arg(m_chemin, m_fichier.errorString());
             return false;
@@ -109,9 +141,96 @@ public:
     }
 
 private:
+    // Why an in-place open failed. Those opens are non-blocking, so that a
+    // FIFO that nobody reads fails at once (ENXIO) instead of waiting forever
+    // for a reader; a link refused by O_NOFOLLOW gives ELOOP.
+    QString texteOuverture() const {
+        return errno == ENXIO   ? QStringLiteral("%1 : aucun programme ne le lit").arg(m_chemin)
+               : errno == ELOOP ? texteLienRefuse(m_chemin)
+                                : QStringLiteral("%1 : %2").arg(m_chemin, texteErrno());
+    }
+
+    // Keeps an opened device or FIFO for writing in place; false (and closed)
+    // when it has become a regular file meanwhile, to be replaced safely.
+    bool garde(int fd) {
+        struct stat ouvert {};
+        if (::fstat(fd, &ouvert) == 0 && !S_ISREG(ouvert.st_mode)) {
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            m_enPlace = fd;
+            return true;
+        }
+        ::close(fd);
+        return false;
+    }
+
+    bool ouvreDansDossier(QString &erreur) {
+        const QFileInfo info(m_chemin);
+        m_nom = QFile::encodeName(info.fileName());
+        const QString dossier = info.path();
+        const int sansLien = m_cible == FtpSession::Cible::DansCopieDossier ? O_NOFOLLOW : 0;
+        m_dossier = ::open(QFile::encodeName(dossier).constData(),
+                           O_RDONLY | O_DIRECTORY | sansLien | O_CLOEXEC);
+        if (m_dossier < 0) {
+            erreur = errno == ELOOP || errno == ENOTDIR
+                         ? texteLienRefuse(dossier)
+                         : QStringLiteral("%1 : %2").arg(dossier, texteErrno());
+            return false;
+        }
+        struct stat st {};
+        mode_t droits = 0;
+        if (::fstatat(m_dossier, m_nom.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (S_ISLNK(st.st_mode)) {
+                erreur = texteLienRefuse(m_chemin);
+                return false;
+            }
+            if (S_ISDIR(st.st_mode)) {
+                erreur = QStringLiteral("%1 : %2").arg(m_chemin,
+                                                       QString::fromLocal8Bit(strerror(EISDIR)));
+                return false;
+            }
+            if (!S_ISREG(st.st_mode)) {
+                const int fd = ::openat(m_dossier, m_nom.constData(),
+                                        O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+                if (fd < 0) {
+                    erreur = texteOuverture();
+                    return false;
+                }
+                if (garde(fd))
+                    return true;
+            }
+            droits = st.st_mode & 07777;
+        } else if (errno != ENOENT) {
+            erreur = QStringLiteral("%1 : %2").arg(m_chemin, texteErrno());
+            return false;
+        }
+        // O_EXCL: a name that exists, a link included, is never opened.
+        for (int essai = 0; essai < 100 && m_temporaire < 0; ++essai) {
+            m_nomTemporaire =
+                ".quillon-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+            m_temporaire = ::openat(m_dossier, m_nomTemporaire.constData(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            if (m_temporaire < 0 && errno != EEXIST)
+                break;
+        }
+        if (m_temporaire < 0) {
+            erreur = QStringLiteral("%1 : %2").arg(m_chemin, texteErrno());
+            return false;
+        }
+        // A file replaced keeps its permissions, as a rewrite would.
+        if (droits != 0)
+            ::fchmod(m_temporaire, droits);
+        return true;
+    }
+
     QString m_chemin;
     QSaveFile m_fichier;
+    FtpSession::Cible m_cible;
     int m_enPlace = -1;
+    // A folder download: the folder, the name in it and the temporary file.
+    int m_dossier = -1;
+    QByteArray m_nom;
+    QByteArray m_nomTemporaire;
+    int m_temporaire = -1;
 };
 
 } // namespace
@@ -191,23 +310,106 @@ bool FtpSession::perdue(const QString &raison) {
     return false;
 }
 
-QByteArray FtpSession::encode(const QString &texte) const {
-    return texte.toUtf8();
+namespace {
+
+// Length of the well-formed UTF-8 sequence at p[0..reste), or 0.
+int sequenceUtf8(const uchar *p, qsizetype reste) {
+    const uchar b = p[0];
+    int n = 0;
+    uchar bas = 0x80, haut = 0xbf; // bounds of the second byte
+    if (b < 0x80)
+        return 1;
+    if (b >= 0xc2 && b <= 0xdf) {
+        n = 2;
+    } else if (b >= 0xe0 && b <= 0xef) {
+        n = 3;
+        if (b == 0xe0)
+            bas = 0xa0; // overlong
+        else if (b == 0xed)
+            haut = 0x9f; // surrogates
+    } else if (b >= 0xf0 && b <= 0xf4) {
+        n = 4;
+        if (b == 0xf0)
+            bas = 0x90;
+        else if (b == 0xf4)
+            haut = 0x8f; // beyond U+10FFFF
+    } else {
+        return 0;
+    }
+    if (reste < n || p[1] < bas || p[1] > haut)
+        return 0;
+    for (int i = 2; i < n; ++i)
+        if (p[i] < 0x80 || p[i] > 0xbf)
+            return 0;
+    return n;
 }
 
-// UTF-8 is what servers send today (RFC 2640); bytes that are not valid UTF-8
-// come from an older server and are read as Latin-1 rather than lost.
-QString FtpSession::decode(const QByteArray &octets) const {
+} // namespace
+
+QString FtpSession::NomDepuisOctets(QByteArrayView octets) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString texte = utf8.decode(octets);
-    if (utf8.hasError())
-        return QString::fromLatin1(octets);
+    if (!utf8.hasError() && !texte.contains(QChar(MarqueOctet)))
+        return texte;
+    texte.clear();
+    texte.reserve(2 * octets.size());
+    const auto *p = reinterpret_cast<const uchar *>(octets.data());
+    const qsizetype taille = octets.size();
+    const auto octetSeul = [&](uchar b) {
+        texte += QChar(b);
+        texte += QChar(MarqueOctet);
+    };
+    for (qsizetype i = 0; i < taille;) {
+        const int n = sequenceUtf8(p + i, taille - i);
+        if (n == 0) {
+            octetSeul(p[i++]);
+            continue;
+        }
+        const QString c = QString::fromUtf8(reinterpret_cast<const char *>(p + i), n);
+        if (c == QChar(MarqueOctet)) {
+            for (int k = 0; k < n; ++k)
+                octetSeul(p[i + k]);
+        } else {
+            texte += c;
+        }
+        i += n;
+    }
     return texte;
 }
 
+QByteArray FtpSession::NomEnOctets(QStringView nom) {
+    if (!nom.contains(QChar(MarqueOctet)))
+        return nom.toUtf8();
+    QByteArray octets;
+    octets.reserve(3 * nom.size());
+    for (qsizetype i = 0; i < nom.size();) {
+        const char16_t c = nom[i].unicode();
+        if (c >= 0x80 && c <= 0xff && i + 1 < nom.size() && nom[i + 1] == QChar(MarqueOctet)) {
+            octets += char(c);
+            i += 2;
+            continue;
+        }
+        const qsizetype n = nom[i].isHighSurrogate() && i + 1 < nom.size() ? 2 : 1;
+        octets += nom.mid(i, n).toUtf8();
+        i += n;
+    }
+    return octets;
+}
+
+QByteArray FtpSession::encode(const QString &texte) const {
+    return NomEnOctets(texte);
+}
+
+// UTF-8 is what servers send today (RFC 2640); bytes that are not valid UTF-8
+// come from an older server and are kept as they came (see NomDepuisOctets).
+QString FtpSession::decode(const QByteArray &octets) const {
+    return NomDepuisOctets(octets);
+}
+
 QString FtpSession::texteServeur(const QByteArray &octets) const {
-    // Escape sequences must not reach the terminal or log that shows the error.
-    QString texte = decode(octets.left(4 * ErreurServeurMax));
+    // Escape sequences must not reach the terminal or log that shows the error;
+    // a byte that is not UTF-8 shows as its Latin-1 character.
+    QString texte = decode(octets.left(4 * ErreurServeurMax)).remove(QChar(MarqueOctet));
     for (QChar &c : texte) {
         const char16_t u = c.unicode();
         if (u < 0x20 || (u >= 0x7f && u < 0xa0))
@@ -655,10 +857,10 @@ void FtpSession::signaleProgression(qint64 fait, qint64 total, bool forcer) {
     m_progression(fait, total);
 }
 
-bool FtpSession::Telecharge(const QString &distant, const QString &local) {
+bool FtpSession::Telecharge(const QString &distant, const QString &local, Cible cible) {
     if (!Connectee())
         return echec(QStringLiteral("pas de connexion"));
-    Destination fichier(local);
+    Destination fichier(local, cible);
     QString erreur;
     if (!fichier.ouvre(erreur))
         return echec(erreur);
@@ -787,18 +989,22 @@ bool FtpSession::Liste(bool &mlsd, const std::function<bool(QByteArrayView ligne
     if (mlsd) {
         lance = lanceTransfert("MLSD", QString(), canal, premiere);
     } else {
-        if (!m_listeSansOption) {
+        bool sansOption = m_listeSansOption;
+        if (!sansOption) {
             // "-a" shows dot-files on servers that hide them; a server that
             // takes it for a file name refuses it, and plain LIST is used from
-            // then on.
+            // then on, once it has worked: a folder that refuses any listing
+            // says nothing about the option.
             lance = lanceTransfert("LIST", QStringLiteral("-a"), canal, premiere);
             if (!lance && Connectee() && premiere.code >= 500) {
-                m_listeSansOption = true;
+                sansOption = true;
                 canal.Ferme();
             }
         }
-        if (!lance && m_listeSansOption && Connectee())
+        if (!lance && sansOption && Connectee()) {
             lance = lanceTransfert("LIST", QString(), canal, premiere);
+            m_listeSansOption = m_listeSansOption || lance;
+        }
     }
     if (!lance)
         return false;

@@ -40,7 +40,12 @@ public:
     bool Dele(const QString &chemin);
     bool Renomme(const QString &ancien, const QString &nouveau);
     qint64 Taille(const QString &chemin); // -1 when unknown
-    bool Telecharge(const QString &distant, const QString &local);
+    // Where a download lands: a path the user chose, followed through its
+    // links; a file named after the server's into a folder, never written
+    // through a link; the same in a folder a folder copy made or entered,
+    // which must not be a link either.
+    enum class Cible { Choisie, DansDossier, DansCopieDossier };
+    bool Telecharge(const QString &distant, const QString &local, Cible cible = Cible::Choisie);
     bool Envoie(const QString &local, const QString &distant);
     // The listing of the current folder, handed over in blocks of whole lines
     // as it arrives (so that parsing overlaps the server's work); `mlsd` tells
@@ -70,6 +75,19 @@ public:
     int delaiMs() const { return m_delaiMs; }
     QString Erreur() const { return m_erreur; }
     void EffaceErreur() { m_erreur.clear(); }
+
+    // Names as the program carries them. A server's bytes that are UTF-8 read
+    // as text; each byte that is not (an older server's Latin-1 or other
+    // code page) reads as its Latin-1 character followed by the invisible
+    // U+034F, which NomEnOctets turns back into that one byte. So a name is
+    // sent back as the bytes it came in, and "été" in Latin-1 and in UTF-8
+    // stay two names that look alike. U+034F in a UTF-8 name is itself
+    // carried byte by byte, so that no two byte strings share a text. A
+    // local copy takes that text as its name: valid UTF-8, shown as the
+    // Latin-1 reading, and sent back to the same bytes by an upload.
+    static constexpr char16_t MarqueOctet = u'\u034f';
+    static QString NomDepuisOctets(QByteArrayView octets);
+    static QByteArray NomEnOctets(QStringView nom);
 
     // Splits a host text into host and port (21 by default, 990 after
     // "ftps://"); false when the text is empty or the port is not a number in

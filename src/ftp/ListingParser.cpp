@@ -947,6 +947,7 @@ void Analyseur::analyseLigne(QStringView ligne, bool mlsd,
     Entree e;
     switch (mlsd ? LigneMlsd(ligne, e) : LigneList(ligne, e)) {
     case Lecture::Entree:
+        e.latin1 = m_ligneLatin1;
         rappel(e);
         break;
     case Lecture::Ignoree:
@@ -990,13 +991,15 @@ void Analyseur::analyseTranche(QByteArrayView octets, bool mlsd,
         QStringDecoder ligneUtf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         QChar *d = m_texte.data();
         QChar *finLigne = ligneUtf8.appendToBuffer(d, ligne);
-        if (ligneUtf8.hasError()) {
+        m_ligneLatin1 = ligneUtf8.hasError();
+        if (m_ligneLatin1) {
             for (char c : ligne)
                 *d++ = QChar(uchar(c));
             finLigne = d;
             d = m_texte.data();
         }
         analyseLigne(QStringView(d, finLigne), mlsd, rappel);
+        m_ligneLatin1 = false;
     }
 }
 

@@ -22,6 +22,9 @@ struct Entree {
     bool dossier = false;
     bool lien = false;
     qint64 taille = -1;
+    // Set by the Analyseur when the line was not UTF-8 and was read as
+    // Latin-1: each character of nom is then one byte of the server's.
+    bool latin1 = false;
 };
 
 // What a line turned out to be.
@@ -64,6 +67,7 @@ private:
 
     QString m_texte;
     int m_incomprises = 0;
+    bool m_ligneLatin1 = false;
 };
 
 // A name that may be used as one path component here and on the server:

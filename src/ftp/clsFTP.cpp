@@ -126,6 +126,14 @@ short clsFTP::DownloadFichier(const QString &sNomSurSite, const QString &sChemin
     return drapeau(m_session->Telecharge(sNomSurSite, sCheminLocal));
 }
 
+short clsFTP::DownloadFichierDansDossier(const QString &sNomSurSite, const QString &sCheminLocal,
+                                         bool copieDossier) {
+    QUILLON_UNE_OPERATION(0)
+    return drapeau(m_session->Telecharge(sNomSurSite, sCheminLocal,
+                                         copieDossier ? FtpSession::Cible::DansCopieDossier
+                                                      : FtpSession::Cible::DansDossier));
+}
+
 short clsFTP::EffaceFichier(const QString &sNomSurSite) {
     QUILLON_UNE_OPERATION(0)
     return drapeau(m_session->Dele(sNomSurSite));
@@ -141,13 +149,13 @@ qint64 clsFTP::TailleOctets(const QString &sNomSurSite) {
     return m_session->Taille(sNomSurSite);
 }
 
-void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
-    QUILLON_UNE_OPERATION()
+short clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
+    QUILLON_UNE_OPERATION(0)
     m_lignesIncomprises = 0;
     // Listing another folder under the keys of this one would mislabel every
-    // entry: a folder that can't be entered lists as empty.
+    // entry: a folder that can't be entered lists nothing.
     if (!m_session->Cwd(sRepertoire))
-        return;
+        return 0;
     // Entries are gathered aside: a listing that fails half-way adds nothing.
     // They are added on another thread while the listing is read and parsed.
     Dictionnaire lus;
@@ -169,6 +177,14 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
                 return;
             if (entree.dossier && entree.nom.startsWith(u'.'))
                 return;
+            // A name that is not plain UTF-8 goes on as its own bytes, so
+            // that it reaches the server again as it came.
+            QString brut;
+            QStringView nom = entree.nom;
+            if (entree.latin1 || nom.contains(QChar(FtpSession::MarqueOctet))) {
+                brut = FtpSession::NomDepuisOctets(entree.latin1 ? nom.toLatin1() : nom.toUtf8());
+                nom = brut;
+            }
             if (remplisseur.EntreesDonnees() >= EntreesMax ||
                 remplisseur.TexteDonne() >= TexteMax) {
                 plein = true;
@@ -176,17 +192,18 @@ void clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
             }
             // "?" + folder + name + "/" for a sub-folder, folder + name for a file.
             if (entree.dossier)
-                remplisseur.Ajoute(prefixeDossier, entree.nom, u"/");
+                remplisseur.Ajoute(prefixeDossier, nom, u"/");
             else
-                remplisseur.Ajoute(sRepertoire, entree.nom, {});
+                remplisseur.Ajoute(sRepertoire, nom, {});
         });
         return !plein;
     });
-    if (complete) {
-        remplisseur.Termine();
-        Pdic.Fusionne(std::move(lus));
-        m_lignesIncomprises = analyseur.LignesIncomprises();
-    }
+    if (!complete)
+        return 0;
+    remplisseur.Termine();
+    Pdic.Fusionne(std::move(lus));
+    m_lignesIncomprises = analyseur.LignesIncomprises();
+    return 1;
 }
 
 #undef QUILLON_UNE_OPERATION

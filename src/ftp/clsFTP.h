@@ -36,8 +36,15 @@ public:
     short AttribueRepertoireCourant(const QString &sRepertoire);
     short UploadFichier(const QString &sCheminLocal, const QString &sNomSurSite);
     short RenommeFichier(const QString &sAncienNom, const QString &sNouveauNom);
-    void EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire);
+    // Adds the entries of a folder to Pdic; 0 (and nothing added) when the
+    // folder can't be entered or its listing fails or is cut.
+    short EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire);
     short DownloadFichier(const QString &sNomSurSite, const QString &sCheminLocal);
+    // For a file named after the site's in a local folder: a symbolic link of
+    // that name is refused, never written through; with `copieDossier` (the
+    // folder a folder copy made or entered), so is a folder that is a link.
+    short DownloadFichierDansDossier(const QString &sNomSurSite, const QString &sCheminLocal,
+                                     bool copieDossier = false);
     short EffaceFichier(const QString &sNomSurSite);
     short EffaceRepertoire(const QString &sRepertoire);
 

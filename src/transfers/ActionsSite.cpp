@@ -356,8 +356,8 @@ void ActionsSite::ouvre() {
     }
     ecrit(QStringLiteral(" > Chargement en répertoire temporaire de ") + nom, "Ve");
     const QString local = JoindreChemin(DossierTemp(), nom);
-    if (!pret ||
-        !m_progression.Transfert(nom, [&] { return oFTP->DownloadFichier(distant, local); })) {
+    if (!pret || !m_progression.Transfert(
+                     nom, [&] { return oFTP->DownloadFichierDansDossier(distant, local); })) {
         ecrit(QStringLiteral(" > Impossible d'ouvrir le fichier"), "Ro");
         return;
     }
@@ -375,7 +375,8 @@ bool ActionsSite::telecharge(const QString &distant, const QString &nom) {
     short ok = 0;
     if (NomSimpleValide(nom)) {
         const QString local = JoindreChemin(m_ui.filLocal->Path(), nom);
-        ok = m_progression.Transfert(nom, [&] { return oFTP->DownloadFichier(distant, local); });
+        ok = m_progression.Transfert(
+            nom, [&] { return oFTP->DownloadFichierDansDossier(distant, local); });
     }
     if (!ok) {
         ecrit(QStringLiteral(" > Téléchargement échoué de ") + nom, "Ro");

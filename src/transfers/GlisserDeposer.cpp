@@ -284,7 +284,7 @@ bool GlisserDeposer::telecharge(const QString &distant, const QString &element) 
     short ok = 0;
     if (oFTP) {
         CedeDurantFTP cede;
-        ok = oFTP->DownloadFichier(distant, local);
+        ok = oFTP->DownloadFichierDansDossier(distant, local);
     }
     if (ok == 0) {
         ecrit(QStringLiteral(" > Téléchargement échoué de ") + element, "Ro");

@@ -121,6 +121,14 @@ void TransfertsDossiers::RapatrieDossierSite() {
     }
     const QString destination = JoindreChemin(parent, source);
     const QFileInfo existant(destination);
+    if (existant.isSymLink()) {
+        // The copy would land wherever the link points: never entered.
+        ecrit(QStringLiteral(" > Répertoire ") + source +
+                  QStringLiteral(" refusé : c'est un lien symbolique"),
+              "Ro");
+        resume(false, true, 0, source);
+        return;
+    }
     if (existant.isDir()) {
         ecrit(QStringLiteral(" > Répertoire ") + source + QStringLiteral(" déjà existant"), "Am");
     } else if (!existant.exists() && QDir().mkdir(destination)) {
@@ -141,7 +149,12 @@ void TransfertsDossiers::RapatrieDossierSite() {
         resume(false, true, 0, source);
         return;
     }
-    m_form.RafraichitSite(cle);
+    // A listing that fails would leave an empty list: not "0 files copied".
+    if (!m_form.navigateurSite().RafraichitSite(cle)) {
+        ecrit(LigneErreur, "Ro");
+        resume(false, true, 0, source);
+        return;
+    }
     // The names as listed now: the lists may change while the loop yields.
     const QStringList noms = entrees(m_ui.List4);
     const int nombre = int(noms.size());
@@ -169,8 +182,8 @@ void TransfertsDossiers::RapatrieDossierSite() {
         short ok = 0;
         if (NomSimpleValide(nom)) {
             const QString distant = cle + nom;
-            ok =
-                m_progression.Transfert(nom, [&] { return oFTP->DownloadFichier(distant, local); });
+            ok = m_progression.Transfert(
+                nom, [&] { return oFTP->DownloadFichierDansDossier(distant, local, true); });
         }
         if (ok) {
             octets += double(QFileInfo(local).size());
