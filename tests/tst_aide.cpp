@@ -431,6 +431,12 @@ private slots:
         }
         QVERIFY(QFileInfo(m_f->FichierAide).isFile());
         QVERIFY(m_f->FichierAide.endsWith(QStringLiteral("AideFTP.html")));
+        // It tells what the window does: a site folder opens on a double click.
+        QFile aide(m_f->FichierAide);
+        QVERIFY(aide.open(QIODevice::ReadOnly));
+        const QString texte = QString::fromUtf8(aide.readAll());
+        QVERIFY(!texte.contains(QStringLiteral("Un clic sur un dossier de l’arbre l’ouvre")));
+        QVERIFY(texte.contains(QStringLiteral("<b>double clic</b> l’ouvre")));
     }
 
     // The panel at the smallest and at a large window size, opened there or
