@@ -16,6 +16,7 @@
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "support/BancFenetre.h"
+#include "support/TestServeur.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -29,6 +30,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
@@ -544,6 +546,42 @@ private slots:
         QCOMPARE(derniere().first.mid(8), QStringLiteral(" > Impossible d'ouvrir le dossier ") +
                                               u.filLocal->Path() + sansProgramme);
         QCOMPARE(derniere().second, Rouge);
+    }
+
+    // The real shell on a desktop without anything to open the help: the
+    // opener missing, or present but failing (no browser), says so in red.
+    void aideSansProgrammeDOuverture() {
+        Form1Ui &u = ui();
+        QTemporaryDir bin;
+        QVERIFY(bin.isValid());
+        struct Remet {
+            QByteArray path = qgetenv("PATH");
+            ShellEnregistreur &shell;
+            ~Remet() {
+                qputenv("PATH", path);
+                DefinitShell(&shell);
+            }
+        } remet{qgetenv("PATH"), m_banc.shell};
+        qputenv("PATH", bin.path().toLocal8Bit());
+        DefinitShell(nullptr);
+        const auto rouge = [&] {
+            QTextBlock b = u.TxtAction->document()->lastBlock();
+            while (b.isValid() && b.text().isEmpty())
+                b = b.previous();
+            return b.text().contains(QStringLiteral(" > Impossible d'ouvrir l'aide ")) &&
+                   b.begin().fragment().charFormat().foreground().color() == Rouge;
+        };
+        u.Command4->click();
+        QTRY_VERIFY_WITH_TIMEOUT(rouge(), 10000);
+
+        // xdg-open there, but nothing on the desktop takes the file.
+        u.TxtAction->clear();
+        const QString xdg = bin.filePath(QStringLiteral("xdg-open"));
+        QVERIFY(EcritFichierLocal(xdg, "#!/bin/sh\nexit 3\n"));
+        QVERIFY(QFile::setPermissions(xdg, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        u.Command4->click();
+        QVERIFY(!rouge());
+        QTRY_VERIFY_WITH_TIMEOUT(rouge(), 10000);
     }
 
     // The real boxes, as a screen reader finds them: named by their text.
