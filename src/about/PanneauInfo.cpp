@@ -64,6 +64,9 @@ PanneauInfo::PanneauInfo(QMainWindow &form, Form1Ui &ui, std::function<QString()
     if (QCoreApplication *application = QCoreApplication::instance())
         application->installEventFilter(new ToucheAide([this] { AfficheAide(); }, this));
 
+    // Every line wraps rather than being cut in a narrow window.
+    for (QLabel *l : {ui.Label1[1], ui.Label1[3], ui.Label1[2], ui.LabeSite, ui.Labcoucou})
+        l->setWordWrap(true);
     ui.Frame3->setMouseTracking(true);
     ui.Frame3->installEventFilter(this);
     for (QLabel *l : std::as_const(ui.Label1)) {
