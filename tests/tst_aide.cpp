@@ -541,6 +541,12 @@ private slots:
         u.Command4->click();
         QVERIFY(derniere().first.contains(QStringLiteral("Impossible d'ouvrir l'aide")));
         QCOMPARE(derniere().second, Rouge);
+        // The help missing from the installation says so.
+        m_f->FichierAide = m_banc.Local(QStringLiteral("AideFTP.html"));
+        QTest::keyClick(m_f.get(), Qt::Key_F1);
+        QCOMPARE(derniere().first.mid(8), QStringLiteral(" > Impossible d'ouvrir l'aide ") +
+                                              m_f->FichierAide +
+                                              QStringLiteral(" : fichier absent"));
         // "Ex", the local folder in the file manager.
         u.Command3->click();
         QTest::mouseClick(u.LabBou[2], Qt::LeftButton);

@@ -140,6 +140,12 @@ public:
         return ServiceShell().LanceProgramme(programme, arguments);
     }
     bool AfficheAide(const QString &fichierAide) override {
+        // A help file missing from the installation is no opener's fault.
+        if (!QFileInfo(fichierAide).isFile()) {
+            ServiceShell().AfficheAide(fichierAide);
+            SignaleEchecShell(LigneAide + fichierAide + QStringLiteral(" : fichier absent"));
+            return false;
+        }
         return signale(ServiceShell().AfficheAide(fichierAide), LigneAide + fichierAide);
     }
     void CopieDansPressePapiers(const QString &texte) override {
