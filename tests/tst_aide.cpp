@@ -66,6 +66,16 @@ QRect bulle(Form1Ui &u) {
 
 const QColor Marine(0, 0, 128), Bleu(0, 0, 255), Rouge(255, 0, 0);
 
+// The activity log's last line and its colour.
+QPair<QString, QColor> derniereLigne(Form1Ui &u) {
+    QTextBlock b = u.TxtAction->document()->lastBlock();
+    while (b.isValid() && b.text().isEmpty())
+        b = b.previous();
+    if (!b.isValid())
+        return {};
+    return {b.text(), b.begin().fragment().charFormat().foreground().color()};
+}
+
 // The controls of `fenetre` a keyboard user can reach that a screen reader
 // would announce without a name: no accessible name of their own, from
 // their text or from a label naming them as its buddy.
@@ -525,12 +535,7 @@ private slots:
 
         // Nothing on the desktop to open anything.
         m_banc.shell.resultat = false;
-        const auto derniere = [&] {
-            QTextBlock b = u.TxtAction->document()->lastBlock();
-            while (b.isValid() && b.text().isEmpty())
-                b = b.previous();
-            return qMakePair(b.text(), b.begin().fragment().charFormat().foreground().color());
-        };
+        const auto derniere = [&] { return derniereLigne(u); };
         const QString sansProgramme =
             QStringLiteral(" : aucun programme pour l'ouvrir (xdg-open ou un navigateur)");
         aideDepuis(connexion);
@@ -573,11 +578,9 @@ private slots:
         qputenv("PATH", bin.path().toLocal8Bit());
         DefinitShell(nullptr);
         const auto rouge = [&] {
-            QTextBlock b = u.TxtAction->document()->lastBlock();
-            while (b.isValid() && b.text().isEmpty())
-                b = b.previous();
-            return b.text().contains(QStringLiteral(" > Impossible d'ouvrir l'aide ")) &&
-                   b.begin().fragment().charFormat().foreground().color() == Rouge;
+            const auto [texte, couleur] = derniereLigne(u);
+            return texte.contains(QStringLiteral(" > Impossible d'ouvrir l'aide ")) &&
+                   couleur == Rouge;
         };
         u.Command4->click();
         QTRY_VERIFY_WITH_TIMEOUT(rouge(), 10000);
