@@ -5,6 +5,10 @@
 
 #include "about/InfoProduit.h"
 #include "about/PanneauInfo.h"
+#include "automation/Form3.h"
+#include "automation/Form4.h"
+#include "dialogs/Form2.h"
+#include "dialogs/FormCertificat.h"
 #include "layout/Twips.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/Form1Ui.h"
@@ -12,6 +16,7 @@
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "support/BancFenetre.h"
+#include "support/TestServeur.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -24,6 +29,10 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -56,6 +65,37 @@ QRect bulle(Form1Ui &u) {
 }
 
 const QColor Marine(0, 0, 128), Bleu(0, 0, 255), Rouge(255, 0, 0);
+
+// The activity log's last line and its colour.
+QPair<QString, QColor> derniereLigne(Form1Ui &u) {
+    QTextBlock b = u.TxtAction->document()->lastBlock();
+    while (b.isValid() && b.text().isEmpty())
+        b = b.previous();
+    if (!b.isValid())
+        return {};
+    return {b.text(), b.begin().fragment().charFormat().foreground().color()};
+}
+
+// The controls of `fenetre` a keyboard user can reach that a screen reader
+// would announce without a name: no accessible name of their own, from
+// their text or from a label naming them as its buddy.
+QStringList controlesSansNom(QWidget *fenetre) {
+    QStringList sansNom;
+    QList<QWidget *> controles = fenetre->findChildren<QWidget *>();
+    controles.prepend(fenetre);
+    for (QWidget *w : std::as_const(controles)) {
+        if (w->focusPolicy() == Qt::NoFocus || w->focusProxy() || !w->isVisibleTo(fenetre))
+            continue;
+        // The viewport and scroll bars of a list belong to the list.
+        if (qobject_cast<QAbstractScrollArea *>(w->parentWidget()) || qobject_cast<QScrollBar *>(w))
+            continue;
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+        if (a && !a->text(QAccessible::Name).trimmed().isEmpty())
+            continue;
+        sansNom << QStringLiteral("%1 (%2)").arg(w->objectName(), w->metaObject()->className());
+    }
+    return sansNom;
+}
 
 } // namespace
 
@@ -260,6 +300,41 @@ private slots:
                  QStringLiteral("Aide"));
     }
 
+    // Every window, walked control by control: each one the keyboard reaches
+    // has a name to announce.
+    void chaqueControleANom() {
+        ui().Command3->click();
+        Form2 connexion(m_f.get());
+        Form3 automatisation;
+        Form4 transfert;
+        Certificat c;
+        c.sujet = c.emetteur = QStringLiteral("CN=ftp.example.org");
+        c.hote = QStringLiteral("ftp.example.org");
+        c.port = 21;
+        c.raison = QStringLiteral("Certificat auto-signé");
+        FormCertificat certificat(c);
+        QStringList sansNom;
+        for (QWidget *fenetre : std::initializer_list<QWidget *>{
+                 m_f.get(), ui().Frame3, &connexion, &automatisation, &transfert, &certificat}) {
+            for (const QString &controle : controlesSansNom(fenetre))
+                sansNom << fenetre->objectName() + QLatin1Char('/') + controle;
+        }
+        QVERIFY2(sansNom.isEmpty(), qPrintable(sansNom.join(", ")));
+        // The slots and fields of the command-line space by their role.
+        QStringList noms;
+        for (const QWidget *w : {static_cast<QWidget *>(automatisation.Command2[0]),
+                                 static_cast<QWidget *>(automatisation.Command2[9]),
+                                 static_cast<QWidget *>(automatisation.TxtSite),
+                                 static_cast<QWidget *>(automatisation.txtUtilisateur),
+                                 static_cast<QWidget *>(automatisation.txtMDP),
+                                 static_cast<QWidget *>(automatisation.ficLoc),
+                                 static_cast<QWidget *>(automatisation.ficDist)})
+            noms << QAccessible::queryAccessibleInterface(const_cast<QWidget *>(w))
+                        ->text(QAccessible::Name);
+        QCOMPARE(noms, (QStringList{"Emplacement 0", "Emplacement 9", "Site", "Utilisateur",
+                                    "Mot de passe", "Fichier local", "Fichier distant"}));
+    }
+
     // Both panes draw folders with the program's own pictures, whatever the
     // desktop's theme: the folder yellow appears in the local folder list.
     void memesImagesDeDossier() {
@@ -368,6 +443,156 @@ private slots:
         }
         QVERIFY(QFileInfo(m_f->FichierAide).isFile());
         QVERIFY(m_f->FichierAide.endsWith(QStringLiteral("AideFTP.html")));
+        // It tells what the window does: a site folder opens on a double click.
+        QFile aide(m_f->FichierAide);
+        QVERIFY(aide.open(QIODevice::ReadOnly));
+        const QString texte = QString::fromUtf8(aide.readAll());
+        QVERIFY(!texte.contains(QStringLiteral("Un clic sur un dossier de l’arbre l’ouvre")));
+        QVERIFY(texte.contains(QStringLiteral("<b>double clic</b> l’ouvre")));
+    }
+
+    // The panel at the smallest and at a large window size, opened there or
+    // resized while open: inside the client area, its lines on one left edge
+    // and whole inside it, "Retour" and "Aide" centred.
+    void panneauDansLaFenetre() {
+        Form1Ui &u = ui();
+        const QList<QLabel *> lignes{u.Label1[1], u.Label1[3], u.Label1[2], u.LabeSite,
+                                     u.Labcoucou};
+        const auto verifie = [&](const char *cas) {
+            QCoreApplication::processEvents();
+            const QRect zone = u.centre->rect();
+            const QRect panneau = u.Frame3->geometry();
+            QVERIFY2(zone.contains(panneau), cas);
+            QCOMPARE(panneau.left(), 0);
+            QCOMPARE(panneau.width(), zone.width());
+            QVERIFY2(panneau.height() >= u.fraAction->y(), cas);
+            for (QLabel *l : lignes) {
+                QVERIFY2(l->x() == lignes[0]->x(),
+                         qPrintable(l->objectName() + QLatin1Char(' ') + QLatin1String(cas)));
+                QVERIFY2(u.Frame3->rect().contains(l->geometry()), qPrintable(l->objectName()));
+                // Its whole text shown: wrapped within its width, or as wide as it needs.
+                QVERIFY2(l->wordWrap() ? l->height() >= l->heightForWidth(l->width())
+                                       : l->width() >= l->sizeHint().width() &&
+                                             l->height() >= l->sizeHint().height(),
+                         qPrintable(l->objectName() + QLatin1Char(' ') + QLatin1String(cas)));
+            }
+            for (QLabel *b : {u.Label1[4], u.Label1[0]}) {
+                QVERIFY2(u.Frame3->rect().contains(b->geometry()), qPrintable(b->objectName()));
+                QVERIFY(qAbs(b->x() + b->width() / 2 - panneau.width() / 2) <= 1);
+            }
+            for (QLabel *image : std::as_const(u.Image1))
+                QVERIFY2(u.Frame3->rect().contains(image->geometry()), cas);
+        };
+        m_f->resize(m_f->minimumSize());
+        QCoreApplication::processEvents();
+        u.Command3->click();
+        verifie("ouvert au plus petit");
+        m_f->resize(1600, 1000);
+        verifie("agrandi ouvert");
+        QCOMPARE(u.Image3->x(), u.Frame3->width());
+        u.Command3->click();
+        u.Command3->click();
+        verifie("ouvert en grand");
+        QCOMPARE(u.Frame3->height(), u.fraAction->y());
+        m_f->resize(m_f->minimumSize());
+        verifie("rapetisse ouvert");
+    }
+
+    // F1 opens the help from every window, modal dialogs included; help,
+    // folders and documents the desktop can't open leave a red line in the
+    // log, also when asked from inside a modal dialog.
+    void aideDepuisChaqueFenetre() {
+        Form1Ui &u = ui();
+        const auto aideDepuis = [&](QDialog &dialogue) {
+            QTimer::singleShot(0, &dialogue, [&] {
+                QWidget *modal = QApplication::activeModalWidget();
+                QVERIFY(modal == &dialogue);
+                QTest::keyClick(modal->focusWidget() ? modal->focusWidget() : modal, Qt::Key_F1);
+                dialogue.reject();
+            });
+            dialogue.exec();
+        };
+        Form2 connexion(m_f.get());
+        aideDepuis(connexion);
+        Certificat c;
+        c.hote = QStringLiteral("ftp.example.org");
+        FormCertificat certificat(c);
+        aideDepuis(certificat);
+        Form3 automatisation;
+        automatisation.show();
+        QTest::keyClick(automatisation.TxtSite, Qt::Key_F1);
+        Form4 transfert;
+        transfert.show();
+        QTest::keyClick(&transfert, Qt::Key_F1);
+        u.Command3->click();
+        QTest::keyClick(u.Frame3, Qt::Key_F1);
+        QCOMPARE(m_banc.shell.appels.size(), 5);
+        for (const auto &a : std::as_const(m_banc.shell.appels))
+            QCOMPARE(a, (ShellEnregistreur::Appel{"AfficheAide", {m_f->FichierAide}}));
+        // Shift+F1 is not the help.
+        QTest::keyClick(m_f.get(), Qt::Key_F1, Qt::ShiftModifier);
+        QCOMPARE(m_banc.shell.appels.size(), 5);
+
+        // Nothing on the desktop to open anything.
+        m_banc.shell.resultat = false;
+        const auto derniere = [&] { return derniereLigne(u); };
+        const QString sansProgramme =
+            QStringLiteral(" : aucun programme pour l'ouvrir (xdg-open ou un navigateur)");
+        aideDepuis(connexion);
+        QCOMPARE(derniere().first.mid(8), QStringLiteral(" > Impossible d'ouvrir l'aide ") +
+                                              m_f->FichierAide + sansProgramme);
+        QCOMPARE(derniere().second, Rouge);
+        u.TxtAction->clear();
+        u.Command4->click();
+        QVERIFY(derniere().first.contains(QStringLiteral("Impossible d'ouvrir l'aide")));
+        QCOMPARE(derniere().second, Rouge);
+        // The help missing from the installation says so.
+        m_f->FichierAide = m_banc.Local(QStringLiteral("AideFTP.html"));
+        QTest::keyClick(m_f.get(), Qt::Key_F1);
+        QCOMPARE(derniere().first.mid(8), QStringLiteral(" > Impossible d'ouvrir l'aide ") +
+                                              m_f->FichierAide +
+                                              QStringLiteral(" : fichier absent"));
+        // "Ex", the local folder in the file manager.
+        u.Command3->click();
+        QTest::mouseClick(u.LabBou[2], Qt::LeftButton);
+        QCOMPARE(m_banc.shell.appels.last().operation, QStringLiteral("OuvreDossier"));
+        QCOMPARE(derniere().first.mid(8), QStringLiteral(" > Impossible d'ouvrir le dossier ") +
+                                              u.filLocal->Path() + sansProgramme);
+        QCOMPARE(derniere().second, Rouge);
+    }
+
+    // The real shell on a desktop without anything to open the help: the
+    // opener missing, or present but failing (no browser), says so in red.
+    void aideSansProgrammeDOuverture() {
+        Form1Ui &u = ui();
+        QTemporaryDir bin;
+        QVERIFY(bin.isValid());
+        struct Remet {
+            QByteArray path = qgetenv("PATH");
+            ShellEnregistreur &shell;
+            ~Remet() {
+                qputenv("PATH", path);
+                DefinitShell(&shell);
+            }
+        } remet{qgetenv("PATH"), m_banc.shell};
+        qputenv("PATH", bin.path().toLocal8Bit());
+        DefinitShell(nullptr);
+        const auto rouge = [&] {
+            const auto [texte, couleur] = derniereLigne(u);
+            return texte.contains(QStringLiteral(" > Impossible d'ouvrir l'aide ")) &&
+                   couleur == Rouge;
+        };
+        u.Command4->click();
+        QTRY_VERIFY_WITH_TIMEOUT(rouge(), 10000);
+
+        // xdg-open there, but nothing on the desktop takes the file.
+        u.TxtAction->clear();
+        const QString xdg = bin.filePath(QStringLiteral("xdg-open"));
+        QVERIFY(EcritFichierLocal(xdg, "#!/bin/sh\nexit 3\n"));
+        QVERIFY(QFile::setPermissions(xdg, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        u.Command4->click();
+        QVERIFY(!rouge());
+        QTRY_VERIFY_WITH_TIMEOUT(rouge(), 10000);
     }
 
     // The real boxes, as a screen reader finds them: named by their text.

@@ -347,7 +347,7 @@ void TstPlateforme::chaineLecteurDossierFichiers() {
 }
 
 void TstPlateforme::shellEnregistreurEtAcces() {
-    QVERIFY(dynamic_cast<ShellSysteme *>(&ShellCourant()));
+    QVERIFY(dynamic_cast<ShellSysteme *>(&ServiceShell()));
     ShellEnregistreur rec;
     DefinitShell(&rec);
     ShellCourant().OuvreDocument(QStringLiteral("/tmp/a b.txt"));
@@ -358,7 +358,7 @@ void TstPlateforme::shellEnregistreurEtAcces() {
     ShellCourant().AfficheAide(QStringLiteral("/opt/q/AideFTP.html"));
     ShellCourant().CopieDansPressePapiers(QStringLiteral("ftp://h/x"));
     DefinitShell(nullptr);
-    QVERIFY(dynamic_cast<ShellSysteme *>(&ShellCourant()));
+    QVERIFY(dynamic_cast<ShellSysteme *>(&ServiceShell()));
 
     const QVector<ShellEnregistreur::Appel> attendus{
         {"OuvreDocument", {"/tmp/a b.txt"}},

@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -69,6 +70,20 @@ void choisis(QListWidget *l, const QString &nom) {
     l->clearSelection();
     l->setCurrentItem(trouves.first());
 }
+
+// Runs `action` on every pass of the event loop while it lives: the site
+// list yields between its steps.
+class Espion : public QObject {
+public:
+    explicit Espion(std::function<void()> action) : m_action(std::move(action)) {
+        connect(&m_minuterie, &QTimer::timeout, this, [this] { m_action(); });
+        m_minuterie.start(0);
+    }
+
+private:
+    std::function<void()> m_action;
+    QTimer m_minuterie;
+};
 
 } // namespace
 
@@ -120,6 +135,7 @@ private slots:
     void ordreDecroissant();
 
     void comparaison();
+    void comparaisonPendantQueLaListeSeRemplit();
     void vuesTriees();
     void filtre();
     void ouvrirAvec();
@@ -295,6 +311,47 @@ void TstVues::comparaison() {
     survole(u->RecDelta[1]);
     QCOMPARE(u->LTTT->text(), QStringLiteral("Liste des fichiers absents en local"));
     QCOMPARE(u->ttt->x(), u->RecDelta[1]->x() + u->fraSite->x() - Twips::EnPixels(4000));
+}
+
+void TstVues::comparaisonPendantQueLaListeSeRemplit() {
+    // While a long site folder fills its list, the comparison can't be
+    // computed again: the local pane keeps the comparison it showed after a
+    // refresh or a local delete, instead of no list at all.
+    const QString dossier = demarre({{"b.txt", 1}}, {{"a.txt", 1}, {"b.txt", 1}, {"c.txt", 1}});
+    const QString longue = dossier + QStringLiteral("longue/");
+    QVERIFY(m_srv.creeDossier(longue));
+    const int n = 2 * NavigateurSite::EntreesParPas + 500;
+    for (int i = 0; i < n; ++i)
+        QVERIFY(EcritFichierLocal(m_srv.disque(longue) + QStringLiteral("/f%1").arg(i), ""));
+    u->RecDelta[0]->click();
+    QCOMPARE(textes(u->List1), (QStringList{"a.txt", "c.txt"}));
+
+    const auto listeLocaleVisible = [&] {
+        return !u->List1->isHidden() || !u->List3->isHidden() || !u->filLocal->isHidden();
+    };
+    int partielle = -1;
+    QStringList vues;
+    {
+        Espion espion([&] {
+            if (partielle >= 0 || !m_f->navigateurSite().ListeEnCours() || u->List5->count() == 0)
+                return;
+            partielle = u->List5->count();
+            u->Vert[2]->click();
+            vues << (listeLocaleVisible() ? textes(u->List1).join(',') : QString());
+            choisis(u->List1, QStringLiteral("a.txt"));
+            u->BTL[4]->click();
+            vues << (listeLocaleVisible() ? textes(u->List1).join(',') : QString());
+        });
+        m_f->RafraichitSite(longue);
+    }
+    QVERIFY(partielle > 0 && partielle < n);
+    QCOMPARE(vues, (QStringList{"a.txt,c.txt", "a.txt,c.txt"}));
+    // The delete itself was done; the list is computed again afterwards.
+    QVERIFY(!QFileInfo::exists(m_banc.Local(QStringLiteral("a.txt"))));
+    QVERIFY(!u->List1->isHidden() && u->filLocal->isHidden());
+    // Once filled, the comparison is computed against the new folder.
+    u->Vert[2]->click();
+    QCOMPARE(textes(u->List1), (QStringList{"b.txt", "c.txt"}));
 }
 
 void TstVues::vuesTriees() {

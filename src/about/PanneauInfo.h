@@ -27,6 +27,10 @@ public:
     void LabeSite_Click();
     void Labcoucou_Click();
 
+    // Lays the panel over the client area, down to the log area or as far as
+    // its lines need; its lines share one left edge and fit its width.
+    static void Ajuste(Form1Ui &ui);
+
     static constexpr double Pas = 200;     // twips per tick
     static constexpr double Limite = -100; // the icon wraps once left of this
 

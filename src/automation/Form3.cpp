@@ -56,6 +56,8 @@ Form3::Form3(QWidget *parent) : QWidget(parent, Qt::Window) {
         b->setObjectName(QStringLiteral("Command2(%1)").arg(i));
         b->setGeometry(px(300 + 435 * i), px(735), px(435), px(405));
         b->installEventFilter(this);
+        // Its caption is the slot's number, or nothing while the slot is empty.
+        b->setAccessibleName(QStringLiteral("Emplacement %1").arg(i));
         connect(b, &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
         Command2[i] = b;
     }
@@ -102,20 +104,23 @@ Form3::Form3(QWidget *parent) : QWidget(parent, Qt::Window) {
     Label6->setObjectName(QStringLiteral("Label6"));
     Label6->setGeometry(px(4950), px(1800), px(3600), px(300));
 
-    auto boite = [this](const char *nom, const char *libelle, int x, int y, int l) {
+    auto boite = [this](const char *nom, const char *libelle, const char *nomAccessible, int x,
+                        int y, int l) {
         auto *lab = new QLabel(QString::fromUtf8(libelle), this);
         lab->setGeometry(px(x), px(y), px(l), px(240));
         auto *e = new QLineEdit(this);
         e->setObjectName(QLatin1String(nom));
         e->setGeometry(px(x), px(y + 240), px(l), px(315));
+        lab->setBuddy(e);
+        e->setAccessibleName(QString::fromUtf8(nomAccessible));
         return e;
     };
-    TxtSite = boite("TxtSite", "Site", 300, 2640, 2700);
-    txtUtilisateur = boite("txtUtilisateur", "Utilisateur", 3150, 2640, 2550);
-    txtMDP = boite("txtMDP", "Mot de passe", 5850, 2640, 2640);
+    TxtSite = boite("TxtSite", "Site", "Site", 300, 2640, 2700);
+    txtUtilisateur = boite("txtUtilisateur", "Utilisateur", "Utilisateur", 3150, 2640, 2550);
+    txtMDP = boite("txtMDP", "Mot de passe", "Mot de passe", 5850, 2640, 2640);
     txtMDP->setEchoMode(QLineEdit::Password);
-    ficLoc = boite("ficLoc", "fichier local", 300, 3270, 4050);
-    ficDist = boite("ficDist", "fichier distant", 4440, 3270, 4050);
+    ficLoc = boite("ficLoc", "fichier local", "Fichier local", 300, 3270, 4050);
+    ficDist = boite("ficDist", "fichier distant", "Fichier distant", 4440, 3270, 4050);
 
     LabInfo = new QLabel(this);
     LabInfo->setObjectName(QStringLiteral("LabInfo"));

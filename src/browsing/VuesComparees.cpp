@@ -20,12 +20,16 @@ VuesComparees::VuesComparees(Form1 &form, Form1Ui &ui, QObject *parent)
     : QObject(parent), m_form(form), m_ui(ui) {}
 
 void VuesComparees::RecDelta_Click(int Index) {
-    // A list still filling would be compared half-read.
-    if (m_form.navigateurSite().RefusePendantListe())
+    // A list still filling would be compared half-read; compared with a
+    // listing that failed, every local file would look absent. A caller
+    // asking for the comparison again hid List1 first: the previous
+    // comparison comes back rather than leaving the local pane without a list.
+    if (m_form.navigateurSite().RefusePendantListe() ||
+        (m_ui.List1->isHidden() && m_form.navigateurSite().RefuseSansListe())) {
+        if (m_ui.List1->isHidden() && !m_ui.List2->isHidden())
+            m_ui.List1->show();
         return;
-    // Compared with a listing that failed, every local file would look absent.
-    if (m_ui.List1->isHidden() && m_form.navigateurSite().RefuseSansListe())
-        return;
+    }
     m_form.ListeCliquee = Index;
     Sablier sablier;
     m_ui.List3->hide();

@@ -9,7 +9,8 @@ struct Form1Ui;
 // the site, RecDelta(1) lists in List2 the site files missing locally; List1
 // and List2 cover filLocal and List4 while it is on. Another click on either
 // button returns to the normal lists. No server contact: the names are those
-// the two panes show.
+// the two panes show. Hiding List1 alone and clicking asks for the comparison
+// again; refused while the site list fills, the shown comparison stays.
 class VuesComparees : public QObject {
     Q_OBJECT
 public:

@@ -2,6 +2,7 @@
 
 #include "layout/Twips.h"
 #include "mainwindow/Form1Ui.h"
+#include "platform/LocalLists.h"
 
 #include <QAbstractScrollArea>
 #include <QFrame>
@@ -11,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTreeWidget>
 
 namespace {
 
@@ -47,6 +49,18 @@ BulleAide::BulleAide(Form1Ui &ui, QObject *parent) : QObject(parent), m_ui(ui) {
         nommeDepuisTag(l);
     ui.Command6->setAccessibleName(ui.Command6->toolTip());
     ui.Command4->setAccessibleName(QStringLiteral("Aide"));
+    // The lists have no label of their own: each says what it holds.
+    const struct {
+        QWidget *liste;
+        const char *nom;
+    } listes[] = {
+        {ui.dirLocal, "Dossiers locaux"},        {ui.filLocal, "Fichiers locaux"},
+        {ui.List1, "Fichiers locaux comparés"},  {ui.List3, "Fichiers locaux triés"},
+        {ui.trvSiteDir, "Dossiers du site"},     {ui.List4, "Fichiers du site"},
+        {ui.List2, "Fichiers du site comparés"},
+    };
+    for (const auto &l : listes)
+        l.liste->setAccessibleName(QString::fromUtf8(l.nom));
 }
 
 void BulleAide::surveille(QWidget *w, int effets) {

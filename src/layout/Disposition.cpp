@@ -1,5 +1,6 @@
 #include "layout/Disposition.h"
 
+#include "about/PanneauInfo.h"
 #include "layout/Twips.h"
 #include "mainwindow/Form1Ui.h"
 #include "platform/LocalLists.h"
@@ -135,16 +136,9 @@ void Disposition::Form_Resize() {
 
     // 8. The information panel, while it is shown.
     if (u.Frame3->isVisibleTo(&m_form)) {
-        DefinitLargeur(u.Frame3, DePixels(m_form.width()));
-        const double largeurPanneau = Largeur(u.Frame3);
-        DefinitGauche(u.Image3, largeurPanneau);
-        for (int i : {4, 0})
-            DefinitGauche(u.Label1[i], largeurPanneau / 2 - Largeur(u.Label1[i]) / 2);
-        for (QWidget *w : {static_cast<QWidget *>(u.Label1[1]), static_cast<QWidget *>(u.Label1[2]),
-                           static_cast<QWidget *>(u.Label1[3]), static_cast<QWidget *>(u.LabeSite),
-                           static_cast<QWidget *>(u.Labcoucou)})
-            DefinitLargeur(w, largeurPanneau - 400);
-        DefinitHauteur(u.Frame3, Haut(u.fraAction));
+        PanneauInfo::Ajuste(u);
+        // The scrolling icon goes on from the new right edge.
+        u.Image3->move(u.Frame3->width(), u.Image3->y());
     }
 
     // 9. The alternative lists cover the normal ones exactly.

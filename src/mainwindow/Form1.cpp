@@ -18,6 +18,7 @@
 #include "mainwindow/JournalActivite.h"
 #include "platform/InstanceUnique.h"
 #include "platform/LocalLists.h"
+#include "platform/Shell.h"
 #include "transfers/ActionsLocales.h"
 #include "transfers/ActionsSite.h"
 #include "transfers/GlisserDeposer.h"
@@ -44,6 +45,10 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
     trvSiteDir = m_ui->trvSiteDir;
 
     m_journal = std::make_unique<JournalActivite>(m_ui->TxtAction, m_ui->stbPanneau1);
+    // Help, folders and documents the desktop could not open: a red line.
+    DefinitRapportShell([this](const QString &ligne) {
+        m_journal->EcritAction(JournalActivite::Heure() + ligne, QStringLiteral("Ro"));
+    });
     m_disposition = std::make_unique<Disposition>(*this, *m_ui);
     m_connexion = std::make_unique<GestionConnexion>(*this, *m_ui, *m_journal);
     m_demarrage =
@@ -86,6 +91,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
 }
 
 Form1::~Form1() {
+    DefinitRapportShell({});
     m_ui->Timer2->stop();
     m_ui->Timer3->stop();
     LibereSessionFTP();
