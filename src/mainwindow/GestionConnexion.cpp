@@ -72,6 +72,11 @@ bool GestionConnexion::JugeCertificat(const Certificat &certificat) {
                                   sSite + QStringLiteral(" : connexion refusée"),
                               QStringLiteral("Ro"));
         return false;
+    case DecisionsCertificats::Verdict::AccepteCetteFois:
+        return true;
+    case DecisionsCertificats::Verdict::RefuseCetteFois:
+        m_certificatRefuse = true;
+        return false;
     case DecisionsCertificats::Verdict::Inconnu:
         break;
     }
@@ -82,14 +87,21 @@ bool GestionConnexion::JugeCertificat(const Certificat &certificat) {
     QApplication::restoreOverrideCursor();
     if (decision == FormCertificat::Toujours)
         DecisionsCertificats::AccepteToujours(certificat);
-    return decision == FormCertificat::UneFois || decision == FormCertificat::Toujours;
+    const bool accepte =
+        decision == FormCertificat::UneFois || decision == FormCertificat::Toujours;
+    // The answer holds for the rest of the run: reconnections don't ask again.
+    DecisionsCertificats::DecideCetteFois(certificat, accepte);
+    m_certificatRefuse = !accepte;
+    return accepte;
 }
 
 bool GestionConnexion::tenteConnexion(const QString &message) {
     if (oFTP)
         oFTP->setJugeCertificat([this](const Certificat &c) { return JugeCertificat(c); });
+    m_certificatRefuse = false;
     const bool ok = oFTP && oFTP->Connexion() != 0;
     m_form.CO = ok ? -1 : 0;
+    m_siteRefuse = ok || !m_certificatRefuse ? QString() : sSite;
     if (ok) {
         const QString version = oFTP->VersionTls();
         m_journal.EcritAction(
@@ -102,6 +114,12 @@ bool GestionConnexion::tenteConnexion(const QString &message) {
                                       QStringLiteral(" > Connexion non chiffrée à ") + sSite,
                                   QStringLiteral("Am"));
         m_journal.AfficheConnecte(sSite);
+    } else if (m_certificatRefuse) {
+        m_journal.AfficheDeconnecte();
+        m_journal.EcritAction(JournalActivite::Heure() +
+                                  QStringLiteral(" > Certificat refusé pour ") + sSite +
+                                  QStringLiteral(" : connexion refusée"),
+                              QStringLiteral("Ro"));
     } else {
         m_journal.AfficheDeconnecte();
         m_journal.EcritAction(JournalActivite::Heure() + QStringLiteral(" > Connexion échouée à ") +
@@ -293,7 +311,8 @@ void GestionConnexion::Timer2_Timer() {
     const auto montre = [this](const QWidget *w) { return w->isVisibleTo(&m_form); };
     const bool listeVide = (montre(m_ui.List4) && m_ui.List4->count() == 0) ||
                            (montre(m_ui.List2) && m_ui.List2->count() == 0);
-    if (m_ui.Check1->isChecked() && !vivant) {
+    // A refused certificate would be refused again: the line said so once.
+    if (m_ui.Check1->isChecked() && !vivant && (m_siteRefuse.isEmpty() || m_siteRefuse != sSite)) {
         m_reconnexionEnCours = true;
         Reconnecte(listeVide ? 0 : -1);
         m_reconnexionEnCours = false;

@@ -37,7 +37,7 @@ public:
     // The judge of the window's session (installed before each connection):
     // a fingerprint accepted for good passes, another one for the same host
     // and port is refused with a red line, an unknown certificate is shown to
-    // the person (FormCertificat).
+    // the person (FormCertificat), whose answer holds for the rest of the run.
     bool JugeCertificat(const Certificat &certificat);
 
     // Handlers
@@ -78,4 +78,9 @@ private:
     QPointer<Form2> m_dialogueOuvert;
     QEventLoop *m_attente = nullptr;
     bool m_reconnexionEnCours = false;
+    // The judge refused the certificate during the current attempt.
+    bool m_certificatRefuse = false;
+    // The site whose certificate the last attempt refused: automatic
+    // reconnection leaves it alone.
+    QString m_siteRefuse;
 };
