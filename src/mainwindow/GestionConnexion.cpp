@@ -10,6 +10,7 @@
 #include "mainwindow/JournalActivite.h"
 #include "platform/Sablier.h"
 #include "security/DecisionsCertificats.h"
+#include "security/Trousseau.h"
 #include "settings/Reglages.h"
 
 #include <QAction>
@@ -134,7 +135,14 @@ void GestionConnexion::ConnexionDemarrage() {
     sUtilisateur = Reglages::Lit(Reglages::TxtUtilisateur);
     sMotDePasse = Reglages::Lit(Reglages::TxtMDP);
     sChiffrement = ChiffrementDeTexte(Reglages::Lit(Reglages::Chiffrement));
-    if (sSite.isEmpty() || refuseSiOccupee())
+    if (sSite.isEmpty())
+        return;
+    if (attendsTrousseau([this] {
+            ConnexionDemarrage();
+            AfficheEtatConnexion(m_form.CO);
+        }))
+        return;
+    if (refuseSiOccupee())
         return;
     const QString dossier = Reglages::Lit(Reglages::PathSite);
     if (tenteConnexion(Connecte)) {
@@ -179,6 +187,21 @@ void GestionConnexion::Reconnecte(short SansRafraichir) {
     AfficheEtatConnexion(m_form.CO);
 }
 
+bool GestionConnexion::attendsTrousseau(std::function<void()> suite) {
+    if (Trousseau::EtatCourant() != Trousseau::Etat::EnAttente)
+        return false;
+    if (!m_attenteTrousseau) {
+        m_attenteTrousseau = true;
+        m_journal.EcritAction(JournalActivite::Heure() + Trousseau::LigneAttente(),
+                              QStringLiteral("BF"));
+    }
+    Trousseau::QuandPret(this, [this, suite = std::move(suite)] {
+        m_attenteTrousseau = false;
+        suite();
+    });
+    return true;
+}
+
 bool GestionConnexion::refuseSiOccupee() {
     if (!sessionOccupee())
         return false;
@@ -212,7 +235,9 @@ void GestionConnexion::mnuConnexion_Click() {
     m_dialogueOuvert = &dialogue;
     MontreDialogue(dialogue);
     m_dialogueOuvert = nullptr;
-    if (DernierEmplacement != -1 && !sSite.isEmpty() && !refuseSiOccupee()) {
+    const auto connecte = [this] {
+        if (refuseSiOccupee())
+            return;
         if (tenteConnexion(Connecte)) {
             m_form.RafraichitSite(QStringLiteral("/"));
             m_ui.Command1->setText(QStringLiteral("Paramètres"));
@@ -221,6 +246,17 @@ void GestionConnexion::mnuConnexion_Click() {
         }
         // The picture follows at once rather than at the next periodic check.
         AfficheEtatConnexion(m_form.CO);
+    };
+    if (DernierEmplacement != -1 && !sSite.isEmpty()) {
+        // No password typed while the keyring still reads the stored one: that one.
+        const bool attend =
+            sMotDePasse.isEmpty() && !sUtilisateur.isEmpty() && attendsTrousseau([connecte] {
+                if (sMotDePasse.isEmpty())
+                    sMotDePasse = Reglages::Lit(Reglages::TxtMDP);
+                connecte();
+            });
+        if (!attend)
+            connecte();
     }
     // Destroying the dialog restores the pointer its OK set.
     m_dialogue.reset();

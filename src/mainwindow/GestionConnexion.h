@@ -68,6 +68,9 @@ private:
     // True, with a line, when the session is in use: a new connection would
     // only fail (and say "lost" of a connection that is fine).
     bool refuseSiOccupee();
+    // True, with a line (once), when the keyring's start-up reads are still
+    // under way: `suite` runs when they end. The window stays usable meanwhile.
+    bool attendsTrousseau(std::function<void()> suite);
     void ecritMconAuto();
     void attendsEntreEssais();
 
@@ -78,6 +81,7 @@ private:
     QPointer<Form2> m_dialogueOuvert;
     QEventLoop *m_attente = nullptr;
     bool m_reconnexionEnCours = false;
+    bool m_attenteTrousseau = false;
     // The judge refused the certificate during the current attempt.
     bool m_certificatRefuse = false;
     // The site whose certificate the last attempt refused: automatic
