@@ -131,18 +131,18 @@ bool GestionConnexion::tenteConnexion(const QString &message) {
 }
 
 void GestionConnexion::ConnexionDemarrage() {
-    sSite = Reglages::Lit(Reglages::TxtSite);
-    sUtilisateur = Reglages::Lit(Reglages::TxtUtilisateur);
-    sMotDePasse = Reglages::Lit(Reglages::TxtMDP);
-    sChiffrement = ChiffrementDeTexte(Reglages::Lit(Reglages::Chiffrement));
-    if (sSite.isEmpty())
-        return;
-    if (attendsTrousseau([this] {
+    // The session parameters change only once the password is known: a
+    // reconnection meanwhile would try the file's.
+    if (!Reglages::Lit(Reglages::TxtSite).isEmpty() && attendsTrousseau([this] {
             ConnexionDemarrage();
             AfficheEtatConnexion(m_form.CO);
         }))
         return;
-    if (refuseSiOccupee())
+    sSite = Reglages::Lit(Reglages::TxtSite);
+    sUtilisateur = Reglages::Lit(Reglages::TxtUtilisateur);
+    sMotDePasse = Reglages::Lit(Reglages::TxtMDP);
+    sChiffrement = ChiffrementDeTexte(Reglages::Lit(Reglages::Chiffrement));
+    if (sSite.isEmpty() || refuseSiOccupee())
         return;
     const QString dossier = Reglages::Lit(Reglages::PathSite);
     if (tenteConnexion(Connecte)) {
