@@ -2,7 +2,8 @@
 // gnome-keyring started for this program, the settings file checked for the
 // passwords it must no longer hold, a "restart" read back from the keyring,
 // and the command-line transfer using a slot's password from it. Without a
-// keyring, the file keeps them and the window says so.
+// keyring, or with one whose prompt nobody answers, the file keeps them and
+// the window says so without ever waiting for it.
 
 #include "automation/Automatisation.h"
 #include "automation/Form3.h"

@@ -177,8 +177,8 @@ void retireDuFichier(const QString &section, const QString &cle, const QString &
         ecritDansFichier(section, cle, QString());
 }
 
-// Hands a password to the vault; `stocke` runs when it holds it. True when it
-// answered so before returning.
+// Hands a password to the vault: true when it holds it before this returns;
+// a later confirmation blanks it in the file then.
 bool confieAuCoffre(const QString &section, const QString &cle, const QString &valeur) {
     auto immediat = std::make_shared<bool>(false);
     auto apres = std::make_shared<bool>(false);
@@ -244,19 +244,17 @@ bool Ecrit(const QString &section, const QString &cle, const QString &valeur) {
     // The file holds the password until the vault confirmed it holds it:
     // refused or unanswered, it is not lost.
     const QString compte = coffre() ? CompteMotDePasse(section, cle) : QString();
-    if (!compte.isEmpty()) {
-        // Already held (or on its way): nothing to store again.
-        const std::optional<QString> tenu = coffre()->Lit(compte);
-        const Magasin &m = magasinCharge();
-        const auto it = m.valeurs.constFind(cleComplete(section, cle));
-        const QString dansFichier = it == m.valeurs.cend() ? QString() : it->texte;
-        if (tenu && *tenu == valeur && (dansFichier.isEmpty() || dansFichier == valeur))
-            return true;
-    }
-    if (!compte.isEmpty())
-        return ecritDansFichier(section, cle,
-                                confieAuCoffre(section, cle, valeur) ? QString() : valeur);
-    return ecritDansFichier(section, cle, valeur);
+    if (compte.isEmpty())
+        return ecritDansFichier(section, cle, valeur);
+    // Already held (or on its way): nothing to store again.
+    const std::optional<QString> tenu = coffre()->Lit(compte);
+    const Magasin &m = magasinCharge();
+    const auto it = m.valeurs.constFind(cleComplete(section, cle));
+    const QString dansFichier = it == m.valeurs.cend() ? QString() : it->texte;
+    if (tenu && *tenu == valeur && (dansFichier.isEmpty() || dansFichier == valeur))
+        return true;
+    return ecritDansFichier(section, cle,
+                            confieAuCoffre(section, cle, valeur) ? QString() : valeur);
 }
 
 bool DeplaceMotsDePasse() {
