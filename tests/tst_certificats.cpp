@@ -187,6 +187,21 @@ private slots:
                                QStringLiteral(" : connexion refusée")),
                  1);
         QVERIFY2(!journal.contains(QStringLiteral("Connexion échouée")), qPrintable(journal));
+
+        // Another certificate than the one accepted for good: said once too.
+        Reglages::Ecrit(QStringLiteral("Certificats"),
+                        DecisionsCertificats::Cle(QStringLiteral("127.0.0.1"), accepte.port()),
+                        certificat("127.0.0.1", accepte.port(), 'e').empreinte);
+        sSite = accepte.site();
+        for (int i = 0; i < 3; ++i)
+            f->gestionConnexion().Timer2_Timer();
+        QCOMPARE(f->CO, short(0));
+        QCOMPARE(dialogues, 2);
+        const QString suite = f->Ui().TxtAction->toPlainText().mid(journal.size());
+        QCOMPARE(suite.count(QStringLiteral(" > Certificat différent de celui accepté pour ") +
+                             accepte.site()),
+                 1);
+        QVERIFY2(!suite.contains(QStringLiteral("Connexion échouée")), qPrintable(suite));
     }
 
     void jugeDeLaFenetre() {

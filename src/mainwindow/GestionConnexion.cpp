@@ -72,6 +72,7 @@ bool GestionConnexion::JugeCertificat(const Certificat &certificat) {
                                   QStringLiteral(" > Certificat différent de celui accepté pour ") +
                                   sSite + QStringLiteral(" : connexion refusée"),
                               QStringLiteral("Ro"));
+        m_certificatRefuse = m_refusDit = true;
         return false;
     case DecisionsCertificats::Verdict::AccepteCetteFois:
         return true;
@@ -99,7 +100,7 @@ bool GestionConnexion::JugeCertificat(const Certificat &certificat) {
 bool GestionConnexion::tenteConnexion(const QString &message) {
     if (oFTP)
         oFTP->setJugeCertificat([this](const Certificat &c) { return JugeCertificat(c); });
-    m_certificatRefuse = false;
+    m_certificatRefuse = m_refusDit = false;
     const bool ok = oFTP && oFTP->Connexion() != 0;
     m_form.CO = ok ? -1 : 0;
     m_siteRefuse = ok || !m_certificatRefuse ? QString() : sSite;
@@ -117,10 +118,11 @@ bool GestionConnexion::tenteConnexion(const QString &message) {
         m_journal.AfficheConnecte(sSite);
     } else if (m_certificatRefuse) {
         m_journal.AfficheDeconnecte();
-        m_journal.EcritAction(JournalActivite::Heure() +
-                                  QStringLiteral(" > Certificat refusé pour ") + sSite +
-                                  QStringLiteral(" : connexion refusée"),
-                              QStringLiteral("Ro"));
+        if (!m_refusDit)
+            m_journal.EcritAction(JournalActivite::Heure() +
+                                      QStringLiteral(" > Certificat refusé pour ") + sSite +
+                                      QStringLiteral(" : connexion refusée"),
+                                  QStringLiteral("Ro"));
     } else {
         m_journal.AfficheDeconnecte();
         m_journal.EcritAction(JournalActivite::Heure() + QStringLiteral(" > Connexion échouée à ") +

@@ -84,6 +84,7 @@ private:
     bool m_attenteTrousseau = false;
     // The judge refused the certificate during the current attempt.
     bool m_certificatRefuse = false;
+    bool m_refusDit = false; // and the judge's line said why
     // The site whose certificate the last attempt refused: automatic
     // reconnection leaves it alone.
     QString m_siteRefuse;
