@@ -9,7 +9,7 @@ packages=(
     xvfb xauth fonts-dejavu-core
     desktop-file-utils appstream
     libssl-dev openssl qtkeychain-qt6-dev python3-openssl
-    vsftpd gnome-keyring dbus libsecret-tools
+    vsftpd gnome-keyring dbus libsecret-tools python3-dbus python3-gi
 )
 missing=()
 for p in "${packages[@]}"; do

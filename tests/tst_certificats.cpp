@@ -12,7 +12,9 @@
 #include "support/BancFenetre.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
@@ -68,6 +70,39 @@ Vu juge(GestionConnexion &g, const Certificat &c, const char *bouton) {
     return vu;
 }
 
+const QString FixtureTls = QStringLiteral(QUILLON_TESTS_DIR "/fixtures/tls_server.py");
+
+// tests/fixtures/tls_server.py serving with a self-signed certificate;
+// stopped with the object.
+class ServeurAutoSigne {
+public:
+    ServeurAutoSigne(const QString &certificats, const QString &racine) {
+        m_process.setStandardErrorFile(QProcess::nullDevice());
+        m_process.start(QStringLiteral(QUILLON_PYTHON),
+                        {FixtureTls, QStringLiteral("pyftpdlib"), QStringLiteral("explicit"),
+                         certificats + QStringLiteral("/self.pem"), racine});
+        QDeadlineTimer limite(20000);
+        QByteArray sortie;
+        while (!sortie.contains('\n') && !limite.hasExpired() &&
+               m_process.state() != QProcess::NotRunning) {
+            m_process.waitForReadyRead(100);
+            sortie += m_process.readAllStandardOutput();
+        }
+        if (sortie.startsWith("port="))
+            m_port = quint16(sortie.mid(5, sortie.indexOf('\n') - 5).trimmed().toUInt());
+    }
+    ~ServeurAutoSigne() {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    QString site() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    quint16 port() const { return m_port; }
+
+private:
+    QProcess m_process;
+    quint16 m_port = 0;
+};
+
 } // namespace
 
 class TstCertificats : public QObject {
@@ -100,6 +135,75 @@ private slots:
         QVERIFY(!DecisionsCertificats::AccepteToujours(sans));
     }
 
+    // Real connections and reconnections of the window: the question is asked
+    // once per server for the whole run, and a refusal is said once, not at
+    // every automatic reconnection.
+    void reconnexions() {
+        QTemporaryDir certificats, racine;
+        QProcess p;
+        p.start(QStringLiteral(QUILLON_PYTHON),
+                {FixtureTls, QStringLiteral("certs"), certificats.path()});
+        QVERIFY(p.waitForFinished(60000) && p.exitCode() == 0);
+        ServeurAutoSigne accepte(certificats.path(), racine.path());
+        ServeurAutoSigne refuse(certificats.path(), racine.path());
+        QVERIFY(accepte.port() && refuse.port());
+
+        Reglages::Ecrit(Reglages::TxtSite, accepte.site());
+        Reglages::Ecrit(Reglages::TxtUtilisateur, QStringLiteral("quillon"));
+        Reglages::Ecrit(Reglages::TxtMDP, QStringLiteral("secret"));
+        Reglages::EcritBooleen(Reglages::ConAuto, true);
+        Reglages::Ecrit(Reglages::PathSite, QStringLiteral("/"));
+        int dialogues = 0;
+        const char *bouton = "cmdUneFois";
+        QTimer minuterie;
+        QObject::connect(&minuterie, &QTimer::timeout, [&] {
+            if (auto *d = qobject_cast<FormCertificat *>(QApplication::activeModalWidget())) {
+                ++dialogues;
+                d->findChild<QPushButton *>(QLatin1String(bouton))->click();
+            }
+        });
+        minuterie.start(10);
+
+        auto f = DemarreFenetre();
+        QCOMPARE(f->CO, short(-1));
+        QCOMPARE(dialogues, 1);
+        // The reconnect picture, a filter reset, a site reload.
+        f->gestionConnexion().Command6_Click();
+        f->Reconnecte(0);
+        QCOMPARE(f->CO, short(-1));
+        QCOMPARE(dialogues, 1);
+
+        bouton = "cmdRefuser";
+        sSite = refuse.site();
+        f->Reconnecte(0);
+        QCOMPARE(f->CO, short(0));
+        QCOMPARE(dialogues, 2);
+        f->Ui().Check1->setChecked(true);
+        for (int i = 0; i < 3; ++i)
+            f->gestionConnexion().Timer2_Timer();
+        QCOMPARE(dialogues, 2);
+        const QString journal = f->Ui().TxtAction->toPlainText();
+        QCOMPARE(journal.count(QStringLiteral(" > Certificat refusé pour ") + refuse.site() +
+                               QStringLiteral(" : connexion refusée")),
+                 1);
+        QVERIFY2(!journal.contains(QStringLiteral("Connexion échouée")), qPrintable(journal));
+
+        // Another certificate than the one accepted for good: said once too.
+        Reglages::Ecrit(QStringLiteral("Certificats"),
+                        DecisionsCertificats::Cle(QStringLiteral("127.0.0.1"), accepte.port()),
+                        certificat("127.0.0.1", accepte.port(), 'e').empreinte);
+        sSite = accepte.site();
+        for (int i = 0; i < 3; ++i)
+            f->gestionConnexion().Timer2_Timer();
+        QCOMPARE(f->CO, short(0));
+        QCOMPARE(dialogues, 2);
+        const QString suite = f->Ui().TxtAction->toPlainText().mid(journal.size());
+        QCOMPARE(suite.count(QStringLiteral(" > Certificat différent de celui accepté pour ") +
+                             accepte.site()),
+                 1);
+        QVERIFY2(!suite.contains(QStringLiteral("Connexion échouée")), qPrintable(suite));
+    }
+
     void jugeDeLaFenetre() {
         auto f = DemarreFenetre();
         GestionConnexion &g = f->gestionConnexion();
@@ -117,22 +221,34 @@ private slots:
         QCOMPARE(vu.raison, c.raison);
         QCOMPARE(DecisionsCertificats::EmpreinteAcceptee("127.0.0.1", 2121), QString());
 
-        // Accepted once: asked again next time.
+        // An answer holds for the run: refused stays refused without asking.
         vu = juge(g, c, "cmdUneFois");
+        QVERIFY(!vu.accepte);
+        QCOMPARE(vu.dialogues, 0);
+
+        // Accepted once: not asked again in this run, nor stored.
+        const Certificat uneFois = certificat("127.0.0.1", 2121, 'c');
+        vu = juge(g, uneFois, "cmdUneFois");
         QVERIFY(vu.accepte);
         QCOMPARE(vu.dialogues, 1);
+        vu = juge(g, uneFois, "cmdRefuser");
+        QVERIFY(vu.accepte);
+        QCOMPARE(vu.dialogues, 0);
         QCOMPARE(DecisionsCertificats::EmpreinteAcceptee("127.0.0.1", 2121), QString());
-        vu = juge(g, c, "cmdToujours");
+        QVERIFY(!DecisionsCertificats::JugeSansDialogue(uneFois));
+
+        const Certificat toujours = certificat("127.0.0.1", 2121, 'd');
+        vu = juge(g, toujours, "cmdToujours");
         QVERIFY(vu.accepte);
         QCOMPARE(vu.dialogues, 1);
         QCOMPARE(Reglages::Lit(QStringLiteral("Certificats"), QStringLiteral("127.0.0.1:2121")),
-                 c.empreinte);
+                 toujours.empreinte);
 
         // Accepted for good: no dialog, even one that would refuse.
-        vu = juge(g, c, "cmdRefuser");
+        vu = juge(g, toujours, "cmdRefuser");
         QVERIFY(vu.accepte);
         QCOMPARE(vu.dialogues, 0);
-        QVERIFY(DecisionsCertificats::JugeSansDialogue(c));
+        QVERIFY(DecisionsCertificats::JugeSansDialogue(toujours));
 
         // Another certificate for that host and port: refused with a red line,
         // never asked (the dialog would accept it).
@@ -145,7 +261,7 @@ private slots:
                      " > Certificat différent de celui accepté pour 127.0.0.1:2121 : "
                      "connexion refusée")),
                  qPrintable(journal));
-        QCOMPARE(DecisionsCertificats::EmpreinteAcceptee("127.0.0.1", 2121), c.empreinte);
+        QCOMPARE(DecisionsCertificats::EmpreinteAcceptee("127.0.0.1", 2121), toujours.empreinte);
         QVERIFY(!DecisionsCertificats::JugeSansDialogue(autre));
 
         // Another port is another server: asked; Escape refuses.

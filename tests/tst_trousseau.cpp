@@ -2,7 +2,8 @@
 // gnome-keyring started for this program, the settings file checked for the
 // passwords it must no longer hold, a "restart" read back from the keyring,
 // and the command-line transfer using a slot's password from it. Without a
-// keyring, the file keeps them and the window says so.
+// keyring, or with one whose prompt nobody answers, the file keeps them and
+// the window says so without ever waiting for it.
 
 #include "automation/Automatisation.h"
 #include "automation/Form3.h"
@@ -137,7 +138,10 @@ private slots:
         Trousseau::Arrete();
     }
 
-    void cleanup() { Trousseau::Arrete(); }
+    void cleanup() {
+        Trousseau::Arrete();
+        Trousseau::DefinitDelai(0);
+    }
 
     void cleanupTestCase() {
         for (QProcess *p : {&m_trousseau, &m_bus}) {
@@ -178,11 +182,14 @@ private slots:
                          {m_srv.site(), m_srv.utilisateur(), m_srv.motDePasse(), distant, local});
         QVERIFY(fichierReglages().contains(m_srv.motDePasse().toUtf8()));
 
-        // The first start with a keyring moves them there; the keys stay, empty.
-        QCOMPARE(Trousseau::Demarre(true), Trousseau::Etat::Present);
-        QByteArray fichier = fichierReglages();
-        QVERIFY2(!fichier.contains(m_srv.motDePasse().toUtf8()), fichier.constData());
-        QVERIFY(!fichier.contains(QStringLiteral("mémoire trois").toUtf8()));
+        // The first start with a keyring moves them there, in the background;
+        // the keys stay, empty.
+        QCOMPARE(Trousseau::Demarre(true), Trousseau::Etat::EnAttente);
+        QTRY_COMPARE(Trousseau::EtatCourant(), Trousseau::Etat::Present);
+        QTRY_VERIFY(!fichierReglages().contains(QStringLiteral("mémoire trois").toUtf8()));
+        QTRY_VERIFY2(!fichierReglages().contains(m_srv.motDePasse().toUtf8()),
+                     fichierReglages().constData());
+        QByteArray fichier;
         {
             QSettings brut(Reglages::CheminFichier(), QSettings::IniFormat);
             QCOMPARE(brut.value(QStringLiteral("data/txtmdp"), QStringLiteral("<absent>")),
@@ -216,8 +223,9 @@ private slots:
         auto3.ficLoc->setText(local);
         auto3.Option1[1]->setChecked(true);
         auto3.Command2_Click(7);
+        // Each leaves the file once the keyring confirmed it holds it.
+        QTRY_VERIFY2(!fichierReglages().contains(nouveau.toUtf8()), fichierReglages().constData());
         fichier = fichierReglages();
-        QVERIFY2(!fichier.contains(nouveau.toUtf8()), fichier.constData());
         QVERIFY(!fichier.contains(m_srv.motDePasse().toUtf8()));
         f.reset();
 
@@ -239,6 +247,93 @@ private slots:
         Reglages::Ecrit(Reglages::TxtMDP, QString());
         redemarre();
         QCOMPARE(Reglages::Lit(Reglages::TxtMDP), QString());
+    }
+
+    // A keyring whose unlock prompt nobody answers: the window stays usable,
+    // the connection says it waits, then goes on with the file's password
+    // under an orange line; a recorded transfer gives up in bounded time.
+    void promptSansReponse() {
+        // GDBus and the keyring library keep the first session bus a process
+        // uses: this case runs in a process of its own.
+        if (qEnvironmentVariableIsEmpty("QUILLON_TST_PROCESSUS_SEUL")) {
+            QProcess seul;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("QUILLON_TST_PROCESSUS_SEUL"), QStringLiteral("1"));
+            seul.setProcessEnvironment(env);
+            seul.setProcessChannelMode(QProcess::MergedChannels);
+            seul.start(QCoreApplication::applicationFilePath(),
+                       {QStringLiteral("promptSansReponse")});
+            QVERIFY(seul.waitForFinished(120000));
+            QVERIFY2(seul.exitStatus() == QProcess::NormalExit && seul.exitCode() == 0,
+                     seul.readAll().constData());
+            return;
+        }
+        const QString dbus = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (dbus.isEmpty())
+            QSKIP("dbus-daemon missing");
+        QTemporaryDir dossier;
+        QProcess bus, faux;
+        const auto arrete = qScopeGuard([&] {
+            for (QProcess *p : {&faux, &bus}) {
+                p->kill();
+                p->waitForFinished(5000);
+            }
+        });
+        bus.start(dbus, {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                         QStringLiteral("--address=unix:path=") + dossier.filePath("bus"),
+                         QStringLiteral("--print-address=1")});
+        QVERIFY(bus.waitForStarted(5000));
+        QByteArray adresse;
+        while (!adresse.contains('\n') && bus.waitForReadyRead(5000))
+            adresse += bus.readAllStandardOutput();
+        adresse = adresse.trimmed();
+        QVERIFY(!adresse.isEmpty());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromUtf8(adresse));
+        faux.setProcessEnvironment(env);
+        faux.start(QStringLiteral(QUILLON_PYTHON),
+                   {QStringLiteral(QUILLON_TESTS_DIR "/fixtures/trousseau_verrouille.py")});
+        QByteArray sortie;
+        while (!sortie.contains("pret") && faux.waitForReadyRead(10000))
+            sortie += faux.readAllStandardOutput();
+        if (!sortie.contains("pret"))
+            QSKIP("python3-dbus or python3-gi missing");
+        const QByteArray ancienne = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", adresse);
+        const auto restaure = qScopeGuard([&] { qputenv("DBUS_SESSION_BUS_ADDRESS", ancienne); });
+
+        EcritReglagesConnexion(m_srv, QStringLiteral("/"), m_banc.Local());
+        EcritEmplacement(4, {m_srv.site(), m_srv.utilisateur(), QStringLiteral("quatre"),
+                             QStringLiteral("/a"), m_banc.Local(QStringLiteral("a"))});
+        Trousseau::DefinitDelai(3000);
+        QCOMPARE(Trousseau::Demarre(true), Trousseau::Etat::EnAttente);
+        auto f = DemarreFenetre();
+        QCOMPARE(f->CO, short(0));
+        QTRY_VERIFY((sortie += faux.readAllStandardOutput()).contains("prompt"));
+
+        // The prompt is up: a click on the window is handled at once.
+        QCOMPARE(Trousseau::EtatCourant(), Trousseau::Etat::EnAttente);
+        const bool avant = f->Ui().Check1->isChecked();
+        QTest::mouseClick(f->Ui().Check1, Qt::LeftButton);
+        QCOMPARE(f->Ui().Check1->isChecked(), !avant);
+        QCOMPARE(Trousseau::EtatCourant(), Trousseau::Etat::EnAttente);
+        QCOMPARE(f->Ui().TxtAction->toPlainText().count(Trousseau::LigneAttente()), 1);
+
+        // Unanswered: the file's password, an orange line, nothing moved.
+        QTRY_COMPARE_WITH_TIMEOUT(f->CO, short(-1), 20000);
+        QCOMPARE(Trousseau::EtatCourant(), Trousseau::Etat::SansReponse);
+        const QString journal = f->Ui().TxtAction->toPlainText();
+        QCOMPARE(journal.count(Trousseau::LigneSansReponse()), 1);
+        QVERIFY(!journal.contains(Trousseau::LigneAbsent()));
+        QVERIFY(fichierReglages().contains(m_srv.motDePasse().toUtf8()));
+        QVERIFY(fichierReglages().contains("quatre"));
+        f.reset();
+
+        // A recorded transfer waits for its read, then takes the file's.
+        Trousseau::Arrete();
+        Reglages::Relit();
+        QCOMPARE(Trousseau::Demarre(false), Trousseau::Etat::SansReponse);
+        QCOMPARE(motDePasseEmplacement(4), QStringLiteral("quatre"));
     }
 };
 

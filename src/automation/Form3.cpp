@@ -4,6 +4,7 @@
 #include "automation/LigneCommande.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Globales.h"
+#include "security/Trousseau.h"
 #include "settings/Reglages.h"
 
 #include <QDebug>
@@ -192,6 +193,14 @@ void Form3::Command2_Click(int Index) {
                                                                {"FicLoc", ficLoc}};
         for (const auto &[cle, boite] : boites)
             boite->setText(Reglages::Lit(section, Reglages::CleLDC(cle, Index), boite->text()));
+        // The keyring still reads: its password for the slot comes when it has it.
+        if (Trousseau::EtatCourant() == Trousseau::Etat::EnAttente) {
+            Trousseau::QuandPret(this, [this, section, Index] {
+                if (!txtMDP->isModified())
+                    txtMDP->setText(
+                        Reglages::Lit(section, Reglages::CleLDC("txtMDP", Index), txtMDP->text()));
+            });
+        }
         chiffrement =
             ChiffrementDeTexte(Reglages::Lit(section, Reglages::CleLDC("Chiffrement", Index)));
         Option1[Enregistrer]->setEnabled(true);

@@ -21,6 +21,7 @@
 #include "mainwindow/Globales.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
+#include "security/Trousseau.h"
 #include "settings/Reglages.h"
 
 namespace {
@@ -213,6 +214,19 @@ void Form2::Form_Load() {
 
     Check3->setChecked(m_form1 && m_form1->MconAuto && m_form1->MconAuto->isChecked());
     Check5->setChecked(!DoubleClicOuvre);
+
+    // Opened while the keyring still reads: its passwords fill what is still empty.
+    if (Trousseau::EtatCourant() == Trousseau::Etat::EnAttente) {
+        Trousseau::QuandPret(this, [this] {
+            if (txtMDP->text().isEmpty() && !txtMDP->isModified())
+                txtMDP->setText(Reglages::Lit(Reglages::TxtMDP));
+            for (int i = 0; i < NombreMemoires; ++i) {
+                if (Souvenirs[i].motDePasse.isEmpty())
+                    Souvenirs[i].motDePasse = Reglages::Lit(Reglages::SectionMemoire(i),
+                                                            QLatin1String(Reglages::MemTxtMDP));
+            }
+        });
+    }
 }
 
 void Form2::Form_Activate() {
@@ -274,16 +288,23 @@ void Form2::btnOK_Click() {
     GarderParametres = true;
 
     using namespace Reglages;
+    // An empty password the keyring has not given yet is unknown, not erased.
+    const bool trousseauLit = Trousseau::EtatCourant() == Trousseau::Etat::EnAttente;
+    const auto connu = [trousseauLit](const QString &mdp) {
+        return !trousseauLit || !mdp.isEmpty();
+    };
     Groupe groupe; // one rewrite of the settings file for all these keys
     Ecrit(Reglages::TxtSite, TxtSite->text());
     Ecrit(TxtUtilisateur, txtUtilisateur->text());
-    Ecrit(TxtMDP, txtMDP->text());
+    if (connu(txtMDP->text()))
+        Ecrit(TxtMDP, txtMDP->text());
     Ecrit(Reglages::Chiffrement, ChiffrementEnTexte(sChiffrement));
     for (int i = 0; i < NombreMemoires; ++i) {
         const QString section = SectionMemoire(i);
         const Souvenir &s = Souvenirs[i];
         Ecrit(section, QLatin1String(MemTxtUtil), s.utilisateur);
-        Ecrit(section, QLatin1String(MemTxtMDP), s.motDePasse);
+        if (connu(s.motDePasse))
+            Ecrit(section, QLatin1String(MemTxtMDP), s.motDePasse);
         Ecrit(section, QLatin1String(MemTxtSite), s.site);
         Ecrit(section, QLatin1String(MemDrvLoc), s.lecteur);
         Ecrit(section, QLatin1String(MemDirLoc), s.dossier);

@@ -104,9 +104,10 @@ void Demarrage::Form_Load() {
 
     // 6. Status, and where the passwords are kept.
     m_journal.AfficheDeconnecte();
-    if (Trousseau::EtatCourant() == Trousseau::Etat::Absent)
-        m_journal.EcritAction(JournalActivite::Heure() + Trousseau::LigneAbsent(),
-                              QStringLiteral("Am"));
+    // The keyring answers in the background; what it has to say comes later.
+    Trousseau::SurAlerte(&m_form, [this](const QString &ligne) {
+        m_journal.EcritAction(JournalActivite::Heure() + ligne, QStringLiteral("Am"));
+    });
 
     // 7. Options.
     m_ui.MconAuto->setChecked(Reglages::LitBooleen(Reglages::ConAuto));

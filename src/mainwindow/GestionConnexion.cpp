@@ -10,6 +10,7 @@
 #include "mainwindow/JournalActivite.h"
 #include "platform/Sablier.h"
 #include "security/DecisionsCertificats.h"
+#include "security/Trousseau.h"
 #include "settings/Reglages.h"
 
 #include <QAction>
@@ -71,6 +72,12 @@ bool GestionConnexion::JugeCertificat(const Certificat &certificat) {
                                   QStringLiteral(" > Certificat différent de celui accepté pour ") +
                                   sSite + QStringLiteral(" : connexion refusée"),
                               QStringLiteral("Ro"));
+        m_certificatRefuse = m_refusDit = true;
+        return false;
+    case DecisionsCertificats::Verdict::AccepteCetteFois:
+        return true;
+    case DecisionsCertificats::Verdict::RefuseCetteFois:
+        m_certificatRefuse = true;
         return false;
     case DecisionsCertificats::Verdict::Inconnu:
         break;
@@ -82,14 +89,21 @@ bool GestionConnexion::JugeCertificat(const Certificat &certificat) {
     QApplication::restoreOverrideCursor();
     if (decision == FormCertificat::Toujours)
         DecisionsCertificats::AccepteToujours(certificat);
-    return decision == FormCertificat::UneFois || decision == FormCertificat::Toujours;
+    const bool accepte =
+        decision == FormCertificat::UneFois || decision == FormCertificat::Toujours;
+    // The answer holds for the rest of the run: reconnections don't ask again.
+    DecisionsCertificats::DecideCetteFois(certificat, accepte);
+    m_certificatRefuse = !accepte;
+    return accepte;
 }
 
 bool GestionConnexion::tenteConnexion(const QString &message) {
     if (oFTP)
         oFTP->setJugeCertificat([this](const Certificat &c) { return JugeCertificat(c); });
+    m_certificatRefuse = m_refusDit = false;
     const bool ok = oFTP && oFTP->Connexion() != 0;
     m_form.CO = ok ? -1 : 0;
+    m_siteRefuse = ok || !m_certificatRefuse ? QString() : sSite;
     if (ok) {
         const QString version = oFTP->VersionTls();
         m_journal.EcritAction(
@@ -102,6 +116,13 @@ bool GestionConnexion::tenteConnexion(const QString &message) {
                                       QStringLiteral(" > Connexion non chiffrée à ") + sSite,
                                   QStringLiteral("Am"));
         m_journal.AfficheConnecte(sSite);
+    } else if (m_certificatRefuse) {
+        m_journal.AfficheDeconnecte();
+        if (!m_refusDit)
+            m_journal.EcritAction(JournalActivite::Heure() +
+                                      QStringLiteral(" > Certificat refusé pour ") + sSite +
+                                      QStringLiteral(" : connexion refusée"),
+                                  QStringLiteral("Ro"));
     } else {
         m_journal.AfficheDeconnecte();
         m_journal.EcritAction(JournalActivite::Heure() + QStringLiteral(" > Connexion échouée à ") +
@@ -117,6 +138,13 @@ bool GestionConnexion::tenteConnexion(const QString &message) {
 }
 
 void GestionConnexion::ConnexionDemarrage() {
+    // The session parameters change only once the password is known: a
+    // reconnection meanwhile would try the file's.
+    if (!Reglages::Lit(Reglages::TxtSite).isEmpty() && attendsTrousseau([this] {
+            ConnexionDemarrage();
+            AfficheEtatConnexion(m_form.CO);
+        }))
+        return;
     sSite = Reglages::Lit(Reglages::TxtSite);
     sUtilisateur = Reglages::Lit(Reglages::TxtUtilisateur);
     sMotDePasse = Reglages::Lit(Reglages::TxtMDP);
@@ -166,6 +194,21 @@ void GestionConnexion::Reconnecte(short SansRafraichir) {
     AfficheEtatConnexion(m_form.CO);
 }
 
+bool GestionConnexion::attendsTrousseau(std::function<void()> suite) {
+    if (Trousseau::EtatCourant() != Trousseau::Etat::EnAttente)
+        return false;
+    if (!m_attenteTrousseau) {
+        m_attenteTrousseau = true;
+        m_journal.EcritAction(JournalActivite::Heure() + Trousseau::LigneAttente(),
+                              QStringLiteral("BF"));
+    }
+    Trousseau::QuandPret(this, [this, suite = std::move(suite)] {
+        m_attenteTrousseau = false;
+        suite();
+    });
+    return true;
+}
+
 bool GestionConnexion::refuseSiOccupee() {
     if (!sessionOccupee())
         return false;
@@ -199,7 +242,9 @@ void GestionConnexion::mnuConnexion_Click() {
     m_dialogueOuvert = &dialogue;
     MontreDialogue(dialogue);
     m_dialogueOuvert = nullptr;
-    if (DernierEmplacement != -1 && !sSite.isEmpty() && !refuseSiOccupee()) {
+    const auto connecte = [this] {
+        if (refuseSiOccupee())
+            return;
         if (tenteConnexion(Connecte)) {
             m_form.RafraichitSite(QStringLiteral("/"));
             m_ui.Command1->setText(QStringLiteral("Paramètres"));
@@ -208,6 +253,17 @@ void GestionConnexion::mnuConnexion_Click() {
         }
         // The picture follows at once rather than at the next periodic check.
         AfficheEtatConnexion(m_form.CO);
+    };
+    if (DernierEmplacement != -1 && !sSite.isEmpty()) {
+        // No password typed while the keyring still reads the stored one: that one.
+        const bool attend =
+            sMotDePasse.isEmpty() && !sUtilisateur.isEmpty() && attendsTrousseau([connecte] {
+                if (sMotDePasse.isEmpty())
+                    sMotDePasse = Reglages::Lit(Reglages::TxtMDP);
+                connecte();
+            });
+        if (!attend)
+            connecte();
     }
     // Destroying the dialog restores the pointer its OK set.
     m_dialogue.reset();
@@ -298,7 +354,8 @@ void GestionConnexion::Timer2_Timer() {
     const auto montre = [this](const QWidget *w) { return w->isVisibleTo(&m_form); };
     const bool listeVide = (montre(m_ui.List4) && m_ui.List4->count() == 0) ||
                            (montre(m_ui.List2) && m_ui.List2->count() == 0);
-    if (m_ui.Check1->isChecked() && !vivant) {
+    // A refused certificate would be refused again: the line said so once.
+    if (m_ui.Check1->isChecked() && !vivant && (m_siteRefuse.isEmpty() || m_siteRefuse != sSite)) {
         m_reconnexionEnCours = true;
         Reconnecte(listeVide ? 0 : -1);
         m_reconnexionEnCours = false;

@@ -37,7 +37,7 @@ public:
     // The judge of the window's session (installed before each connection):
     // a fingerprint accepted for good passes, another one for the same host
     // and port is refused with a red line, an unknown certificate is shown to
-    // the person (FormCertificat).
+    // the person (FormCertificat), whose answer holds for the rest of the run.
     bool JugeCertificat(const Certificat &certificat);
 
     // Handlers
@@ -68,6 +68,9 @@ private:
     // True, with a line, when the session is in use: a new connection would
     // only fail (and say "lost" of a connection that is fine).
     bool refuseSiOccupee();
+    // True, with a line (once), when the keyring's start-up reads are still
+    // under way: `suite` runs when they end. The window stays usable meanwhile.
+    bool attendsTrousseau(std::function<void()> suite);
     void ecritMconAuto();
     void attendsEntreEssais();
 
@@ -78,4 +81,11 @@ private:
     QPointer<Form2> m_dialogueOuvert;
     QEventLoop *m_attente = nullptr;
     bool m_reconnexionEnCours = false;
+    bool m_attenteTrousseau = false;
+    // The judge refused the certificate during the current attempt.
+    bool m_certificatRefuse = false;
+    bool m_refusDit = false; // and the judge's line said why
+    // The site whose certificate the last attempt refused: automatic
+    // reconnection leaves it alone.
+    QString m_siteRefuse;
 };

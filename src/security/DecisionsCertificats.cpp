@@ -2,12 +2,24 @@
 
 #include "settings/Reglages.h"
 
+#include <QHash>
+
 namespace DecisionsCertificats {
 
 namespace {
 
 QString section() {
     return QLatin1String(Reglages::SectionCertificats);
+}
+
+// "host:port fingerprint" -> accepted (true) or refused (false) in this run.
+QHash<QString, bool> &decisionsDuLancement() {
+    static QHash<QString, bool> d;
+    return d;
+}
+
+QString cleDuLancement(const Certificat &certificat) {
+    return Cle(certificat.hote, certificat.port) + u' ' + NormaliseEmpreinte(certificat.empreinte);
 }
 
 } // namespace
@@ -33,10 +45,22 @@ bool AccepteToujours(const Certificat &certificat) {
     return Reglages::Ecrit(section(), Cle(certificat.hote, certificat.port), empreinte);
 }
 
+void DecideCetteFois(const Certificat &certificat, bool accepte) {
+    if (NormaliseEmpreinte(certificat.empreinte).isEmpty())
+        return;
+    decisionsDuLancement().insert(cleDuLancement(certificat), accepte);
+}
+
 Verdict Juge(const Certificat &certificat) {
     const QString acceptee = EmpreinteAcceptee(certificat.hote, certificat.port);
-    if (acceptee.isEmpty())
-        return Verdict::Inconnu;
+    if (acceptee.isEmpty()) {
+        if (NormaliseEmpreinte(certificat.empreinte).isEmpty())
+            return Verdict::Inconnu;
+        const auto it = decisionsDuLancement().constFind(cleDuLancement(certificat));
+        if (it == decisionsDuLancement().cend())
+            return Verdict::Inconnu;
+        return *it ? Verdict::AccepteCetteFois : Verdict::RefuseCetteFois;
+    }
     const QString presentee = NormaliseEmpreinte(certificat.empreinte);
     return !presentee.isEmpty() && presentee == acceptee ? Verdict::Accepte : Verdict::Change;
 }

@@ -169,6 +169,30 @@ Coffre *&coffre() {
 
 bool ecritDansFichier(const QString &section, const QString &cle, const QString &valeur);
 
+// Blanks a password the vault now holds, unless the file has changed it since.
+void retireDuFichier(const QString &section, const QString &cle, const QString &valeur) {
+    const Magasin &m = magasinCharge();
+    const auto it = m.valeurs.constFind(cleComplete(section, cle));
+    if (it != m.valeurs.cend() && it->texte == valeur && !valeur.isEmpty())
+        ecritDansFichier(section, cle, QString());
+}
+
+// Hands a password to the vault: true when it holds it before this returns;
+// a later confirmation blanks it in the file then.
+bool confieAuCoffre(const QString &section, const QString &cle, const QString &valeur) {
+    auto immediat = std::make_shared<bool>(false);
+    auto apres = std::make_shared<bool>(false);
+    coffre()->Stocke(CompteMotDePasse(section, cle), valeur,
+                     [section, cle, valeur, immediat, apres](bool ok) {
+                         if (!*apres)
+                             *immediat = ok;
+                         else if (ok)
+                             retireDuFichier(section, cle, valeur);
+                     });
+    *apres = true;
+    return *immediat;
+}
+
 } // namespace
 
 void DefinitCoffre(Coffre *c) {
@@ -217,13 +241,20 @@ QString Lit(const QString &section, const QString &cle, const QString &defaut) {
 bool Ecrit(const QString &section, const QString &cle, const QString &valeur) {
     if (cle.isEmpty())
         return false;
-    if (coffre()) {
-        const QString compte = CompteMotDePasse(section, cle);
-        // Where the vault refuses it, the password stays in the file rather than be lost.
-        if (!compte.isEmpty() && coffre()->Ecrit(compte, valeur))
-            return ecritDansFichier(section, cle, QString());
-    }
-    return ecritDansFichier(section, cle, valeur);
+    // The file holds the password until the vault confirmed it holds it:
+    // refused or unanswered, it is not lost.
+    const QString compte = coffre() ? CompteMotDePasse(section, cle) : QString();
+    if (compte.isEmpty())
+        return ecritDansFichier(section, cle, valeur);
+    // Already held (or on its way): nothing to store again.
+    const std::optional<QString> tenu = coffre()->Lit(compte);
+    const Magasin &m = magasinCharge();
+    const auto it = m.valeurs.constFind(cleComplete(section, cle));
+    const QString dansFichier = it == m.valeurs.cend() ? QString() : it->texte;
+    if (tenu && *tenu == valeur && (dansFichier.isEmpty() || dansFichier == valeur))
+        return true;
+    return ecritDansFichier(section, cle,
+                            confieAuCoffre(section, cle, valeur) ? QString() : valeur);
 }
 
 bool DeplaceMotsDePasse() {
@@ -245,11 +276,16 @@ bool DeplaceMotsDePasse() {
         const auto it = m.valeurs.constFind(cleComplete(section, cle));
         if (it == m.valeurs.cend() || it->texte.isEmpty())
             continue;
-        // Copied: the vault runs an event loop, during which the store may change.
         const QString valeur = it->texte;
-        if (coffre()->Ecrit(CompteMotDePasse(section, cle), valeur))
-            ecritDansFichier(section, cle, QString());
-        else
+        auto refuse = std::make_shared<bool>(false);
+        coffre()->Stocke(CompteMotDePasse(section, cle), valeur,
+                         [section = section, cle = cle, valeur, refuse](bool ok) {
+                             if (ok)
+                                 retireDuFichier(section, cle, valeur);
+                             else
+                                 *refuse = true;
+                         });
+        if (*refuse)
             tout = false;
     }
     return groupe.Termine() && tout;

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // The per-user settings store: one INI file per application name (the
@@ -79,15 +80,22 @@ bool Ecrit(const QString &section, const QString &cle, const QString &valeur);
 void Relit();
 
 // Passwords kept elsewhere than in the file (the desktop's keyring), when the
-// program found such a place at start-up. Their keys stay in the file, empty.
+// program found such a place at start-up. Their keys stay in the file, empty
+// once the vault confirmed it holds the password.
 class Coffre {
 public:
     virtual ~Coffre() = default;
     // The password stored for `compte`; nullopt when there is none (the
     // file's value is read then).
     virtual std::optional<QString> Lit(const QString &compte) = 0;
-    // True once stored; an empty value removes the entry.
-    virtual bool Ecrit(const QString &compte, const QString &valeur) = 0;
+    // Stores `valeur` (an empty value removes the entry); `fin` runs once,
+    // at once or later, with true once the vault holds it.
+    virtual void Stocke(const QString &compte, const QString &valeur,
+                        std::function<void(bool)> fin) {
+        fin(Ecrit(compte, valeur));
+    }
+    // The same for a vault that answers at once: true once stored.
+    virtual bool Ecrit(const QString &, const QString &) { return false; }
 };
 // Routes the password keys through `coffre` (nullptr: the file again). The
 // caller keeps it alive while installed.
@@ -96,7 +104,8 @@ void DefinitCoffre(Coffre *coffre);
 // "LDC/txtMDP5" (recorded transfers); empty for every other key.
 QString CompteMotDePasse(const QString &section, const QString &cle);
 // Moves the passwords still in the file into the vault, each blanked in the
-// file only once the vault holds it. False when one of them could not move.
+// file only once the vault holds it (when it answers later, then). False when
+// the vault refused one of them at once.
 bool DeplaceMotsDePasse();
 
 // Each write rewrites the whole file. Writes made while a Groupe lives reach
