@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -88,17 +87,6 @@ void Agrandit(QWidget *w) {
     const QSize manque = Manque(w);
     if (manque.width() > 0 || manque.height() > 0)
         w->resize(w->size() + manque);
-}
-
-void AgranditTout(QWidget *racine) {
-    const auto enfants = racine->findChildren<QWidget *>();
-    for (QWidget *w : enfants) {
-        // Controls in a layout get the room their size hint asks for.
-        QWidget *parent = w->parentWidget();
-        if (parent && parent->layout() && parent->layout()->indexOf(w) >= 0)
-            continue;
-        Agrandit(w);
-    }
 }
 
 } // namespace AjusteTexte

@@ -17,7 +17,5 @@ QSize Manque(const QWidget *w);
 int ManqueLigne(const QLineEdit *e);
 // Grows `w` by what it lacks.
 void Agrandit(QWidget *w);
-// Grows every captioned control under `racine` that no layout manages.
-void AgranditTout(QWidget *racine);
 
 } // namespace AjusteTexte
