@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
-# Configures and builds everything into build/.
+# Configures and builds into build/: the targets given as arguments, or
+# everything (programs, tests, benchmarks) without any.
+#   bash scripts/build.sh [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)"
+if [ $# -gt 0 ]; then
+    cmake --build build -j"$(nproc)" --target "$@"
+else
+    cmake --build build -j"$(nproc)"
+fi

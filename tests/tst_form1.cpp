@@ -287,8 +287,10 @@ void TstForm1::premierDemarrage() {
     QCOMPARE(u.TCop[1]->text(),
              QStringLiteral("Double-Cliquez pour modifier l'adresse du site..."));
     QVERIFY(f->isVisible());
-    // Window 8445 x 8205 twips, splitter at its design place.
-    QCOMPARE(f->size(), QSize(563, 547));
+    // Window 8445 x 8205 twips, wider when this machine's fonts need it for the
+    // address invitation; splitter at its design place.
+    QCOMPARE(f->height(), 547);
+    QVERIFY(f->width() >= 563);
     QCOMPARE(u.LabMove[0]->y(), 210);
     QCOMPARE(u.LabMove[1]->y(), 210);
     // Local views on the user's home folder, with the file count.

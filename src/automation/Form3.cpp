@@ -3,6 +3,7 @@
 #include "automation/CreationRaccourci.h"
 #include "automation/LigneCommande.h"
 #include "ftp/clsFTP.h"
+#include "layout/AjusteTexte.h"
 #include "mainwindow/Globales.h"
 #include "security/Trousseau.h"
 #include "settings/Reglages.h"
@@ -96,6 +97,7 @@ Form3::Form3(QWidget *parent) : QWidget(parent, Qt::Window) {
     Label7->setAutoFillBackground(true);
     Label7->setStyleSheet(QStringLiteral("background-color: white;"));
     Label7->setGeometry(px(4950), px(840), px(3600), px(1590));
+    AjusteTexte::Agrandit(Label7);
     Label7->hide();
 
     Label8 = new QLabel(QStringLiteral("Transfert sélectionné"), this);

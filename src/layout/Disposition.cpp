@@ -1,6 +1,7 @@
 #include "layout/Disposition.h"
 
 #include "about/PanneauInfo.h"
+#include "layout/AjusteTexte.h"
 #include "layout/Twips.h"
 #include "mainwindow/Form1Ui.h"
 #include "platform/LocalLists.h"
@@ -84,6 +85,12 @@ void Disposition::AppliqueTaille(double largeur, double hauteur) {
     if (m_form.layout())
         m_form.layout()->setGeometry(m_form.rect());
     Form_Resize();
+}
+
+void Disposition::ElargitPourAdresse() {
+    const int manque = AjusteTexte::ManqueLigne(m_ui.TCop[1]);
+    if (manque > 0)
+        AppliqueTaille(DePixels(m_form.width() + 2 * manque + 2), DePixels(m_form.height()));
 }
 
 void Disposition::Form_Resize() {

@@ -19,6 +19,9 @@ public:
     void Form_Resize();
     // Gives the window its outer size and lays it out at once, shown or not.
     void AppliqueTaille(double largeur, double hauteur);
+    // Widens the window until the site-address box shows its whole text (the
+    // two panes share the width, so the box gets half of what is added).
+    void ElargitPourAdresse();
 
     // Splitter bars (index 0 or 1); x and y in twips inside the bar, button
     // and shift as Windows mouse events give them.

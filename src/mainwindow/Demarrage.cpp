@@ -172,6 +172,9 @@ void Demarrage::Form_Load() {
                               ? QStringLiteral("Double-Cliquez pour modifier l'adresse du site...")
                               : adresse);
     m_ui.TCop[1]->setCursorPosition(0);
+    // At the very first start the window opens wide enough for the invitation.
+    if (adresse.isEmpty() && Reglages::Lit(QStringLiteral("pos"), QStringLiteral("w")).isEmpty())
+        m_disposition.ElargitPourAdresse();
 
     // 17.
     QCoreApplication::processEvents();

@@ -1,5 +1,6 @@
 #include "mainwindow/Form1Ui.h"
 
+#include "layout/AjusteTexte.h"
 #include "layout/Twips.h"
 #include "platform/LocalLists.h"
 
@@ -374,7 +375,10 @@ void Form1Ui::setupUi(QMainWindow *form) {
     } etiquettes[] = {
         {1, "Quillon", "Comic Sans MS", 20.25, marine, 45, 90, 6135, 1275},
         {3, "Version:", "Comic Sans MS", 14.25, marine, 200, 855, 3420, 435},
-        {2, "Ce programme est gratuit : vous pouvez le copier et le distribuer librement.",
+        {2,
+         "Ce programme est libre (licence GNU GPL version 3 ou ultérieure) : vous pouvez le "
+         "copier, "
+         "le modifier et le distribuer.",
          "Comic Sans MS", 12, QColor(192, 64, 0), 200, 1845, 5520, 870},
         {4, "Retour", "Comic Sans MS", 12, QColor(0, 0, 0), 90, 4230, 1350, 375},
         {0, "Aide", "Comic Sans MS", 12, QColor(0, 0, 0), 90, 4635, 1350, 375},
@@ -444,6 +448,16 @@ void Form1Ui::setupUi(QMainWindow *form) {
     Frame1->raise();
     Frame3->raise();
     ttt->raise();
+
+    // Captions that the machine's fonts make longer than designed grow to
+    // their text. The file counts change with every listing and keep their
+    // place beside the filter box.
+    for (QWidget *w : centre->findChildren<QWidget *>())
+        if (!LabNB.values().contains(qobject_cast<QLabel *>(w)))
+            AjusteTexte::Agrandit(w);
+    // "Ex" is placed from the width of "Go!" and must start where it ends.
+    if (Twips::Largeur(LabBou[2]) < Twips::Largeur(LabBou[0]) - 50)
+        Twips::DefinitLargeur(LabBou[2], Twips::Largeur(LabBou[0]) - 50);
 
     form->setMinimumSize(Twips::EnPixels(Twips::LargeurMinimum),
                          Twips::EnPixels(Twips::HauteurMinimum));
