@@ -19,6 +19,7 @@
 #include "platform/Shell.h"
 #include "settings/Reglages.h"
 #include "support/BancFenetre.h"
+#include "support/Espion.h"
 #include "support/TestServeur.h"
 #include "transfers/ActionsLocales.h"
 #include "transfers/ActionsSite.h"
@@ -113,20 +114,6 @@ void choisis(QListWidget *l, const QStringList &noms) {
         trouves.first()->setSelected(true);
     }
 }
-
-// Runs `action` on every pass of the event loop while it lives: the
-// transfers yield between files and during each file.
-class Espion : public QObject {
-public:
-    explicit Espion(std::function<void()> action) : m_action(std::move(action)) {
-        connect(&m_minuterie, &QTimer::timeout, this, [this] { m_action(); });
-        m_minuterie.start(0);
-    }
-
-private:
-    std::function<void()> m_action;
-    QTimer m_minuterie;
-};
 
 } // namespace
 

@@ -15,6 +15,7 @@
 #include "platform/Shell.h"
 #include "settings/Reglages.h"
 #include "support/BancFenetre.h"
+#include "support/Espion.h"
 #include "support/TestServeur.h"
 #include "transfers/GlisserDeposer.h"
 
@@ -70,20 +71,6 @@ void choisis(QListWidget *l, const QString &nom) {
     l->clearSelection();
     l->setCurrentItem(trouves.first());
 }
-
-// Runs `action` on every pass of the event loop while it lives: the site
-// list yields between its steps.
-class Espion : public QObject {
-public:
-    explicit Espion(std::function<void()> action) : m_action(std::move(action)) {
-        connect(&m_minuterie, &QTimer::timeout, this, [this] { m_action(); });
-        m_minuterie.start(0);
-    }
-
-private:
-    std::function<void()> m_action;
-    QTimer m_minuterie;
-};
 
 } // namespace
 
