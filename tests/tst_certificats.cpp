@@ -10,6 +10,7 @@
 #include "security/DecisionsCertificats.h"
 #include "settings/Reglages.h"
 #include "support/BancFenetre.h"
+#include "support/TestServeur.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -70,39 +71,6 @@ Vu juge(GestionConnexion &g, const Certificat &c, const char *bouton) {
     return vu;
 }
 
-const QString FixtureTls = QStringLiteral(QUILLON_TESTS_DIR "/fixtures/tls_server.py");
-
-// tests/fixtures/tls_server.py serving with a self-signed certificate;
-// stopped with the object.
-class ServeurAutoSigne {
-public:
-    ServeurAutoSigne(const QString &certificats, const QString &racine) {
-        m_process.setStandardErrorFile(QProcess::nullDevice());
-        m_process.start(QStringLiteral(QUILLON_PYTHON),
-                        {FixtureTls, QStringLiteral("pyftpdlib"), QStringLiteral("explicit"),
-                         certificats + QStringLiteral("/self.pem"), racine});
-        QDeadlineTimer limite(20000);
-        QByteArray sortie;
-        while (!sortie.contains('\n') && !limite.hasExpired() &&
-               m_process.state() != QProcess::NotRunning) {
-            m_process.waitForReadyRead(100);
-            sortie += m_process.readAllStandardOutput();
-        }
-        if (sortie.startsWith("port="))
-            m_port = quint16(sortie.mid(5, sortie.indexOf('\n') - 5).trimmed().toUInt());
-    }
-    ~ServeurAutoSigne() {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    QString site() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
-    quint16 port() const { return m_port; }
-
-private:
-    QProcess m_process;
-    quint16 m_port = 0;
-};
-
 } // namespace
 
 class TstCertificats : public QObject {
@@ -142,10 +110,13 @@ private slots:
         QTemporaryDir certificats, racine;
         QProcess p;
         p.start(QStringLiteral(QUILLON_PYTHON),
-                {FixtureTls, QStringLiteral("certs"), certificats.path()});
+                {ServeurTls::Fixture, QStringLiteral("certs"), certificats.path()});
         QVERIFY(p.waitForFinished(60000) && p.exitCode() == 0);
-        ServeurAutoSigne accepte(certificats.path(), racine.path());
-        ServeurAutoSigne refuse(certificats.path(), racine.path());
+        const QStringList autoSigne{QStringLiteral("pyftpdlib"), QStringLiteral("explicit"),
+                                    certificats.filePath(QStringLiteral("self.pem")),
+                                    racine.path()};
+        ServeurTls accepte(autoSigne);
+        ServeurTls refuse(autoSigne);
         QVERIFY(accepte.port() && refuse.port());
 
         Reglages::Ecrit(Reglages::TxtSite, accepte.site());

@@ -24,45 +24,7 @@
 
 namespace {
 
-const QString Fixture = QStringLiteral(QUILLON_TESTS_DIR "/fixtures/tls_server.py");
 const QString Outil = QStringLiteral(QUILLON_BUILD_DIR "/quillon-ftp");
-
-// tests/fixtures/tls_server.py serving; stopped with the object.
-class ServeurTls {
-public:
-    explicit ServeurTls(const QStringList &arguments) {
-        m_process.setProgram(QStringLiteral(QUILLON_PYTHON));
-        m_process.setArguments(QStringList{Fixture} + arguments);
-        m_process.setStandardErrorFile(QProcess::nullDevice());
-        m_process.start();
-        QDeadlineTimer limite(20000);
-        QByteArray sortie;
-        while (!sortie.contains('\n') && !limite.hasExpired() &&
-               m_process.state() != QProcess::NotRunning) {
-            m_process.waitForReadyRead(100);
-            sortie += m_process.readAllStandardOutput();
-        }
-        const QByteArray ligne = sortie.left(sortie.indexOf('\n')).trimmed();
-        if (ligne.startsWith("port="))
-            m_port = quint16(ligne.mid(5).toUInt());
-        else
-            m_erreur = ligne.isEmpty() ? QStringLiteral("no port") : QString::fromUtf8(ligne);
-    }
-    ~ServeurTls() {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
-    }
-    quint16 port() const { return m_port; }
-    QString erreur() const { return m_erreur; }
-
-private:
-    QProcess m_process;
-    quint16 m_port = 0;
-    QString m_erreur;
-};
 
 // The fingerprint as the openssl tool computes it, independently of the code
 // under test.
@@ -149,7 +111,8 @@ private slots:
 void TstTls::initTestCase() {
     QVERIFY(m_certs.isValid());
     QProcess p;
-    p.start(QStringLiteral(QUILLON_PYTHON), {Fixture, QStringLiteral("certs"), m_certs.path()});
+    p.start(QStringLiteral(QUILLON_PYTHON),
+            {ServeurTls::Fixture, QStringLiteral("certs"), m_certs.path()});
     QVERIFY(p.waitForFinished(60000) && p.exitCode() == 0);
     // The test authority is this process's (and quillon-ftp's) only trusted one.
     qputenv("SSL_CERT_FILE", QFile::encodeName(cert(QStringLiteral("ca"))));

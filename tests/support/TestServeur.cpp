@@ -188,3 +188,32 @@ bool EcritFichierLocal(const QString &chemin, const QByteArray &contenu) {
     QFile f(chemin);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(contenu) == contenu.size();
 }
+
+const QString ServeurTls::Fixture = QStringLiteral(QUILLON_TESTS_DIR "/fixtures/tls_server.py");
+
+ServeurTls::ServeurTls(const QStringList &arguments) {
+    m_process.setProgram(QStringLiteral(QUILLON_PYTHON));
+    m_process.setArguments(QStringList{Fixture} + arguments);
+    m_process.setStandardErrorFile(QProcess::nullDevice());
+    m_process.start();
+    QDeadlineTimer limite(20000);
+    QByteArray sortie;
+    while (!sortie.contains('\n') && !limite.hasExpired() &&
+           m_process.state() != QProcess::NotRunning) {
+        m_process.waitForReadyRead(100);
+        sortie += m_process.readAllStandardOutput();
+    }
+    const QByteArray ligne = sortie.left(sortie.indexOf('\n')).trimmed();
+    if (ligne.startsWith("port="))
+        m_port = quint16(ligne.mid(5).toUInt());
+    else
+        m_erreur = ligne.isEmpty() ? QStringLiteral("no port") : QString::fromUtf8(ligne);
+}
+
+ServeurTls::~ServeurTls() {
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000)) {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+}

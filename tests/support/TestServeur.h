@@ -79,6 +79,27 @@ private:
     QTemporaryDir m_dossier;
 };
 
+// tests/fixtures/tls_server.py serving with the given arguments ("vsftpd" or
+// "pyftpdlib", mode, certificate, root); stopped with the object.
+class ServeurTls {
+public:
+    static const QString Fixture;
+
+    explicit ServeurTls(const QStringList &arguments);
+    ~ServeurTls();
+    ServeurTls(const ServeurTls &) = delete;
+    ServeurTls &operator=(const ServeurTls &) = delete;
+
+    quint16 port() const { return m_port; }
+    QString site() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    QString erreur() const { return m_erreur; }
+
+private:
+    QProcess m_process;
+    quint16 m_port = 0;
+    QString m_erreur;
+};
+
 // 256 byte values, repeated and cut to the given length.
 QByteArray OctetsTest(qsizetype taille);
 
