@@ -8,9 +8,10 @@
 // first paint of the filled views. Prints the medians in seconds and their
 // ratio. The settings go to a temporary folder: the user's are not touched.
 
+#include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
+#include "window/Form1Ui.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -81,7 +82,7 @@ int main(int argc, char **argv) {
         entrees = dictionnaire.Count();
 
         t.start();
-        fenetre.RafraichitSite(dossier);
+        fenetre.navigateurSite().RafraichitSite(dossier);
         QCoreApplication::processEvents(); // the first paint of the filled views
         vues.push_back(t.nsecsElapsed() / 1e9);
         fichiers = fenetre.Ui().List4->count();

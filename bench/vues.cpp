@@ -10,8 +10,8 @@
 // paint. Prints the medians in seconds.
 
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "platform/LocalLists.h"
+#include "window/Form1Ui.h"
 
 #include <QApplication>
 #include <QDir>

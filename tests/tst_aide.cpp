@@ -9,14 +9,15 @@
 #include "automation/Form4.h"
 #include "dialogs/Form2.h"
 #include "dialogs/FormCertificat.h"
-#include "layout/Twips.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "support/BancFenetre.h"
 #include "support/TestServeur.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Twips.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -356,11 +357,11 @@ private slots:
     void annulerParLecteurDEcran() {
         Form1Ui &u = ui();
         u.Frame1->show();
-        m_f->CnDl = 0;
+        m_f->etat().DefinitCnDl(0);
         QAccessibleInterface *a = QAccessible::queryAccessibleInterface(u.Command5);
         QVERIFY(a && a->actionInterface());
         a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QCOMPARE(m_f->CnDl, short(-1));
+        QCOMPARE(m_f->etat().CnDl(), short(-1));
     }
 
     // "A propos..." twice; the scrolling and its wrap-around; what closes the

@@ -11,20 +11,20 @@
 #include "automation/Form3.h"
 #include "automation/Form4.h"
 #include "automation/LigneCommande.h"
-#include "browsing/ModeChoix.h"
 #include "browsing/NavigateurLocal.h"
 #include "browsing/NavigateurSite.h"
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Demarrage.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "mainwindow/GestionConnexion.h"
-#include "mainwindow/Globales.h"
 #include "platform/LocalLists.h"
 #include "settings/Reglages.h"
 #include "support/BancFenetre.h"
 #include "support/TestServeur.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Globales.h"
 
 #include <QDir>
 #include <QFile>
@@ -216,7 +216,7 @@ void TstAutomatisation::enregistrementEtRaccourcis() {
     Reglages::Ecrit(Reglages::Chiffrement, ChiffrementEnTexte(Chiffrement::Aucun));
     auto f = DemarreFenetre();
     Form1Ui &u = f->Ui();
-    QCOMPARE(f->CO, short(-1));
+    QCOMPARE(f->etat().CO(), short(-1));
     QCOMPARE(sChiffrement, Chiffrement::Aucun);
 
     u.List1->show();

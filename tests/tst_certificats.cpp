@@ -5,12 +5,13 @@
 #include "dialogs/FormCertificat.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "mainwindow/GestionConnexion.h"
 #include "security/DecisionsCertificats.h"
 #include "settings/Reglages.h"
 #include "support/BancFenetre.h"
 #include "support/TestServeur.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -136,18 +137,18 @@ private slots:
         minuterie.start(10);
 
         auto f = DemarreFenetre();
-        QCOMPARE(f->CO, short(-1));
+        QCOMPARE(f->etat().CO(), short(-1));
         QCOMPARE(dialogues, 1);
         // The reconnect picture, a filter reset, a site reload.
         f->gestionConnexion().Command6_Click();
-        f->Reconnecte(0);
-        QCOMPARE(f->CO, short(-1));
+        f->gestionConnexion().Reconnecte(0);
+        QCOMPARE(f->etat().CO(), short(-1));
         QCOMPARE(dialogues, 1);
 
         bouton = "cmdRefuser";
         sSite = refuse.site();
-        f->Reconnecte(0);
-        QCOMPARE(f->CO, short(0));
+        f->gestionConnexion().Reconnecte(0);
+        QCOMPARE(f->etat().CO(), short(0));
         QCOMPARE(dialogues, 2);
         f->Ui().Check1->setChecked(true);
         for (int i = 0; i < 3; ++i)
@@ -166,7 +167,7 @@ private slots:
         sSite = accepte.site();
         for (int i = 0; i < 3; ++i)
             f->gestionConnexion().Timer2_Timer();
-        QCOMPARE(f->CO, short(0));
+        QCOMPARE(f->etat().CO(), short(0));
         QCOMPARE(dialogues, 2);
         const QString suite = f->Ui().TxtAction->toPlainText().mid(journal.size());
         QCOMPARE(suite.count(QStringLiteral(" > Certificat différent de celui accepté pour ") +

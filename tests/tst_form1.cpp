@@ -7,19 +7,20 @@
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "layout/Disposition.h"
-#include "layout/Twips.h"
 #include "mainwindow/Demarrage.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "mainwindow/GestionConnexion.h"
-#include "mainwindow/Globales.h"
-#include "mainwindow/JournalActivite.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "settings/Reglages.h"
 #include "support/BancFenetre.h"
 #include "support/TestServeur.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Globales.h"
+#include "window/JournalActivite.h"
+#include "window/Twips.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -281,7 +282,7 @@ void TstForm1::premierDemarrage() {
     QCOMPARE(m_dialogues, 1);
     QVERIFY(boutonVisible);
     QCOMPARE(indice, QStringLiteral("/"));
-    QCOMPARE(f->CO, short(0));
+    QCOMPARE(f->etat().CO(), short(0));
     QVERIFY(lignes(u.TxtAction).isEmpty());
     QCOMPARE(statut(*f), QStringLiteral("Statut : Déconnecté"));
     QCOMPARE(u.TCop[1]->text(),
@@ -294,9 +295,9 @@ void TstForm1::premierDemarrage() {
     QCOMPARE(u.LabMove[0]->y(), 210);
     QCOMPARE(u.LabMove[1]->y(), 210);
     // Local views on the user's home folder, with the file count.
-    QCOMPARE(f->dirLocal->Path(), QDir::homePath());
+    QCOMPARE(f->Ui().dirLocal->Path(), QDir::homePath());
     QCOMPARE(u.LabNB[0]->text(),
-             QString::number(f->filLocal->ListCount()) + QStringLiteral(" fichiers."));
+             QString::number(f->Ui().filLocal->ListCount()) + QStringLiteral(" fichiers."));
     // Hints stored at start-up; the other refresh buttons got the reload picture.
     QCOMPARE(Tag(u.BTs[6]), QStringLiteral("Télécharger pour voir le fichier"));
     QCOMPARE(Tag(u.BTL[10]), QStringLiteral("Copier les fichiers sélectionnés sur le serveur"));
@@ -318,9 +319,9 @@ void TstForm1::premierDemarrageDansLeDossierPersonnel() {
     qputenv("HOME", maison.toLocal8Bit());
     auto f = demarre();
     qputenv("HOME", ancien);
-    QCOMPARE(f->dirLocal->Path(), maison);
-    QCOMPARE(f->filLocal->Path(), maison);
-    QCOMPARE(f->filLocal->ListCount(), 1);
+    QCOMPARE(f->Ui().dirLocal->Path(), maison);
+    QCOMPARE(f->Ui().filLocal->Path(), maison);
+    QCOMPARE(f->Ui().filLocal->ListCount(), 1);
     QCOMPARE(f->Ui().LabNB[0]->text(), QStringLiteral("1 fichiers."));
     f.reset();
 
@@ -329,8 +330,8 @@ void TstForm1::premierDemarrageDansLeDossierPersonnel() {
     qputenv("HOME", maison.toLocal8Bit());
     f = demarre();
     qputenv("HOME", ancien);
-    QCOMPARE(f->dirLocal->Path(), m_banc.Local());
-    QCOMPARE(f->filLocal->Path(), m_banc.Local());
+    QCOMPARE(f->Ui().dirLocal->Path(), m_banc.Local());
+    QCOMPARE(f->Ui().filLocal->Path(), m_banc.Local());
 }
 
 void TstForm1::connexionParLeDialogue_data() {
@@ -356,7 +357,7 @@ void TstForm1::connexionParLeDialogue() {
     const QVector<Ligne> journal = lignes(u.TxtAction);
     QVERIFY2(estUneHeure(journal[0].texte), qPrintable(journal[0].texte));
     if (bonMotDePasse) {
-        QCOMPARE(f->CO, short(-1));
+        QCOMPARE(f->etat().CO(), short(-1));
         // The TLS version when the session is encrypted; otherwise, unless no
         // encryption was asked for, an orange line says so.
         const QString version = oFTP->VersionTls();
@@ -375,7 +376,7 @@ void TstForm1::connexionParLeDialogue() {
         QCOMPARE(statut(*f), QStringLiteral("Statut : Connecté à ") + m_srv.site());
         QVERIFY(u.Command6->property("Connecte").toBool());
     } else {
-        QCOMPARE(f->CO, short(0));
+        QCOMPARE(f->etat().CO(), short(0));
         QCOMPARE(journal.size(), 1);
         QCOMPARE(journal[0].texte.mid(8), QStringLiteral(" > Connexion échouée à ") + m_srv.site());
         QCOMPARE(journal[0].couleur, Rouge);
@@ -388,7 +389,7 @@ void TstForm1::connexionParLeDialogue() {
     f->gestionConnexion().MontreDialogue =
         valide(m_srv.site(), m_srv.utilisateur(), m_srv.motDePasse());
     u.mnuConnexion->trigger();
-    QCOMPARE(f->CO, short(-1));
+    QCOMPARE(f->etat().CO(), short(-1));
     QCOMPARE(compte(u.TxtAction, QStringLiteral(" > Connecté à ")), bonMotDePasse ? 2 : 1);
 }
 
@@ -398,8 +399,8 @@ void TstForm1::connexionAutomatique() {
     {
         auto f = demarre();
         QCOMPARE(m_dialogues, 0);
-        QCOMPARE(f->CO, short(-1));
-        QVERIFY(f->MconAuto->isChecked());
+        QCOMPARE(f->etat().CO(), short(-1));
+        QVERIFY(f->Ui().MconAuto->isChecked());
         QCOMPARE(couleurDe(f->Ui().TxtAction, QStringLiteral(" > Connecté à ")), BleuFonce);
         QVERIFY(oFTP && oFTP->hConnexion());
     }
@@ -409,7 +410,7 @@ void TstForm1::connexionAutomatique() {
     stockeSite(QString(), QString(), QString(), true);
     auto f = demarre();
     QCOMPARE(m_dialogues, 0);
-    QCOMPARE(f->CO, short(0));
+    QCOMPARE(f->etat().CO(), short(0));
     QVERIFY(lignes(f->Ui().TxtAction).isEmpty());
     QVERIFY(f->isVisible());
 }
@@ -420,7 +421,7 @@ void TstForm1::dernierEmplacementNeConnectePasDeuxFois() {
         d.Command4_Click(); // connects at once through Komavant
         return QDialog::Rejected;
     });
-    QCOMPARE(f->CO, short(-1));
+    QCOMPARE(f->etat().CO(), short(-1));
     QCOMPARE(DernierEmplacement, short(-1));
     QCOMPARE(compte(f->Ui().TxtAction, QStringLiteral(" > Connecté à ")), 1);
     QCOMPARE(sSite, m_srv.site());
@@ -433,7 +434,7 @@ void TstForm1::connexionPerdueEtRetrouvee() {
     stockeSite(serveur.site(), QStringLiteral("relance"), QStringLiteral("motdepasse"), true, true);
     auto f = demarre();
     Form1Ui &u = f->Ui();
-    QCOMPARE(f->CO, short(-1));
+    QCOMPARE(f->etat().CO(), short(-1));
     QVERIFY(u.Check1->isChecked());
 
     serveur.arrete();
@@ -442,7 +443,7 @@ void TstForm1::connexionPerdueEtRetrouvee() {
     QVERIFY(serveur.demarre());
     QTRY_VERIFY_WITH_TIMEOUT(compte(u.TxtAction, QStringLiteral(" > Reconnecté à ")) == 1, 15000);
     QCOMPARE(couleurDe(u.TxtAction, QStringLiteral(" > Reconnecté à ")), BleuFonce);
-    QCOMPARE(f->CO, short(-1));
+    QCOMPARE(f->etat().CO(), short(-1));
     QCOMPARE(statut(*f), QStringLiteral("Statut : Connecté à ") + serveur.site());
     QVERIFY(u.Command6->property("Connecte").toBool());
     // Alive again: the following checks stay quiet.
@@ -459,14 +460,14 @@ void TstForm1::connexionPerdueSansReconnexionAuto() {
                false);
     auto f = demarre();
     Form1Ui &u = f->Ui();
-    QCOMPARE(f->CO, short(-1));
+    QCOMPARE(f->etat().CO(), short(-1));
     QVERIFY(u.Command6->property("Connecte").toBool());
     const int avant = lignes(u.TxtAction).size();
     serveur.arrete();
     // Only the picture changes.
     QTRY_VERIFY_WITH_TIMEOUT(!u.Command6->property("Connecte").toBool(), 10000);
     QCOMPARE(lignes(u.TxtAction).size(), avant);
-    QCOMPARE(f->CO, short(-1));
+    QCOMPARE(f->etat().CO(), short(-1));
 }
 
 void TstForm1::sondeSuspendueDuranteUneOperation() {
@@ -480,7 +481,7 @@ void TstForm1::sondeSuspendueDuranteUneOperation() {
     // The dialog closed as by OK, the parameters unchanged.
     auto f = demarre([](Form2 &) { return int(QDialog::Accepted); });
     Form1Ui &u = f->Ui();
-    QCOMPARE(f->CO, short(-1));
+    QCOMPARE(f->etat().CO(), short(-1));
     const QString titre = u.fraSite->title();
     const int avant = lignes(u.TxtAction).size();
 
@@ -489,7 +490,7 @@ void TstForm1::sondeSuspendueDuranteUneOperation() {
         if (appels++ == 0) {
             // Ends a retry loop that would otherwise fail for ever below the
             // stalled transfer.
-            QTimer::singleShot(1000, f.get(), [&] { f->S = -1; });
+            QTimer::singleShot(1000, f.get(), [&] { f->etat().DefinitS(-1); });
             u.Command6->click();
             u.mnuConnexion->trigger();
         }
@@ -507,7 +508,7 @@ void TstForm1::sondeSuspendueDuranteUneOperation() {
                  QStringLiteral(" > Connexion refusée : une opération est en cours")),
              qPrintable(nouvelles[0].texte));
     QCOMPARE(nouvelles[0].couleur, QColor(255, 128, 0));
-    QCOMPARE(f->CO, short(-1));
+    QCOMPARE(f->etat().CO(), short(-1));
     QVERIFY(u.Command6->property("Connecte").toBool());
     QCOMPARE(statut(*f), QStringLiteral("Statut : Connecté à ") + m_srv.site());
     QCOMPARE(u.fraSite->title(), titre);
@@ -529,8 +530,8 @@ void TstForm1::fermetureAttendLaFinDuTransfert() {
     stockeSite(m_srv.site(), m_srv.utilisateur(), m_srv.motDePasse(), true, false);
     Reglages::Ecrit(Reglages::PathSite, dossier);
     auto f = demarre();
-    QCOMPARE(f->CO, short(-1));
-    QCOMPARE(f->CleNoeudSelectionne(), dossier);
+    QCOMPARE(f->etat().CO(), short(-1));
+    QCOMPARE(f->Ui().CleNoeudSelectionne(), dossier);
     f->resize(700, 600);
     // Asked twice, as an impatient user would: still one end.
     bool demande = false;
@@ -586,7 +587,7 @@ void TstForm1::command6RetenteAvecPauseEtSAnnule() {
     QVERIFY(toujoursReactive);
     QVERIFY(enBoucle);
     QCOMPARE(Tag(u.Command6), QString());
-    QCOMPARE(f->CO, short(0));
+    QCOMPARE(f->etat().CO(), short(0));
     const int echecs = compte(u.TxtAction, QStringLiteral(" > Connexion échouée à "));
     // ~1 s at one attempt per 300 ms pause, plus the cancelling click's own.
     QVERIFY2(echecs >= 3 && echecs <= 7, qPrintable(QString::number(echecs)));
@@ -600,7 +601,7 @@ void TstForm1::command6ReconnecteEtSArrete() {
     m_srv.parametres();
     u.Command6->click();
     QCOMPARE(Tag(u.Command6), QStringLiteral("C"));
-    QCOMPARE(f->CO, short(-1));
+    QCOMPARE(f->etat().CO(), short(-1));
     QCOMPARE(compte(u.TxtAction, QStringLiteral(" > Reconnecté à ")), 1);
     QCOMPARE(couleurDe(u.TxtAction, QStringLiteral(" > Reconnecté à ")), BleuFonce);
     QVERIFY(u.Command6->property("Connecte").toBool());
@@ -628,8 +629,8 @@ void TstForm1::quitterPuisRedemarrer() {
         f->disposition().LabMove_MouseDown(1, 1, 0, 0, 45);
         f->disposition().LabMove_MouseUp(1, 1, 0, 0, 645);
         QCOMPARE(u.LabMove[0]->y(), 250);
-        f->MconAuto->trigger();
-        QVERIFY(f->MconAuto->isChecked());
+        f->Ui().MconAuto->trigger();
+        QVERIFY(f->Ui().MconAuto->isChecked());
         QTest::mouseClick(u.Check1, Qt::LeftButton);
         QTRY_COMPARE(Reglages::Lit(Reglages::RecAuto), QStringLiteral("1"));
         if (parQuitter)
@@ -652,7 +653,7 @@ void TstForm1::quitterPuisRedemarrer() {
     QCOMPARE(u.LabMove[1]->y(), 250);
     QCOMPARE(u.List4->y(), 270);
     QCOMPARE(u.filLocal->y(), 270);
-    QVERIFY(f->MconAuto->isChecked());
+    QVERIFY(f->Ui().MconAuto->isChecked());
     QVERIFY(u.Check1->isChecked());
 }
 
@@ -672,10 +673,10 @@ void TstForm1::optionsSeulementALaSouris() {
     QTest::mouseClick(u.Check1, Qt::LeftButton);
     QTRY_COMPARE(Reglages::Lit(Reglages::RecAuto), QStringLiteral("1"));
 
-    f->MconAuto->trigger();
+    f->Ui().MconAuto->trigger();
     QCOMPARE(Reglages::Lit(Reglages::ConAuto), QStringLiteral("True"));
     f->gestionConnexion().MconAuto_Click();
-    QVERIFY(!f->MconAuto->isChecked());
+    QVERIFY(!f->Ui().MconAuto->isChecked());
     QCOMPARE(Reglages::Lit(Reglages::ConAuto), QStringLiteral("False"));
 }
 
@@ -729,7 +730,7 @@ void TstForm1::ecritAction() {
     QString attendu;
     for (const QString &a : appels) {
         const QStringList parts = a.split(QLatin1Char('|'));
-        f.EcritAction(parts[0], parts[1]);
+        f.journal().EcritAction(parts[0], parts[1]);
         attendu += parts[0] + QStringLiteral("\r\n");
     }
     QCOMPARE(f.journal().Texte(), attendu);
@@ -747,13 +748,13 @@ void TstForm1::ecritAction() {
 void TstForm1::ecritActionRespecteLaSelection() {
     // A selection made in the log is neither replaced nor written into.
     Form1 f;
-    f.EcritAction(QStringLiteral("10:00:00 > un"), QStringLiteral("Ve"));
-    f.EcritAction(QStringLiteral("10:00:01 > deux"), QStringLiteral("Ve"));
+    f.journal().EcritAction(QStringLiteral("10:00:00 > un"), QStringLiteral("Ve"));
+    f.journal().EcritAction(QStringLiteral("10:00:01 > deux"), QStringLiteral("Ve"));
     QTextCursor selection(f.Ui().TxtAction->document());
     selection.setPosition(3);
     selection.setPosition(8, QTextCursor::KeepAnchor);
     f.Ui().TxtAction->setTextCursor(selection);
-    f.EcritAction(QStringLiteral("10:00:02 > trois"), QStringLiteral("Ro"));
+    f.journal().EcritAction(QStringLiteral("10:00:02 > trois"), QStringLiteral("Ro"));
     QCOMPARE(f.journal().Texte(),
              QStringLiteral("10:00:00 > un\r\n10:00:01 > deux\r\n10:00:02 > trois\r\n"));
 }

@@ -16,10 +16,12 @@
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Globales.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "settings/Reglages.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Globales.h"
 
 using Reglages::Lit;
 
@@ -96,9 +98,9 @@ void TstForm2::init() {
     DoubleClicOuvre = true;
     DernierEmplacement = 0;
     m_form1 = std::make_unique<Form1>();
-    QVERIFY(m_form1->drvLocal && m_form1->dirLocal && m_form1->filLocal);
-    QVERIFY(m_form1->dirLocal->setPath(m_local->path() + "/un"));
-    QVERIFY(m_form1->filLocal->setPath(m_local->path() + "/un"));
+    QVERIFY(m_form1->Ui().drvLocal && m_form1->Ui().dirLocal && m_form1->Ui().filLocal);
+    QVERIFY(m_form1->Ui().dirLocal->setPath(m_local->path() + "/un"));
+    QVERIFY(m_form1->Ui().filLocal->setPath(m_local->path() + "/un"));
 }
 
 void TstForm2::cleanup() {
@@ -124,7 +126,7 @@ void TstForm2::chargement() {
     ecritMemoire(5, "", "paul", "y", "paul.fr"); // no name: the user name shows
     ecritMemoire(6, "Orphelin", "u", "z", "");   // no host: the number shows
     DoubleClicOuvre = false;
-    m_form1->MconAuto->setChecked(true);
+    m_form1->Ui().MconAuto->setChecked(true);
 
     auto f = ouvre();
     QCOMPARE(f->windowTitle(), QStringLiteral("Connexion"));
@@ -174,8 +176,8 @@ void TstForm2::chargement() {
 
 void TstForm2::okEcritToutEtDonneLesParametres() {
     ecritMemoire(8, "Huit", "h", "hh", "huit.fr", "/", "/tmp", "/tmp");
-    m_form1->List4->addItem(QStringLiteral("ancien.txt"));
-    m_form1->trvSiteDir->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("/")}));
+    m_form1->Ui().List4->addItem(QStringLiteral("ancien.txt"));
+    m_form1->Ui().trvSiteDir->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("/")}));
     auto f = ouvre();
     f->TxtSite->setText(QStringLiteral("127.0.0.1:2121"));
     f->txtUtilisateur->setText(QStringLiteral("marie"));
@@ -187,8 +189,8 @@ void TstForm2::okEcritToutEtDonneLesParametres() {
     QCOMPARE(sSite, QStringLiteral("127.0.0.1:2121"));
     QCOMPARE(sUtilisateur, QStringLiteral("marie"));
     QCOMPARE(sMotDePasse, QStringLiteral("mot, de \"passe\""));
-    QCOMPARE(m_form1->List4->count(), 0);
-    QCOMPARE(m_form1->trvSiteDir->topLevelItemCount(), 0);
+    QCOMPARE(m_form1->Ui().List4->count(), 0);
+    QCOMPARE(m_form1->Ui().trvSiteDir->topLevelItemCount(), 0);
     QCOMPARE(Lit(QStringLiteral("data"), QStringLiteral("TxtSite")),
              QStringLiteral("127.0.0.1:2121"));
     QCOMPARE(Lit(QStringLiteral("Data"), QStringLiteral("txtUtilisateur")),
@@ -289,7 +291,7 @@ void TstForm2::enregistreDansMemoireVideEtConnecte() {
     QCOMPARE(lit(2, "TxtUtil"), QStringLiteral("jean"));
     QCOMPARE(lit(2, "txtMDP"), QStringLiteral("pw"));
     QCOMPARE(lit(2, "TxtSite"), QStringLiteral("bureau.fr"));
-    QCOMPARE(lit(2, "drvloc"), m_form1->drvLocal->Drive());
+    QCOMPARE(lit(2, "drvloc"), m_form1->Ui().drvLocal->Drive());
     QCOMPARE(lit(2, "dirloc"), m_local->path() + "/un");
     QCOMPARE(lit(2, "filloc"), m_local->path() + "/un");
 
@@ -349,8 +351,8 @@ void TstForm2::rappel() {
     QCOMPARE(f->TxtSite->text(), QStringLiteral("maison.fr"));
     QCOMPARE(f->txtUtilisateur->text(), QStringLiteral("moi"));
     QCOMPARE(f->txtMDP->text(), QStringLiteral("m,d;p"));
-    QCOMPARE(m_form1->dirLocal->Path(), deux);
-    QCOMPARE(m_form1->filLocal->Path(), sous);
+    QCOMPARE(m_form1->Ui().dirLocal->Path(), deux);
+    QCOMPARE(m_form1->Ui().filLocal->Path(), sous);
     QVERIFY(!f->isVisible());
     QCOMPARE(sSite, QStringLiteral("maison.fr"));
     QCOMPARE(sMotDePasse, QStringLiteral("m,d;p"));
@@ -362,8 +364,8 @@ void TstForm2::rappelResteSurLeRepertoireLocal() {
     auto f = ouvre();
     f->Check4->setChecked(true);
     f->Command1[1]->click();
-    QCOMPARE(m_form1->dirLocal->Path(), m_local->path() + "/un");
-    QCOMPARE(m_form1->filLocal->Path(), m_local->path() + "/un");
+    QCOMPARE(m_form1->Ui().dirLocal->Path(), m_local->path() + "/un");
+    QCOMPARE(m_form1->Ui().filLocal->Path(), m_local->path() + "/un");
     QCOMPARE(sSite, QStringLiteral("maison.fr"));
 }
 
@@ -373,8 +375,8 @@ void TstForm2::rappelDossierDisparu() {
     auto f = ouvre();
     f->Command1[2]->click();
     // The local views stay where they were; the connection still goes ahead.
-    QCOMPARE(m_form1->dirLocal->Path(), m_local->path() + "/un");
-    QCOMPARE(m_form1->filLocal->Path(), m_local->path() + "/un");
+    QCOMPARE(m_form1->Ui().dirLocal->Path(), m_local->path() + "/un");
+    QCOMPARE(m_form1->Ui().filLocal->Path(), m_local->path() + "/un");
     QCOMPARE(sSite, QStringLiteral("cle.fr"));
     QVERIFY(!f->isVisible());
 }
@@ -421,10 +423,10 @@ void TstForm2::options() {
     auto f = ouvre();
     QVERIFY(!f->Check3->isChecked());
     QTest::mouseClick(f->Check3, Qt::LeftButton);
-    QVERIFY(m_form1->MconAuto->isChecked());
+    QVERIFY(m_form1->Ui().MconAuto->isChecked());
     QCOMPARE(Lit(Reglages::ConAuto), QStringLiteral("True"));
     QTest::mouseClick(f->Check3, Qt::LeftButton);
-    QVERIFY(!m_form1->MconAuto->isChecked());
+    QVERIFY(!m_form1->Ui().MconAuto->isChecked());
     QCOMPARE(Lit(Reglages::ConAuto), QStringLiteral("False"));
 
     QVERIFY(!f->Check5->isChecked()); // double-click opens
@@ -473,7 +475,7 @@ void TstForm2::dernierEmplacement() {
 }
 
 void TstForm2::automatisation() {
-    m_form1->CO = -1;
+    m_form1->etat().DefinitCO(-1);
     sSite = QStringLiteral("actuel.fr");
     auto f = ouvre();
     QVERIFY(f->Command3->isEnabled());
@@ -482,7 +484,7 @@ void TstForm2::automatisation() {
     QVERIFY(!f->isVisible());
     QCOMPARE(demande.count(), 1);
     QCOMPARE(sSite, QStringLiteral("actuel.fr")); // kept
-    m_form1->CO = 0;
+    m_form1->etat().DefinitCO(0);
 }
 
 // The encryption choice is kept beside the host: in "data", in each memory,

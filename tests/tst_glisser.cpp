@@ -5,12 +5,11 @@
 // drops. Drops are made by calling the drop handlers with the dragged control.
 
 #include "browsing/NavigateurLocal.h"
+#include "browsing/NavigateurSite.h"
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "mainwindow/GestionConnexion.h"
-#include "mainwindow/Globales.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
@@ -19,6 +18,9 @@
 #include "support/TestServeur.h"
 #include "transfers/GlisserDeposer.h"
 #include "transfers/TableDepot.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Globales.h"
 
 #include <QDir>
 #include <QFile>
@@ -283,7 +285,7 @@ void TstGlisser::envoiParDepotSurList4() {
     vus.sort();
     QCOMPARE(vus, attendus);
     QCOMPARE(u.LabNB[1]->text(), QStringLiteral("2 fichiers."));
-    QCOMPARE(f->CleNoeudSelectionne(), m_dossier);
+    QCOMPARE(f->Ui().CleNoeudSelectionne(), m_dossier);
     QCOMPARE(u.TCop[1]->text(),
              QStringLiteral("http://exemple.fr") + m_dossier + QStringLiteral("local.txt"));
 }
@@ -327,7 +329,7 @@ void TstGlisser::depotSansNoeudChoisi() {
     Form1Ui &u = f->Ui();
     u.filLocal->setFileName(QStringLiteral("local.txt"));
     u.trvSiteDir->clearSelection();
-    QVERIFY(f->CleNoeudSelectionne().isEmpty());
+    QVERIFY(f->Ui().CleNoeudSelectionne().isEmpty());
     const QString adresse = u.TCop[1]->text();
     const int debut = nombreLignes(u.TxtAction);
     f->glisserDeposer().List4_DragDrop(u.filLocal);
@@ -364,7 +366,7 @@ void TstGlisser::telechargementSurFilLocal() {
 
     // A new file appears in the list and the count.
     QVERIFY(m_srv.ecrisFichier(m_dossier + QStringLiteral("neuf.txt"), OctetsTest(100)));
-    f->RafraichitSite(m_dossier);
+    f->navigateurSite().RafraichitSite(m_dossier);
     choisis(u.List4, QStringLiteral("neuf.txt"));
     f->glisserDeposer().filLocal_DragDrop(u.List4);
     QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("neuf.txt"))), OctetsTest(100));
@@ -417,7 +419,7 @@ void TstGlisser::comparaisonList2VersList1() {
     QFETCH(bool, reussi);
     auto f = demarre();
     Form1Ui &u = f->Ui();
-    f->ListeCliquee = 1;
+    f->etat().DefinitListeCliquee(1);
     u.List2->addItem(reussi ? QStringLiteral("distant.txt") : QStringLiteral("absent.txt"));
     u.List2->setCurrentRow(0);
     u.List1->show();
@@ -540,10 +542,10 @@ void TstGlisser::dossiers() {
     const QPoint surDossiers =
         vue->mapFromGlobal(u.dirLocal->mapToGlobal(u.dirLocal->rect().center()));
     QTest::mousePress(vue, Qt::LeftButton, {}, surArbre);
-    QVERIFY(f->CaDrague);
+    QVERIFY(f->etat().CaDrague());
     QTest::mouseRelease(vue, Qt::LeftButton, {}, surDossiers);
     QCOMPARE(m_rapatriements, 1);
-    QVERIFY(!f->CaDrague);
+    QVERIFY(!f->etat().CaDrague());
     // Released elsewhere: nothing.
     QTest::mousePress(vue, Qt::LeftButton, {}, surArbre);
     QTest::mouseRelease(vue, Qt::LeftButton, {}, surArbre);

@@ -9,8 +9,8 @@
 #include "dialogs/Form2.h"
 #include "dialogs/FormCertificat.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "support/BancFenetre.h"
+#include "window/Form1Ui.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -6,22 +6,22 @@
 // step, and a long listing that keeps the event loop running.
 
 #include "browsing/CheminsSite.h"
-#include "browsing/ModeChoix.h"
 #include "browsing/NavigateurLocal.h"
 #include "browsing/NavigateurSite.h"
 #include "browsing/TextesTaille.h"
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "mainwindow/GestionConnexion.h"
-#include "mainwindow/Globales.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "settings/Reglages.h"
 #include "support/BancFenetre.h"
 #include "support/TestServeur.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Globales.h"
 
 #include <QDir>
 #include <QFile>
@@ -94,7 +94,7 @@ void doubleClicReel(QWidget *w, const QPoint &p) {
 
 QTreeWidgetItem *noeud(QTreeWidget *arbre, const QString &cle) {
     for (QTreeWidgetItemIterator it(arbre); *it; ++it)
-        if ((*it)->data(0, Form1::RoleCle).toString() == cle)
+        if ((*it)->data(0, Form1Ui::RoleCle).toString() == cle)
             return *it;
     return nullptr;
 }
@@ -264,10 +264,10 @@ void TstNavigation::arbreDeLaRacine() {
     QCOMPARE(u.trvSiteDir->topLevelItemCount(), 1);
     QTreeWidgetItem *racine = u.trvSiteDir->topLevelItem(0);
     QCOMPARE(racine->text(0), m_srv.site());
-    QCOMPARE(racine->data(0, Form1::RoleCle).toString(), QStringLiteral("/"));
+    QCOMPARE(racine->data(0, Form1Ui::RoleCle).toString(), QStringLiteral("/"));
     QCOMPARE(racine->icon(0).cacheKey(), u.ilsIcone.value(11).cacheKey());
     QVERIFY(racine->isExpanded());
-    QCOMPARE(f->CleNoeudSelectionne(), QStringLiteral("/"));
+    QCOMPARE(f->Ui().CleNoeudSelectionne(), QStringLiteral("/"));
     QTreeWidgetItem *sous = noeud(u.trvSiteDir, dossier);
     QVERIFY(sous);
     QCOMPARE(sous->parent(), racine);
@@ -296,7 +296,7 @@ void TstNavigation::arbreDeABEtTitre() {
     QCOMPARE(u.trvSiteDir->topLevelItemCount(), 1);
     for (int i = 0; i < cles.size(); ++i) {
         QVERIFY2(n, qPrintable(cles[i]));
-        QCOMPARE(n->data(0, Form1::RoleCle).toString(), cles[i]);
+        QCOMPARE(n->data(0, Form1Ui::RoleCle).toString(), cles[i]);
         QCOMPARE(n->text(0), noms[i]);
         QCOMPARE(n->icon(0).cacheKey(), u.ilsIcone.value(images[i]).cacheKey());
         QVERIFY(n->isExpanded());
@@ -308,13 +308,13 @@ void TstNavigation::arbreDeABEtTitre() {
     // Sub-folders below the last node (dot-folders are not listed).
     QStringList sous;
     for (int i = 0; i < n->childCount(); ++i) {
-        sous << n->child(i)->data(0, Form1::RoleCle).toString();
+        sous << n->child(i)->data(0, Form1Ui::RoleCle).toString();
         QCOMPARE(n->child(i)->icon(0).cacheKey(), u.ilsIcone.value(1).cacheKey());
         QCOMPARE(n->child(i)->childCount(), 0);
     }
     sous.sort();
     QCOMPARE(sous, (QStringList{"/a/b/c1/", "/a/b/c2/"}));
-    QCOMPARE(f->CleNoeudSelectionne(), QStringLiteral("/a/b/"));
+    QCOMPARE(f->Ui().CleNoeudSelectionne(), QStringLiteral("/a/b/"));
 
     QStringList fichiers = textes(u.List4);
     const int i = int(fichiers.indexOf(QStringLiteral("readme.txt")));
@@ -328,10 +328,10 @@ void TstNavigation::arbreDeABEtTitre() {
     // Another instance running: the title follows the folder.
     const QString titre = f->windowTitle();
     InstancePrecedente = 0;
-    f->RafraichitSite(QStringLiteral("/a/"));
+    f->navigateurSite().RafraichitSite(QStringLiteral("/a/"));
     QCOMPARE(f->windowTitle(), titre);
     InstancePrecedente = -1;
-    f->RafraichitSite(QStringLiteral("/a/b/"));
+    f->navigateurSite().RafraichitSite(QStringLiteral("/a/b/"));
     QCOMPARE(f->windowTitle(), QStringLiteral(" a b "));
 }
 
@@ -350,14 +350,14 @@ void TstNavigation::dossierVideOuIntrouvable() {
     auto f = demarre(plein);
     Form1Ui &u = f->Ui();
     QCOMPARE(u.List4->count(), 1);
-    f->RafraichitSite(dossier);
+    f->navigateurSite().RafraichitSite(dossier);
     QCOMPARE(u.List4->count(), 0);
     QCOMPARE(u.List5->count(), 0);
     QCOMPARE(u.LabNB[1]->text(), QStringLiteral("0 fichiers."));
     QTreeWidgetItem *courant = noeud(u.trvSiteDir, dossier);
     QVERIFY(courant);
     QCOMPARE(courant->childCount(), 0);
-    QCOMPARE(f->CleNoeudSelectionne(), dossier);
+    QCOMPARE(f->Ui().CleNoeudSelectionne(), dossier);
     QVERIFY(!u.List4->isHidden());
 }
 
@@ -376,8 +376,8 @@ void TstNavigation::navigationParLArbre() {
     QVERIFY(sous);
     doubleClicReel(vue, u.trvSiteDir->visualItemRect(sous).center());
     QTRY_COMPARE(textes(u.List4), QStringList{"dedans.txt"});
-    QCOMPARE(f->CleNoeudSelectionne(), dossier + QStringLiteral("sous/"));
-    QVERIFY(!f->CaDrague);
+    QCOMPARE(f->Ui().CleNoeudSelectionne(), dossier + QStringLiteral("sous/"));
+    QVERIFY(!f->etat().CaDrague());
 
     // Back out by the parent node of the chain.
     QTreeWidgetItem *parent = noeud(u.trvSiteDir, dossier);
@@ -385,7 +385,7 @@ void TstNavigation::navigationParLArbre() {
     QCOMPARE(parent->icon(0).cacheKey(), u.ilsIcone.value(2).cacheKey());
     doubleClicReel(vue, u.trvSiteDir->visualItemRect(parent).center());
     QTRY_COMPARE(textes(u.List4), QStringList{"dehors.txt"});
-    QCOMPARE(f->CleNoeudSelectionne(), dossier);
+    QCOMPARE(f->Ui().CleNoeudSelectionne(), dossier);
 
     // A press on the tree: the comparison lists go, CaDrague and the pointer
     // picture last until the release.
@@ -393,12 +393,12 @@ void TstNavigation::navigationParLArbre() {
     u.List3->show();
     const QPoint p = u.trvSiteDir->visualItemRect(noeud(u.trvSiteDir, dossier)).center();
     QTest::mousePress(vue, Qt::LeftButton, {}, p);
-    QVERIFY(f->CaDrague);
+    QVERIFY(f->etat().CaDrague());
     QVERIFY(u.List1->isHidden());
     QVERIFY(u.List3->isHidden());
     QCOMPARE(u.trvSiteDir->property("MouseIcon").toString(), QStringLiteral("BTL(8)"));
     QTest::mouseRelease(vue, Qt::LeftButton, {}, p);
-    QVERIFY(!f->CaDrague);
+    QVERIFY(!f->etat().CaDrague());
     QVERIFY(u.trvSiteDir->property("MouseIcon").toString().isEmpty());
 }
 
@@ -551,8 +551,7 @@ void TstNavigation::modeChoix() {
     lien.RemplitEtMontre = [&](const LienAutomatisation::ChoixSite &c) { choixSite << c; };
     lien.Montre = [&] { ++montre; };
     const auto modeRouge = [&] {
-        DefinitFond(u.List4, FondModeChoix);
-        DefinitFond(u.filLocal, FondModeChoix);
+        f->etat().DefinitModeChoix(true);
         FichierLocalChoisi = false;
         FichierSiteChoisi = false;
     };
@@ -725,7 +724,7 @@ void TstNavigation::longueListeCede() {
         listeCacheePendant = listeCacheePendant || u.List4->isHidden();
     });
     t.start();
-    f->RafraichitSite(dossier);
+    f->navigateurSite().RafraichitSite(dossier);
     t.stop();
     QVERIFY(tours >= 5);
     QVERIFY(listeCacheePendant);
@@ -772,7 +771,7 @@ void TstNavigation::lignesIncomprisesAuJournal() {
         return n;
     };
     QCOMPARE(compte(), 1);
-    f->RafraichitSite(QStringLiteral("/o/"));
+    f->navigateurSite().RafraichitSite(QStringLiteral("/o/"));
     QCOMPARE(compte(), 2);
 }
 

@@ -6,12 +6,13 @@
 
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "mainwindow/GestionConnexion.h"
 #include "security/DecisionsCertificats.h"
 #include "settings/Reglages.h"
 #include "support/BancFenetre.h"
 #include "support/TestServeur.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
 
 #include <QDir>
 #include <QFile>
@@ -332,7 +333,7 @@ void TstTls::enClairInterdit() {
         const QStringList lignes = f->Ui().TxtAction->toPlainText().trimmed().split(u'\n');
         QVERIFY(lignes.size() >= 2);
         QCOMPARE(lignes.last().mid(8), " > " + raison);
-        QCOMPARE(f->CO, short(0));
+        QCOMPARE(f->etat().CO(), short(0));
     }
     // "Aucun" is the one way to clear text; the refusals sent no password.
     sChiffrement = Chiffrement::Aucun;

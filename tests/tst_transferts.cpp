@@ -10,9 +10,7 @@
 #include "browsing/NavigateurSite.h"
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
-#include "layout/Twips.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "mainwindow/GestionConnexion.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
@@ -26,6 +24,9 @@
 #include "transfers/GlisserDeposer.h"
 #include "transfers/Progression.h"
 #include "transfers/TransfertsDossiers.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Twips.h"
 
 #include <QApplication>
 #include <QDir>
@@ -139,7 +140,7 @@ class TstTransferts : public QObject {
         EcritReglagesConnexion(m_srv, m_dossier, m_banc.Local());
         m_f = DemarreFenetre();
         u = &m_f->Ui();
-        m_f->ListeCliquee = 1;
+        m_f->etat().DefinitListeCliquee(1);
         m_f->actionsSite().RecDelta_Click = [this](int i) { m_comparaisons << i; };
         m_f->actionsLocales().RecDelta_Click = [this](int i) { m_comparaisons << i; };
         m_f->actionsLocales().Vert_Click = [this](int i) { m_rafraichissements << i; };
@@ -187,7 +188,7 @@ class TstTransferts : public QObject {
         m_srv.creeDossier(cle);
         for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it)
             m_srv.ecrisFichier(cle + it.key(), OctetsTest(it.value()));
-        m_f->RafraichitSite(cle);
+        m_f->navigateurSite().RafraichitSite(cle);
         u->dirLocal->setPath(m_banc.Local());
         return cle;
     }
@@ -197,7 +198,7 @@ class TstTransferts : public QObject {
         QDir().mkpath(chemin);
         for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it)
             EcritFichierLocal(chemin + QLatin1Char('/') + it.key(), OctetsTest(it.value()));
-        m_f->RafraichitSite(m_dossier);
+        m_f->navigateurSite().RafraichitSite(m_dossier);
         u->dirLocal->setPath(m_banc.Local());
         for (int i = 0; i < u->dirLocal->ListCount(); ++i)
             if (u->dirLocal->List(i) == chemin)
@@ -209,7 +210,7 @@ class TstTransferts : public QObject {
     // the tree. The confirmation is answered `reponse`.
     Lignes rapatrie(Prompts::Bouton reponse = Prompts::Bouton::Oui) {
         m_banc.prompts.reponses << reponse;
-        m_f->CaDrague = true;
+        m_f->etat().DefinitCaDrague(true);
         return journal([&] { m_f->navigateurLocal().dirLocal_MouseUp(); });
     }
     Lignes envoie(Prompts::Bouton reponse = Prompts::Bouton::Oui) {
@@ -347,7 +348,7 @@ void TstTransferts::cadre() {
     QVERIFY(u->Frame1->isHidden());
     // Moved to the middle of the window's width, at its own height.
     const int haut = u->Frame1->y();
-    m_f->AfficheProgression(0, 4, 0, 0);
+    m_f->progression().AfficheProgression(0, 4, 0, 0);
     QVERIFY(!u->Frame1->isHidden());
     QVERIFY(qAbs(u->Frame1->x() - (u->centre->width() - u->Frame1->width()) / 2) <= 1);
     QCOMPARE(u->Frame1->y(), haut);
@@ -356,7 +357,7 @@ void TstTransferts::cadre() {
     QCOMPARE(p.PourcentageAffiche(), QStringLiteral("0.0 %"));
     QCOMPARE(p.CouleurPourcentage(), Noir);
     // Half: half the surface dark blue; the percentage turns white one call later.
-    m_f->AfficheProgression(2, 4, 1024000, 10);
+    m_f->progression().AfficheProgression(2, 4, 1024000, 10);
     QCOMPARE(u->Label2->text(), QStringLiteral("2/4 (100.0 Ko/sec)"));
     const int largeur = u->Pprog->contentsRect().width();
     QVERIFY(qAbs(p.LargeurBarrePixels() - largeur / 2) <= 1);
@@ -364,20 +365,20 @@ void TstTransferts::cadre() {
     const QImage image = u->Pprog->pixmap().toImage();
     QCOMPARE(image.pixelColor(2, image.height() / 2), QColor(0, 0, 128));
     QVERIFY(image.pixelColor(largeur - 2, image.height() / 2) != QColor(0, 0, 128));
-    m_f->AfficheProgression(3, 4, 0, 0);
+    m_f->progression().AfficheProgression(3, 4, 0, 0);
     QCOMPARE(p.CouleurPourcentage(), Blanc);
     // No files: shown empty, the caption stays.
-    m_f->AfficheProgression(0, 0, 0, 0);
+    m_f->progression().AfficheProgression(0, 0, 0, 0);
     QCOMPARE(u->Label2->text(), QStringLiteral("3/4."));
     QVERIFY(u->Pprog->pixmap().isNull());
     // A new operation starts empty and black.
-    m_f->InitProgression();
+    m_f->progression().InitProgression();
     QCOMPARE(u->Label2->text(), QString());
-    m_f->AfficheProgression(1, 4, 0, 0);
+    m_f->progression().AfficheProgression(1, 4, 0, 0);
     QCOMPARE(p.CouleurPourcentage(), Noir);
     // "Annuler" only raises the request.
     u->Command5->click();
-    QVERIFY(m_f->CnDl != 0);
+    QVERIFY(m_f->etat().CnDl() != 0);
     QVERIFY(!u->Frame1->isHidden());
 }
 
@@ -409,7 +410,7 @@ void TstTransferts::rapatriement() {
     // Again: the folder exists, its files are replaced, others stay.
     QVERIFY(EcritFichierLocal(copie + QStringLiteral("/a.txt"), "ancien"));
     QVERIFY(EcritFichierLocal(copie + QStringLiteral("/garde"), "garde"));
-    m_f->RafraichitSite(cle);
+    m_f->navigateurSite().RafraichitSite(cle);
     u->dirLocal->setPath(m_banc.Local());
     QCOMPARE(rapatrie().first(), (Ligne{" > Répertoire source déjà existant", Orange}));
     QCOMPARE(LitFichierLocal(copie + QStringLiteral("/a.txt")), OctetsTest(100));
@@ -459,7 +460,7 @@ void TstTransferts::rapatriementListeEchouee() {
     demarreScripte(serveur, QStringLiteral("/d/"));
     QCOMPARE(u->List4->count(), 3);
     for (const QString nom : {"vide-550", "coupe-426"}) {
-        m_f->RafraichitSite(QStringLiteral("/d/"));
+        m_f->navigateurSite().RafraichitSite(QStringLiteral("/d/"));
         u->dirLocal->setPath(m_banc.Local());
         QVERIFY(choisisNoeud(nom));
         const Lignes l = rapatrie();
@@ -543,7 +544,7 @@ void TstTransferts::nomsEnDeuxCodages() {
     QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("n/")) + latin1),
              QByteArray("latin-1 content"));
 
-    m_f->RafraichitSite(QStringLiteral("/n/"));
+    m_f->navigateurSite().RafraichitSite(QStringLiteral("/n/"));
     choisis(u->List4, {latin1});
     QCOMPARE(clicSite(4), (Lignes{{" > Suppresion du fichier " + latin1, Orange}}));
     QCOMPARE(textes(u->List4), (QStringList{utf8, "plain.txt"}));
@@ -562,7 +563,7 @@ void TstTransferts::rapatriementDuDossierPresse() {
     }
     QTreeWidgetItem *x = nullptr, *y = nullptr;
     const auto liste = [&] {
-        m_f->RafraichitSite(m_dossier);
+        m_f->navigateurSite().RafraichitSite(m_dossier);
         u->dirLocal->setPath(m_banc.Local());
         for (QTreeWidgetItemIterator it(u->trvSiteDir); *it; ++it) {
             if ((*it)->text(0) == QLatin1String("xdossier"))
@@ -606,7 +607,7 @@ void TstTransferts::rapatriementDuDossierPresse() {
     // The selection stayed on Y all along, and the site views end on Y with
     // its node selected: a file dropped on the site list next goes there.
     QCOMPARE(surX, y);
-    QCOMPARE(m_f->CleNoeudSelectionne(), m_dossier + QStringLiteral("ydossier/"));
+    QCOMPARE(m_f->Ui().CleNoeudSelectionne(), m_dossier + QStringLiteral("ydossier/"));
 
     // Pressed on X, the selection moved by the keyboard meanwhile: X still.
     liste();
@@ -636,7 +637,7 @@ void TstTransferts::envoi() {
     const QString cible = m_dossier + QStringLiteral("envoi/");
     QCOMPARE(m_srv.contenu(cible), QStringList(cinq.keys()));
     QCOMPARE(m_srv.litFichier(cible + QStringLiteral("3.bin")), OctetsTest(300000));
-    QCOMPARE(m_f->CleNoeudSelectionne(), cible);
+    QCOMPARE(m_f->Ui().CleNoeudSelectionne(), cible);
     QCOMPARE(u->List4->count(), 5);
     QCOMPARE(u->dirLocal->Path(), chemin);
     QVERIFY(u->Label2->text().startsWith(QStringLiteral("4/5 (")));
@@ -651,7 +652,7 @@ void TstTransferts::envoiAnnuleAuTroisiemeFichier() {
     demarre();
     dossierLocal(QStringLiteral("cinq"),
                  {{"f1", 1000}, {"f2", 1000}, {"f3", 1000}, {"f4", 1000}, {"f5", 1000}});
-    m_f->CnDl = -1; // a request from before is forgotten at the start
+    m_f->etat().DefinitCnDl(-1); // a request from before is forgotten at the start
     bool clique = false, visibleAuClic = false;
     Lignes vues;
     {
@@ -674,7 +675,7 @@ void TstTransferts::envoiAnnuleAuTroisiemeFichier() {
     QCOMPARE(m_srv.contenu(m_dossier + QStringLiteral("cinq/")), (QStringList{"f1", "f2", "f3"}));
     QCOMPARE(vues.last(), Annule);
     QVERIFY(u->Frame1->isHidden());
-    QVERIFY(m_f->CnDl != 0);
+    QVERIFY(m_f->etat().CnDl() != 0);
 }
 
 void TstTransferts::envoiEchoue() {
@@ -771,7 +772,7 @@ void TstTransferts::rienPendantQueLaListeSeRemplit() {
             pendant += clicLocal(10);
             pendant += journal([&] { m_f->glisserDeposer().DragDrop(u->filLocal, u->List4); });
         });
-        m_f->RafraichitSite(longue);
+        m_f->navigateurSite().RafraichitSite(longue);
     }
     QVERIFY(partielle > 0 && partielle < n);
     QCOMPARE(pendant, Lignes(7, refus));
@@ -794,16 +795,16 @@ void TstTransferts::siteNavigationEtDossiers() {
     m_srv.ecrisFichier(m_dossier + QStringLiteral("existe/x"), "x");
     m_srv.creeDossier(m_dossier + QStringLiteral("vide/"));
     // Up one level; nothing above the root; no folder selected: the error.
-    m_f->RafraichitSite(m_dossier + QStringLiteral("vide/"));
+    m_f->navigateurSite().RafraichitSite(m_dossier + QStringLiteral("vide/"));
     QCOMPARE(clicSite(1), Lignes{});
-    QCOMPARE(m_f->CleNoeudSelectionne(), m_dossier);
-    m_f->RafraichitSite(QStringLiteral("/"));
+    QCOMPARE(m_f->Ui().CleNoeudSelectionne(), m_dossier);
+    m_f->navigateurSite().RafraichitSite(QStringLiteral("/"));
     QCOMPARE(clicSite(1), Lignes{});
-    QCOMPARE(m_f->CleNoeudSelectionne(), QStringLiteral("/"));
+    QCOMPARE(m_f->Ui().CleNoeudSelectionne(), QStringLiteral("/"));
     u->trvSiteDir->clearSelection();
     QCOMPARE(clicSite(1), Lignes{Erreur});
     // "Rafraichir" lists the folder again.
-    m_f->RafraichitSite(m_dossier);
+    m_f->navigateurSite().RafraichitSite(m_dossier);
     m_srv.ecrisFichier(m_dossier + QStringLiteral("e.txt"), "e");
     clicSite(0);
     QVERIFY(textes(u->List4).contains(QStringLiteral("e.txt")));
@@ -825,7 +826,7 @@ void TstTransferts::siteNavigationEtDossiers() {
 
     // Delete a folder: declined changes nothing; one holding files fails;
     // an empty one goes and its parent is shown; the root is never offered.
-    m_f->RafraichitSite(m_dossier + QStringLiteral("vide/"));
+    m_f->navigateurSite().RafraichitSite(m_dossier + QStringLiteral("vide/"));
     QCOMPARE(clicSite(5), Lignes{});
     QCOMPARE(m_banc.prompts.demandes.last().titre, QStringLiteral("Suppression"));
     QCOMPARE(m_banc.prompts.demandes.last().texte,
@@ -834,12 +835,12 @@ void TstTransferts::siteNavigationEtDossiers() {
     m_banc.prompts.reponses << Prompts::Bouton::Oui;
     QCOMPARE(clicSite(5), (Lignes{{" > Suppresion du répertoire vide", Orange}}));
     QVERIFY(!m_srv.existe(m_dossier + QStringLiteral("vide")));
-    QCOMPARE(m_f->CleNoeudSelectionne(), m_dossier);
-    m_f->RafraichitSite(m_dossier + QStringLiteral("existe/"));
+    QCOMPARE(m_f->Ui().CleNoeudSelectionne(), m_dossier);
+    m_f->navigateurSite().RafraichitSite(m_dossier + QStringLiteral("existe/"));
     m_banc.prompts.reponses << Prompts::Bouton::Oui;
     QCOMPARE(clicSite(5), Lignes{Erreur});
     QVERIFY(m_srv.existe(m_dossier + QStringLiteral("existe/x")));
-    m_f->RafraichitSite(QStringLiteral("/"));
+    m_f->navigateurSite().RafraichitSite(QStringLiteral("/"));
     const auto demandes = m_banc.prompts.demandes.size();
     clicSite(5);
     QCOMPARE(m_banc.prompts.demandes.size(), demandes);
@@ -870,7 +871,7 @@ void TstTransferts::siteRenommeEtSupprime() {
     QCOMPARE(m_srv.litFichier(m_dossier + QStringLiteral("d.txt")), OctetsTest(100 + 'd'));
 
     // Delete files, no question: one that fails does not stop the others.
-    m_f->RafraichitSite(m_dossier);
+    m_f->navigateurSite().RafraichitSite(m_dossier);
     const QStringList ordre = dansLOrdre(u->List4, {"b.txt", "c.txt", "z.txt"});
     choisis(u->List4, ordre);
     QVERIFY(QFile::remove(m_srv.disque(m_dossier + QStringLiteral("c.txt"))));

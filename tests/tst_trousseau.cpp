@@ -11,14 +11,15 @@
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "mainwindow/GestionConnexion.h"
-#include "mainwindow/Globales.h"
-#include "mainwindow/JournalActivite.h"
 #include "security/Trousseau.h"
 #include "settings/Reglages.h"
 #include "support/BancFenetre.h"
 #include "support/TestServeur.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Globales.h"
+#include "window/JournalActivite.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -159,7 +160,7 @@ private slots:
             qputenv("DBUS_SESSION_BUS_ADDRESS", adresse);
         EcritReglagesConnexion(m_srv, QStringLiteral("/"), m_banc.Local());
         auto f = DemarreFenetre();
-        QCOMPARE(f->CO, short(-1));
+        QCOMPARE(f->etat().CO(), short(-1));
         const QString journal = f->Ui().TxtAction->toPlainText();
         QCOMPARE(journal.count(Trousseau::LigneAbsent()), 1);
         QVERIFY(fichierReglages().contains(m_srv.motDePasse().toUtf8()));
@@ -205,7 +206,7 @@ private slots:
         // The window connects with the password from the keyring, and writes
         // new ones there: the dialog's OK, a memory, a recorded slot.
         auto f = DemarreFenetre();
-        QCOMPARE(f->CO, short(-1));
+        QCOMPARE(f->etat().CO(), short(-1));
         QVERIFY(!f->Ui().TxtAction->toPlainText().contains(Trousseau::LigneAbsent()));
         const QString nouveau = QStringLiteral("nouveau, secret");
         {
@@ -308,7 +309,7 @@ private slots:
         Trousseau::DefinitDelai(3000);
         QCOMPARE(Trousseau::Demarre(true), Trousseau::Etat::EnAttente);
         auto f = DemarreFenetre();
-        QCOMPARE(f->CO, short(0));
+        QCOMPARE(f->etat().CO(), short(0));
         QTRY_VERIFY((sortie += faux.readAllStandardOutput()).contains("prompt"));
 
         // The prompt is up: a click on the window is handled at once.
@@ -320,7 +321,7 @@ private slots:
         QCOMPARE(f->Ui().TxtAction->toPlainText().count(Trousseau::LigneAttente()), 1);
 
         // Unanswered: the file's password, an orange line, nothing moved.
-        QTRY_COMPARE_WITH_TIMEOUT(f->CO, short(-1), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(f->etat().CO(), short(-1), 20000);
         QCOMPARE(Trousseau::EtatCourant(), Trousseau::Etat::SansReponse);
         const QString journal = f->Ui().TxtAction->toPlainText();
         QCOMPARE(journal.count(Trousseau::LigneSansReponse()), 1);

@@ -7,9 +7,7 @@
 #include "browsing/NavigateurSite.h"
 #include "browsing/OuvrirAvec.h"
 #include "browsing/Vues.h"
-#include "layout/Twips.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
@@ -18,6 +16,9 @@
 #include "support/Espion.h"
 #include "support/TestServeur.h"
 #include "transfers/GlisserDeposer.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Twips.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -226,7 +227,7 @@ void TstVues::comparaison() {
 
     // Local files absent on the site, the site list copied in full.
     u->RecDelta[0]->click();
-    QCOMPARE(m_f->ListeCliquee, 0);
+    QCOMPARE(m_f->etat().ListeCliquee(), 0);
     QCOMPARE(textes(u->List1), (QStringList{"a.txt", "c.txt"}));
     QCOMPARE(enOrdre(textes(u->List2)), (QStringList{"b.txt", "d.txt"}));
     QCOMPARE(u->LabNB[0]->text(), QStringLiteral("2 fichiers."));
@@ -249,7 +250,7 @@ void TstVues::comparaison() {
 
     // Site files absent locally, the local list copied in full.
     u->RecDelta[1]->click();
-    QCOMPARE(m_f->ListeCliquee, 1);
+    QCOMPARE(m_f->etat().ListeCliquee(), 1);
     QCOMPARE(textes(u->List2), QStringList{"d.txt"});
     QCOMPARE(textes(u->List1), (QStringList{"a.txt", "b.txt", "c.txt"}));
     QCOMPARE(u->LabNB[0]->text(), QStringLiteral("3 fichiers."));
@@ -258,7 +259,7 @@ void TstVues::comparaison() {
     // Vert(2) computes the local comparison again, from the disk.
     QVERIFY(EcritFichierLocal(m_banc.Local(QStringLiteral("e.txt")), "e"));
     u->Vert[2]->click();
-    QCOMPARE(m_f->ListeCliquee, 0);
+    QCOMPARE(m_f->etat().ListeCliquee(), 0);
     QCOMPARE(textes(u->List1), (QStringList{"a.txt", "c.txt", "e.txt"}));
     QCOMPARE(enOrdre(textes(u->List2)), (QStringList{"b.txt", "d.txt"}));
 
@@ -281,7 +282,7 @@ void TstVues::comparaison() {
     QVERIFY(QFile::remove(m_banc.Local(QStringLiteral("b.txt"))));
     QVERIFY(QFile::remove(m_srv.disque(dossier + QStringLiteral("b.txt"))));
     QVERIFY(QFile::remove(m_srv.disque(dossier + QStringLiteral("d.txt"))));
-    m_f->RafraichitSite(dossier);
+    m_f->navigateurSite().RafraichitSite(dossier);
     u->RecDelta[1]->click();
     QVERIFY(textes(u->List2).isEmpty());
     QCOMPARE(u->LabNB[1]->text(), QStringLiteral("0 fichiers."));
@@ -329,7 +330,7 @@ void TstVues::comparaisonPendantQueLaListeSeRemplit() {
             u->BTL[4]->click();
             vues << (listeLocaleVisible() ? textes(u->List1).join(',') : QString());
         });
-        m_f->RafraichitSite(longue);
+        m_f->navigateurSite().RafraichitSite(longue);
     }
     QVERIFY(partielle > 0 && partielle < n);
     QCOMPARE(vues, (QStringList{"a.txt,c.txt", "a.txt,c.txt"}));

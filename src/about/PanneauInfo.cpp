@@ -1,9 +1,9 @@
 #include "about/PanneauInfo.h"
 
 #include "about/InfoProduit.h"
-#include "layout/Twips.h"
-#include "mainwindow/Form1Ui.h"
 #include "platform/Shell.h"
+#include "window/Form1Ui.h"
+#include "window/Twips.h"
 
 #include <QCoreApplication>
 #include <QFrame>

@@ -1,12 +1,12 @@
 #include "automation/Automatisation.h"
 
 #include "automation/Form3.h"
-#include "browsing/ModeChoix.h"
 #include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "platform/LocalLists.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -53,8 +53,7 @@ void Automatisation::Ouvre() {
 }
 
 void Automatisation::CommenceChoix() {
-    DefinitFond(m_ui.filLocal, FondModeChoix);
-    DefinitFond(m_ui.List4, FondModeChoix);
+    m_form.etat().DefinitModeChoix(true);
     // The comparison and sorted views would cover the red lists.
-    m_form.AfficheListesNormales();
+    m_form.navigateurSite().AfficheListesNormales();
 }

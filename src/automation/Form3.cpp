@@ -3,10 +3,10 @@
 #include "automation/CreationRaccourci.h"
 #include "automation/LigneCommande.h"
 #include "ftp/clsFTP.h"
-#include "layout/AjusteTexte.h"
-#include "mainwindow/Globales.h"
 #include "security/Trousseau.h"
 #include "settings/Reglages.h"
+#include "window/AjusteTexte.h"
+#include "window/Globales.h"
 
 #include <QDebug>
 #include <QEvent>

@@ -4,8 +4,9 @@
 #include "browsing/NavigateurSite.h"
 #include "browsing/Vues.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
+#include "mainwindow/GestionConnexion.h"
 #include "platform/Sablier.h"
+#include "window/Form1Ui.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -30,5 +31,5 @@ void Filtre::Command7_Click() {
 }
 
 void Filtre::Command8_Click() {
-    m_form.Reconnecte(0);
+    m_form.gestionConnexion().Reconnecte(0);
 }

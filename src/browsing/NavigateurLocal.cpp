@@ -1,15 +1,15 @@
 #include "browsing/NavigateurLocal.h"
 
-#include "browsing/ModeChoix.h"
 #include "browsing/NavigateurSite.h"
 #include "browsing/TextesTaille.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
-#include "mainwindow/Globales.h"
-#include "mainwindow/JournalActivite.h"
 #include "platform/LocalLists.h"
 #include "transfers/GlisserDeposer.h"
 #include "transfers/TableDepot.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Globales.h"
+#include "window/JournalActivite.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -106,9 +106,8 @@ void NavigateurLocal::drvLocal_Change() {
 
 void NavigateurLocal::dirLocal_Change() {
     m_ui.filLocal->setPath(m_ui.dirLocal->Path());
-    m_ui.LabNB[0]->setText(QString::number(m_ui.filLocal->ListCount()) +
-                           QStringLiteral(" fichiers."));
-    m_form.AfficheListesNormales();
+    m_ui.AfficheNombreLocal();
+    m_form.navigateurSite().AfficheListesNormales();
     m_ui.List3->hide();
     DefinitTag(m_ui.List3, QString());
 }
@@ -120,7 +119,7 @@ void NavigateurLocal::dirLocal_MouseDown() {
 
 void NavigateurLocal::dirLocal_MouseMove(Qt::MouseButtons) {
     m_ui.ttt->hide();
-    if (m_form.CaDrague) {
+    if (m_form.etat().CaDrague()) {
         pointeur(m_ui.dirLocal, ImageDossierAccepte);
     } else {
         pointeur(m_ui.dirLocal, QString());
@@ -129,15 +128,15 @@ void NavigateurLocal::dirLocal_MouseMove(Qt::MouseButtons) {
 }
 
 void NavigateurLocal::dirLocal_MouseUp() {
-    if (m_form.CaDrague)
+    if (m_form.etat().CaDrague())
         m_form.glisserDeposer().RapatrieDossierSite();
-    m_form.CaDrague = false;
+    m_form.etat().DefinitCaDrague(false);
 }
 
 void NavigateurLocal::filLocal_MouseDown() {
     FileListBox *fichiers = m_ui.filLocal;
     const int i = fichiers->ListIndex();
-    if (EnModeChoix(fichiers)) {
+    if (m_form.etat().ModeChoix()) {
         // File-pick mode: the local file comes first.
         if (i < 0)
             return;
@@ -146,8 +145,7 @@ void NavigateurLocal::filLocal_MouseDown() {
         if (lien.DefinitFichierLocal)
             lien.DefinitFichierLocal(fichiers->CheminComplet(i));
         if (FichierSiteChoisi) {
-            DefinitFond(m_ui.List4, FondNormal);
-            DefinitFond(fichiers, FondNormal);
+            m_form.etat().DefinitModeChoix(false);
             if (lien.Montre)
                 lien.Montre();
         }

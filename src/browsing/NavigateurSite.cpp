@@ -1,21 +1,21 @@
 #include "browsing/NavigateurSite.h"
 
-#include "browsing/CedeDurantFTP.h"
 #include "browsing/CheminsSite.h"
-#include "browsing/ModeChoix.h"
 #include "browsing/NavigateurLocal.h"
 #include "browsing/TextesTaille.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
-#include "mainwindow/Globales.h"
-#include "mainwindow/JournalActivite.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Sablier.h"
 #include "settings/Reglages.h"
 #include "transfers/GlisserDeposer.h"
 #include "transfers/TableDepot.h"
+#include "window/CedeDurantFTP.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Globales.h"
+#include "window/JournalActivite.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -97,13 +97,13 @@ bool NavigateurSite::eventFilter(QObject *objet, QEvent *evenement) {
         const auto *souris = static_cast<QMouseEvent *>(evenement);
         if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
             const QTreeWidgetItem *presse = m_ui.trvSiteDir->itemAt(souris->position().toPoint());
-            m_clePressee = presse ? presse->data(0, Form1::RoleCle).toString() : QString();
+            m_clePressee = presse ? presse->data(0, Form1Ui::RoleCle).toString() : QString();
             trvSiteDir_MouseDown();
         } else if (type == QEvent::MouseMove) {
             trvSiteDir_MouseMove(souris->buttons(), souris->globalPosition().toPoint());
             // The press is the start of a folder drag: the selection stays on
             // the pressed node, whatever rows the pointer crosses.
-            return m_form.CaDrague && souris->buttons() != Qt::NoButton;
+            return m_form.etat().CaDrague() && souris->buttons() != Qt::NoButton;
         } else if (type == QEvent::MouseButtonRelease) {
             // A release that ended a folder drag is not the tree's: left to the
             // tree, it would clear the selection that the copy's listing set.
@@ -175,7 +175,7 @@ bool NavigateurSite::liste(const QString &chemin) {
     QList<QTreeWidgetItem *> noeuds;
     for (const NoeudChaine &n : ChaineDossiers(dossier, sSite)) {
         auto *noeud = new QTreeWidgetItem(QStringList{n.texte});
-        noeud->setData(0, Form1::RoleCle, n.cle);
+        noeud->setData(0, Form1Ui::RoleCle, n.cle);
         noeud->setIcon(0, m_ui.ilsIcone.value(n.image));
         if (parent)
             parent->addChild(noeud);
@@ -196,7 +196,7 @@ bool NavigateurSite::liste(const QString &chemin) {
         const QStringView cle = e.cle();
         if (cle.startsWith(u'?')) {
             auto *noeud = new QTreeWidgetItem(QStringList{e.element().toString()});
-            noeud->setData(0, Form1::RoleCle, cle.mid(1).toString());
+            noeud->setData(0, Form1Ui::RoleCle, cle.mid(1).toString());
             noeud->setIcon(0, imageDossier);
             sousDossiers << noeud;
         } else {
@@ -216,7 +216,7 @@ bool NavigateurSite::liste(const QString &chemin) {
     // The folder's node is selected before the lists fill: a drop handled
     // during the yields below finds the folder it belongs to.
     for (QTreeWidgetItem *n : std::as_const(noeuds)) {
-        if (n->data(0, Form1::RoleCle).toString() == dossier)
+        if (n->data(0, Form1Ui::RoleCle).toString() == dossier)
             arbre->setCurrentItem(n);
     }
     arbre->setUpdatesEnabled(true);
@@ -232,7 +232,7 @@ bool NavigateurSite::liste(const QString &chemin) {
     }
     noms->setUpdatesEnabled(true);
 
-    m_ui.LabNB[1]->setText(QString::number(noms->count()) + QStringLiteral(" fichiers."));
+    m_ui.AfficheNombreFichiers(1, noms->count());
 
     noms->show();
     m_ui.fraSite->setTitle(QStringLiteral("Site: ") + sSite + QStringLiteral(" (") + sUtilisateur +
@@ -246,10 +246,10 @@ bool NavigateurSite::liste(const QString &chemin) {
             QStringLiteral("Am"));
     // An empty list would otherwise read as an empty folder.
     if (m_listeEchouee)
-        m_journal.EcritAction(JournalActivite::Heure() + QStringLiteral(" > Liste du dossier ") +
-                                  dossier + QStringLiteral(" impossible : ") +
-                                  (raison.isEmpty() ? QStringLiteral("erreur inconnue") : raison),
-                              QStringLiteral("Ro"));
+        m_journal.Ecrit(QStringLiteral(" > Liste du dossier ") + dossier +
+                            QStringLiteral(" impossible : ") +
+                            (raison.isEmpty() ? QStringLiteral("erreur inconnue") : raison),
+                        "Ro");
     m_enCours = false;
     return lue;
 }
@@ -257,17 +257,16 @@ bool NavigateurSite::liste(const QString &chemin) {
 bool NavigateurSite::RefusePendantListe() {
     if (!m_enCours)
         return false;
-    m_journal.EcritAction(JournalActivite::Heure() + LigneListeEnCours, QStringLiteral("Am"));
+    m_journal.Ecrit(LigneListeEnCours, "Am");
     return true;
 }
 
 bool NavigateurSite::RefuseSansListe() {
     if (!m_listeEchouee)
         return false;
-    m_journal.EcritAction(JournalActivite::Heure() +
-                              QStringLiteral(" > Comparaison impossible : la liste du site n'a "
-                                             "pas pu être lue"),
-                          QStringLiteral("Ro"));
+    m_journal.Ecrit(QStringLiteral(" > Comparaison impossible : la liste du site n'a "
+                                   "pas pu être lue"),
+                    "Ro");
     return true;
 }
 
@@ -291,7 +290,7 @@ void NavigateurSite::AfficheListesNormales() {
 // --------------------------------------------------------------------- tree
 
 void NavigateurSite::trvSiteDir_DblClick() {
-    const QString cle = m_form.CleNoeudSelectionne();
+    const QString cle = m_ui.CleNoeudSelectionne();
     if (!cle.isEmpty())
         RafraichitSite(cle);
 }
@@ -312,14 +311,14 @@ bool NavigateurSite::auDessusDe(const QWidget *w, const QPoint &global) const {
 void NavigateurSite::trvSiteDir_MouseDown() {
     AfficheListesNormales();
     pointeurArbre(ImageDossierGlisse);
-    m_form.CaDrague = true;
+    m_form.etat().DefinitCaDrague(true);
 }
 
 void NavigateurSite::trvSiteDir_MouseMove(Qt::MouseButtons boutons, const QPoint &global) {
     m_ui.ttt->hide();
     if (boutons == Qt::NoButton)
-        m_form.CaDrague = false;
-    if (!m_form.CaDrague) {
+        m_form.etat().DefinitCaDrague(false);
+    if (!m_form.etat().CaDrague()) {
         pointeurArbre(QString());
         return;
     }
@@ -337,23 +336,23 @@ bool NavigateurSite::trvSiteDir_MouseUp(const QPoint &global) {
     // mouse. The folder copied is the one pressed, selected again should
     // anything have moved the selection meanwhile; gone (the tree was listed
     // again), nothing is copied.
-    const bool depose = auDessusDe(m_ui.dirLocal, global) && m_form.CaDrague;
+    const bool depose = auDessusDe(m_ui.dirLocal, global) && m_form.etat().CaDrague();
     if (depose) {
-        if (!m_clePressee.isEmpty() && m_form.CleNoeudSelectionne() != m_clePressee) {
+        if (!m_clePressee.isEmpty() && m_ui.CleNoeudSelectionne() != m_clePressee) {
             QTreeWidgetItem *presse = nullptr;
             for (QTreeWidgetItemIterator it(m_ui.trvSiteDir); *it && !presse; ++it) {
-                if ((*it)->data(0, Form1::RoleCle).toString() == m_clePressee)
+                if ((*it)->data(0, Form1Ui::RoleCle).toString() == m_clePressee)
                     presse = *it;
             }
             if (presse)
                 m_ui.trvSiteDir->setCurrentItem(presse);
             else
-                m_form.CaDrague = false;
+                m_form.etat().DefinitCaDrague(false);
         }
         m_form.navigateurLocal().dirLocal_MouseUp();
     }
     pointeurArbre(QString());
-    m_form.CaDrague = false;
+    m_form.etat().DefinitCaDrague(false);
     return depose;
 }
 
@@ -366,7 +365,7 @@ void NavigateurSite::List2_MouseDown() {
 void NavigateurSite::List4_MouseDown() {
     QListWidget *liste = m_ui.List4;
     const QListWidgetItem *chemin = m_ui.List5->item(liste->currentRow());
-    if (!EnModeChoix(liste)) {
+    if (!m_form.etat().ModeChoix()) {
         m_form.glisserDeposer().CommenceGlisser(liste, ImageFichierRefuse);
         // A transfer that yields lets this click in, and the session refuses
         // a second command meanwhile: that says nothing about the connection.
@@ -388,8 +387,7 @@ void NavigateurSite::List4_MouseDown() {
     const QString dossier = DossierDuChemin(chemin ? chemin->text() : QString());
     LienAutomatisation::ChoixSite choix;
     choix.ficDist = dossier + m_ui.filLocal->FileName();
-    DefinitFond(liste, FondNormal);
-    DefinitFond(m_ui.filLocal, FondNormal);
+    m_form.etat().DefinitModeChoix(false);
     choix.site = sSite;
     choix.utilisateur = sUtilisateur;
     choix.motDePasse = sMotDePasse;

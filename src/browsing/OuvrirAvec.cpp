@@ -1,12 +1,12 @@
 #include "browsing/OuvrirAvec.h"
 
 #include "browsing/VuesTriees.h"
-#include "mainwindow/Form1Ui.h"
-#include "mainwindow/JournalActivite.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "settings/Reglages.h"
+#include "window/Form1Ui.h"
+#include "window/JournalActivite.h"
 
 #include <QListWidget>
 #include <QMouseEvent>
@@ -78,9 +78,7 @@ void OuvrirAvec::Vert_Click(int Index) {
         // The path is one argument, spaces and all.
         const QStringList arguments = fichier.isEmpty() ? QStringList() : QStringList{fichier};
         if (!ShellCourant().LanceProgramme(programme, arguments))
-            m_journal.EcritAction(JournalActivite::Heure() +
-                                      QStringLiteral(" > Une erreur s'est produite"),
-                                  QStringLiteral("Ro"));
+            m_journal.Ecrit(QStringLiteral(" > Une erreur s'est produite"), "Ro");
     }
     m_vues.QuitteComparaison();
     m_vues.MetAJourVueLocale();

@@ -3,12 +3,13 @@
 #include "browsing/ContenuListe.h"
 #include "browsing/NavigateurSite.h"
 #include "browsing/Vues.h"
-#include "layout/BulleAide.h"
-#include "layout/Twips.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "platform/LocalLists.h"
 #include "platform/Sablier.h"
+#include "window/BulleAide.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Twips.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -30,7 +31,7 @@ void VuesComparees::RecDelta_Click(int Index) {
             m_ui.List1->show();
         return;
     }
-    m_form.ListeCliquee = Index;
+    m_form.etat().DefinitListeCliquee(Index);
     Sablier sablier;
     m_ui.List3->hide();
     DefinitTag(m_ui.List3, QString());
@@ -69,8 +70,8 @@ void VuesComparees::RecDelta_Click(int Index) {
 
     const int local = comparaison ? locale->count() : m_ui.filLocal->ListCount();
     const int distant = comparaison ? site->count() : m_ui.List4->count();
-    m_ui.LabNB[0]->setText(QString::number(local) + QStringLiteral(" fichiers."));
-    m_ui.LabNB[1]->setText(QString::number(distant) + QStringLiteral(" fichiers."));
+    m_ui.AfficheNombreFichiers(0, local);
+    m_ui.AfficheNombreFichiers(1, distant);
 
     // Going up, making, renaming a folder or removing one make no sense on
     // a list of names from both sides.

@@ -2,12 +2,12 @@
 
 #include "browsing/ContenuListe.h"
 #include "browsing/Vues.h"
-#include "layout/BulleAide.h"
-#include "layout/Twips.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "platform/LocalLists.h"
 #include "platform/Sablier.h"
+#include "window/BulleAide.h"
+#include "window/Form1Ui.h"
+#include "window/Twips.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -131,7 +131,7 @@ void VuesTriees::MetAJourVueLocale() {
         m_ui.filLocal->show();
     }
     const int n = tri ? m_ui.List3->count() : m_ui.filLocal->ListCount();
-    m_ui.LabNB[0]->setText(QString::number(n) + QStringLiteral(" fichiers."));
+    m_ui.AfficheNombreFichiers(0, n);
 }
 
 void VuesTriees::trie(int Index) {

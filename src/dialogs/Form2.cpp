@@ -18,11 +18,14 @@
 
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Globales.h"
+#include "mainwindow/GestionConnexion.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "security/Trousseau.h"
 #include "settings/Reglages.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Globales.h"
 
 namespace {
 
@@ -212,7 +215,7 @@ void Form2::Form_Load() {
         Image1->setPixmap(icone.pixmap(32, 32));
     btnOK->setIcon(windowIcon());
 
-    Check3->setChecked(m_form1 && m_form1->MconAuto && m_form1->MconAuto->isChecked());
+    Check3->setChecked(m_form1 && m_form1->Ui().MconAuto && m_form1->Ui().MconAuto->isChecked());
     Check5->setChecked(!DoubleClicOuvre);
 
     // Opened while the keyring still reads: its passwords fill what is still empty.
@@ -230,7 +233,7 @@ void Form2::Form_Load() {
 }
 
 void Form2::Form_Activate() {
-    Command3->setEnabled(m_form1 && m_form1->CO != 0);
+    Command3->setEnabled(m_form1 && m_form1->etat().CO() != 0);
 }
 
 void Form2::showEvent(QShowEvent *e) {
@@ -271,10 +274,10 @@ void Form2::btnOK_Click() {
     QCoreApplication::processEvents();
 
     if (m_form1) {
-        if (m_form1->List4)
-            m_form1->List4->clear();
-        if (m_form1->trvSiteDir)
-            m_form1->trvSiteDir->clear();
+        if (m_form1->Ui().List4)
+            m_form1->Ui().List4->clear();
+        if (m_form1->Ui().trvSiteDir)
+            m_form1->Ui().trvSiteDir->clear();
     }
     sSite = TxtSite->text();
     if (chkAnonyme->isChecked()) {
@@ -334,7 +337,7 @@ void Form2::Command4_Click() {
     // parameters are emptied before Komavant reads the stored ones.
     reject();
     if (m_form1)
-        m_form1->Komavant();
+        m_form1->gestionConnexion().Komavant();
 }
 
 void Form2::Command1_Click(int index) {
@@ -367,12 +370,12 @@ void Form2::Command1_Click(int index) {
         s.site = TxtSite->text();
         s.chiffrement = chiffrementChoisi();
         if (m_form1) {
-            if (m_form1->drvLocal)
-                s.lecteur = m_form1->drvLocal->Drive();
-            if (m_form1->dirLocal)
-                s.dossier = m_form1->dirLocal->Path();
-            if (m_form1->filLocal)
-                s.dossierFichiers = m_form1->filLocal->Path();
+            if (m_form1->Ui().drvLocal)
+                s.lecteur = m_form1->Ui().drvLocal->Drive();
+            if (m_form1->Ui().dirLocal)
+                s.dossier = m_form1->Ui().dirLocal->Path();
+            if (m_form1->Ui().filLocal)
+                s.dossierFichiers = m_form1->Ui().filLocal->Path();
         }
         s.nom = nom;
     } else {
@@ -382,12 +385,12 @@ void Form2::Command1_Click(int index) {
         choisitChiffrement(s.chiffrement);
         if (!Check4->isChecked() && m_form1) {
             // Each step on its own: a drive or folder that has gone is skipped.
-            if (m_form1->drvLocal)
-                m_form1->drvLocal->setDrive(s.lecteur);
-            if (m_form1->dirLocal)
-                m_form1->dirLocal->setPath(s.dossier);
-            if (m_form1->filLocal)
-                m_form1->filLocal->setPath(s.dossierFichiers);
+            if (m_form1->Ui().drvLocal)
+                m_form1->Ui().drvLocal->setDrive(s.lecteur);
+            if (m_form1->Ui().dirLocal)
+                m_form1->Ui().dirLocal->setPath(s.dossier);
+            if (m_form1->Ui().filLocal)
+                m_form1->Ui().filLocal->setPath(s.dossierFichiers);
         }
     }
 
@@ -411,10 +414,10 @@ void Form2::chkAnonyme_Click() {
 }
 
 void Form2::Check3_MouseUp() {
-    if (!m_form1 || !m_form1->MconAuto)
+    if (!m_form1 || !m_form1->Ui().MconAuto)
         return;
-    m_form1->MconAuto->setChecked(Check3->isChecked());
-    Reglages::EcritBooleen(Reglages::ConAuto, m_form1->MconAuto->isChecked());
+    m_form1->Ui().MconAuto->setChecked(Check3->isChecked());
+    Reglages::EcritBooleen(Reglages::ConAuto, m_form1->Ui().MconAuto->isChecked());
 }
 
 void Form2::Check5_MouseUp() {

@@ -1,10 +1,10 @@
 #include "layout/ActionsRapides.h"
 
-#include "layout/BulleAide.h"
-#include "layout/Twips.h"
-#include "mainwindow/Form1Ui.h"
 #include "platform/LocalLists.h"
 #include "platform/Shell.h"
+#include "window/BulleAide.h"
+#include "window/Form1Ui.h"
+#include "window/Twips.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 #include "layout/Disposition.h"
 
 #include "about/PanneauInfo.h"
-#include "layout/AjusteTexte.h"
-#include "layout/Twips.h"
-#include "mainwindow/Form1Ui.h"
 #include "platform/LocalLists.h"
 #include "settings/Reglages.h"
+#include "window/AjusteTexte.h"
+#include "window/Form1Ui.h"
+#include "window/Twips.h"
 
 #include <QCheckBox>
 #include <QFrame>

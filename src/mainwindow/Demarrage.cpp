@@ -5,17 +5,18 @@
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "layout/Disposition.h"
-#include "layout/Twips.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
 #include "mainwindow/GestionConnexion.h"
-#include "mainwindow/Globales.h"
-#include "mainwindow/JournalActivite.h"
 #include "platform/Dossiers.h"
 #include "platform/InstanceUnique.h"
 #include "platform/LocalLists.h"
 #include "security/Trousseau.h"
 #include "settings/Reglages.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Globales.h"
+#include "window/JournalActivite.h"
+#include "window/Twips.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -84,7 +85,8 @@ void Demarrage::Form_Load() {
     if (ModeLigneDeCommande(m_form.Commande)) {
         m_form.CreeSessionFTP();
         auto *etat = new Form4(&m_form);
-        m_form.CodeSortie = ExecuteLigneCommande(m_form.Commande, *oFTP, *etat, m_form.CacheVide);
+        short cacheVide = 0;
+        m_form.CodeSortie = ExecuteLigneCommande(m_form.Commande, *oFTP, *etat, cacheVide);
         m_ui.Timer3->start();
         m_form.hide();
         QCoreApplication::processEvents();
@@ -105,9 +107,7 @@ void Demarrage::Form_Load() {
     // 6. Status, and where the passwords are kept.
     m_journal.AfficheDeconnecte();
     // The keyring answers in the background; what it has to say comes later.
-    Trousseau::SurAlerte(&m_form, [this](const QString &ligne) {
-        m_journal.EcritAction(JournalActivite::Heure() + ligne, QStringLiteral("Am"));
-    });
+    Trousseau::SurAlerte(&m_form, [this](const QString &ligne) { m_journal.Ecrit(ligne, "Am"); });
 
     // 7. Options.
     m_ui.MconAuto->setChecked(Reglages::LitBooleen(Reglages::ConAuto));
@@ -131,8 +131,7 @@ void Demarrage::Form_Load() {
     m_ui.filLocal->setPath(dossierLocal(Reglages::FilLoc));
 
     // 9. Local file count.
-    m_ui.LabNB[0]->setText(QString::number(m_ui.filLocal->ListCount()) +
-                           QStringLiteral(" fichiers."));
+    m_ui.AfficheNombreLocal();
 
     // 10. Hints of the action buttons.
     stockeIndices();
@@ -164,7 +163,7 @@ void Demarrage::Form_Load() {
     }
 
     // 15.
-    m_connexion.AfficheEtatConnexion(m_form.CO);
+    m_connexion.AfficheEtatConnexion(m_form.etat().CO());
 
     // 16. The site's web address.
     const QString adresse = Reglages::Lit(Reglages::ADSITE);
@@ -203,7 +202,7 @@ void Demarrage::Form_Unload() {
     Reglages::Groupe groupe; // one rewrite of the settings file
 
     // 3. The remote folder, when one is selected.
-    const QString dossier = m_form.CleNoeudSelectionne();
+    const QString dossier = m_ui.CleNoeudSelectionne();
     if (!dossier.isEmpty())
         Reglages::Ecrit(Reglages::PathSite, dossier);
 

@@ -10,12 +10,9 @@
 #include "browsing/VuesTriees.h"
 #include "ftp/clsFTP.h"
 #include "layout/ActionsRapides.h"
-#include "layout/BulleAide.h"
 #include "layout/Disposition.h"
 #include "mainwindow/Demarrage.h"
-#include "mainwindow/Form1Ui.h"
 #include "mainwindow/GestionConnexion.h"
-#include "mainwindow/JournalActivite.h"
 #include "platform/InstanceUnique.h"
 #include "platform/LocalLists.h"
 #include "platform/Shell.h"
@@ -23,12 +20,17 @@
 #include "transfers/ActionsSite.h"
 #include "transfers/GlisserDeposer.h"
 #include "transfers/Progression.h"
-#include "transfers/RangeeBoutons.h"
 #include "transfers/TransfertsDossiers.h"
+#include "window/BulleAide.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/JournalActivite.h"
+#include "window/RangeeBoutons.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -37,18 +39,21 @@
 
 Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1Ui>()) {
     m_ui->setupUi(this);
-    MconAuto = m_ui->MconAuto;
-    drvLocal = m_ui->drvLocal;
-    dirLocal = m_ui->dirLocal;
-    filLocal = m_ui->filLocal;
-    List4 = m_ui->List4;
-    trvSiteDir = m_ui->trvSiteDir;
+    m_etat = std::make_unique<EtatFenetre>();
+    // The file-pick mode shows as red lists.
+    connect(m_etat.get(), &EtatFenetre::ModeChoixChange, this, [this](bool actif) {
+        const QColor &fond = actif ? FondModeChoix : FondNormal;
+        for (QWidget *liste :
+             {static_cast<QWidget *>(m_ui->filLocal), static_cast<QWidget *>(m_ui->List4)}) {
+            QPalette p = liste->palette();
+            p.setColor(QPalette::Base, fond);
+            liste->setPalette(p);
+        }
+    });
 
     m_journal = std::make_unique<JournalActivite>(m_ui->TxtAction, m_ui->stbPanneau1);
     // Help, folders and documents the desktop could not open: a red line.
-    DefinitRapportShell([this](const QString &ligne) {
-        m_journal->EcritAction(JournalActivite::Heure() + ligne, QStringLiteral("Ro"));
-    });
+    DefinitRapportShell([this](const QString &ligne) { m_journal->Ecrit(ligne, "Ro"); });
     m_disposition = std::make_unique<Disposition>(*this, *m_ui);
     m_connexion = std::make_unique<GestionConnexion>(*this, *m_ui, *m_journal);
     m_demarrage =
@@ -86,8 +91,8 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
         *this, *m_ui, [this] { return FichierAide; }, this);
 
     // The local views follow each other: drive -> folders -> files.
-    connect(drvLocal, &DriveListBox::Change, this, &Form1::drvLocal_Change);
-    connect(dirLocal, &DirListBox::Change, this, &Form1::dirLocal_Change);
+    connect(m_ui->drvLocal, &DriveListBox::Change, this, &Form1::drvLocal_Change);
+    connect(m_ui->dirLocal, &DirListBox::Change, this, &Form1::dirLocal_Change);
 }
 
 Form1::~Form1() {
@@ -115,7 +120,7 @@ void Form1::Form_Unload() {
 bool Form1::attendFinOperation(void (Form1::*reprise)()) {
     if (!oFTP || !oFTP->EnCours())
         return false;
-    CnDl = -1;
+    m_etat->DefinitCnDl(-1);
     // One retry pending at a time, however often the user asks; "Quitter"
     // outranks the close box.
     const bool enAttente = m_reprise != nullptr;
@@ -143,44 +148,6 @@ void Form1::mnuQuitter_Click() {
     if (attendFinOperation(&Form1::mnuQuitter_Click))
         return;
     m_demarrage->mnuQuitter_Click();
-}
-
-void Form1::Komavant() {
-    m_connexion->Komavant();
-}
-
-void Form1::Reconnecte(short SansRafraichir) {
-    m_connexion->Reconnecte(SansRafraichir);
-}
-
-void Form1::AfficheEtatConnexion(short connecte) {
-    m_connexion->AfficheEtatConnexion(connecte);
-}
-
-void Form1::EcritAction(const QString &texte, const QString &codeCouleur) {
-    m_journal->EcritAction(texte, codeCouleur);
-}
-
-void Form1::RafraichitSite(const QString &chemin) {
-    m_navSite->RafraichitSite(chemin);
-}
-
-void Form1::AfficheListesNormales() {
-    m_navSite->AfficheListesNormales();
-}
-
-QString Form1::CleNoeudSelectionne() const {
-    const QList<QTreeWidgetItem *> choisis = trvSiteDir->selectedItems();
-    const QTreeWidgetItem *noeud = choisis.isEmpty() ? nullptr : choisis.first();
-    return noeud ? noeud->data(0, RoleCle).toString() : QString();
-}
-
-void Form1::InitProgression() {
-    m_progression->InitProgression();
-}
-
-void Form1::AfficheProgression(double fait, int total, double octets, double secondes) {
-    m_progression->AfficheProgression(fait, total, octets, secondes);
 }
 
 void Form1::CreeSessionFTP() {

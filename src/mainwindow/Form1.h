@@ -6,13 +6,6 @@
 #include <functional>
 #include <memory>
 
-class QAction;
-class QListWidget;
-class QTreeWidget;
-class QTreeWidgetItem;
-class DriveListBox;
-class DirListBox;
-class FileListBox;
 class InstanceUnique;
 class clsFTP;
 class Demarrage;
@@ -31,6 +24,7 @@ class VuesTriees;
 class OuvrirAvec;
 class Filtre;
 class Automatisation;
+class EtatFenetre;
 struct Form1Ui;
 
 // The main window. Its widgets are built in one place (Form1Ui) and named by
@@ -55,32 +49,8 @@ public:
     QString FichierAide;                // the help file
     std::unique_ptr<InstanceUnique> Instance;
 
-    // Connection management
-    void Komavant();
-    void Reconnecte(short SansRafraichir);
-    void AfficheEtatConnexion(short connecte);
-    short CO = 0; // -1 connected after the last attempt, 0 otherwise
-    short S = 0;  // stop request of Command6's retry loop
-
-    // Activity log: the only writer.
-    void EcritAction(const QString &texte, const QString &codeCouleur);
-
-    // Remote browser: lists a remote folder into the site views; both panes
-    // back to their normal display.
-    void RafraichitSite(const QString &chemin);
-    void AfficheListesNormales();
-    // Key of the site tree's selected node (a remote folder path ending with
-    // "/"), empty when none is selected. Node keys are stored under RoleCle.
-    static constexpr int RoleCle = Qt::UserRole;
-    QString CleNoeudSelectionne() const;
-
-    // Flags shared with the browsing and transfer parts.
-    bool CaDrague = false;
-    short CnDl = 0;
-    int ListeCliquee = 0;
-    short CacheVide = 0;
-
-    // Controllers
+    // The window's state flags and its controllers
+    EtatFenetre &etat() { return *m_etat; }
     JournalActivite &journal() { return *m_journal; }
     GestionConnexion &gestionConnexion() { return *m_connexion; }
     Demarrage &demarrage() { return *m_demarrage; }
@@ -98,21 +68,9 @@ public:
     Filtre &filtre() { return *m_filtre; }
     Automatisation &automatisation() { return *m_automatisation; }
 
-    // Progress frame of the multi-file operations (elapsed time in seconds).
-    void InitProgression();
-    void AfficheProgression(double fait, int total, double octets, double secondes);
-
     // The program-wide FTP session (oFTP), owned by this window.
     void CreeSessionFTP();
     void LibereSessionFTP();
-
-    // Controls other windows read or change
-    QAction *MconAuto = nullptr; // "Connexion Auto", checkable
-    DriveListBox *drvLocal = nullptr;
-    DirListBox *dirLocal = nullptr;
-    FileListBox *filLocal = nullptr;
-    QListWidget *List4 = nullptr;
-    QTreeWidget *trvSiteDir = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *evenement) override;
@@ -125,6 +83,7 @@ private:
     void Vert_Click(int Index);
 
     std::unique_ptr<Form1Ui> m_ui;
+    std::unique_ptr<EtatFenetre> m_etat;
     std::unique_ptr<JournalActivite> m_journal;
     std::unique_ptr<Disposition> m_disposition;
     std::unique_ptr<GestionConnexion> m_connexion;

@@ -1,17 +1,19 @@
 #include "mainwindow/GestionConnexion.h"
 
 #include "automation/Automatisation.h"
+#include "browsing/NavigateurSite.h"
 #include "dialogs/Form2.h"
 #include "dialogs/FormCertificat.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
-#include "mainwindow/Globales.h"
-#include "mainwindow/JournalActivite.h"
 #include "platform/Sablier.h"
 #include "security/DecisionsCertificats.h"
 #include "security/Trousseau.h"
 #include "settings/Reglages.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Globales.h"
+#include "window/JournalActivite.h"
 
 #include <QAction>
 #include <QApplication>
@@ -68,10 +70,9 @@ bool GestionConnexion::JugeCertificat(const Certificat &certificat) {
         return true;
     case DecisionsCertificats::Verdict::Change:
         // Never asked: a changed certificate is what an interception looks like.
-        m_journal.EcritAction(JournalActivite::Heure() +
-                                  QStringLiteral(" > Certificat différent de celui accepté pour ") +
-                                  sSite + QStringLiteral(" : connexion refusée"),
-                              QStringLiteral("Ro"));
+        m_journal.Ecrit(QStringLiteral(" > Certificat différent de celui accepté pour ") + sSite +
+                            QStringLiteral(" : connexion refusée"),
+                        "Ro");
         m_certificatRefuse = m_refusDit = true;
         return false;
     case DecisionsCertificats::Verdict::AccepteCetteFois:
@@ -102,7 +103,7 @@ bool GestionConnexion::tenteConnexion(const QString &message) {
         oFTP->setJugeCertificat([this](const Certificat &c) { return JugeCertificat(c); });
     m_certificatRefuse = m_refusDit = false;
     const bool ok = oFTP && oFTP->Connexion() != 0;
-    m_form.CO = ok ? -1 : 0;
+    m_form.etat().DefinitCO(ok ? -1 : 0);
     m_siteRefuse = ok || !m_certificatRefuse ? QString() : sSite;
     if (ok) {
         const QString version = oFTP->VersionTls();
@@ -112,27 +113,20 @@ bool GestionConnexion::tenteConnexion(const QString &message) {
             QStringLiteral("BF"));
         // TLS was wanted and the server turned it down.
         if (version.isEmpty() && sChiffrement != Chiffrement::Aucun)
-            m_journal.EcritAction(JournalActivite::Heure() +
-                                      QStringLiteral(" > Connexion non chiffrée à ") + sSite,
-                                  QStringLiteral("Am"));
+            m_journal.Ecrit(QStringLiteral(" > Connexion non chiffrée à ") + sSite, "Am");
         m_journal.AfficheConnecte(sSite);
     } else if (m_certificatRefuse) {
         m_journal.AfficheDeconnecte();
         if (!m_refusDit)
-            m_journal.EcritAction(JournalActivite::Heure() +
-                                      QStringLiteral(" > Certificat refusé pour ") + sSite +
-                                      QStringLiteral(" : connexion refusée"),
-                                  QStringLiteral("Ro"));
+            m_journal.Ecrit(QStringLiteral(" > Certificat refusé pour ") + sSite +
+                                QStringLiteral(" : connexion refusée"),
+                            "Ro");
     } else {
         m_journal.AfficheDeconnecte();
-        m_journal.EcritAction(JournalActivite::Heure() + QStringLiteral(" > Connexion échouée à ") +
-                                  sSite,
-                              QStringLiteral("Ro"));
+        m_journal.Ecrit(QStringLiteral(" > Connexion échouée à ") + sSite, "Ro");
         // Nothing else tells why a site that worked in clear text is now refused.
         if (oFTP && oFTP->EnClairRefuse())
-            m_journal.EcritAction(JournalActivite::Heure() + QStringLiteral(" > ") +
-                                      oFTP->DerniereErreur(),
-                                  QStringLiteral("Ro"));
+            m_journal.Ecrit(QStringLiteral(" > ") + oFTP->DerniereErreur(), "Ro");
     }
     return ok;
 }
@@ -142,7 +136,7 @@ void GestionConnexion::ConnexionDemarrage() {
     // reconnection meanwhile would try the file's.
     if (!Reglages::Lit(Reglages::TxtSite).isEmpty() && attendsTrousseau([this] {
             ConnexionDemarrage();
-            AfficheEtatConnexion(m_form.CO);
+            AfficheEtatConnexion(m_form.etat().CO());
         }))
         return;
     sSite = Reglages::Lit(Reglages::TxtSite);
@@ -153,7 +147,7 @@ void GestionConnexion::ConnexionDemarrage() {
         return;
     const QString dossier = Reglages::Lit(Reglages::PathSite);
     if (tenteConnexion(Connecte)) {
-        m_form.RafraichitSite(dossier);
+        m_form.navigateurSite().RafraichitSite(dossier);
         m_ui.Command1->setText(QStringLiteral("Paramètres"));
     }
 }
@@ -171,7 +165,7 @@ void GestionConnexion::Komavant() {
     QCoreApplication::processEvents();
     ConnexionDemarrage();
     // The picture follows at once rather than at the next periodic check.
-    AfficheEtatConnexion(m_form.CO);
+    AfficheEtatConnexion(m_form.etat().CO());
 }
 
 void GestionConnexion::Reconnecte(short SansRafraichir) {
@@ -179,19 +173,19 @@ void GestionConnexion::Reconnecte(short SansRafraichir) {
     if (sessionOccupee())
         return;
     Sablier sablier;
-    QString dossier = m_form.CleNoeudSelectionne();
+    QString dossier = m_ui.CleNoeudSelectionne();
     if (dossier.isEmpty())
         dossier = QStringLiteral("/");
     if (!sSite.isEmpty()) {
         if (tenteConnexion(Reconnecte_)) {
             if (SansRafraichir == 0)
-                m_form.RafraichitSite(dossier);
+                m_form.navigateurSite().RafraichitSite(dossier);
             m_ui.Command1->setText(QStringLiteral("Paramètres"));
         } else {
             m_ui.fraSite->setTitle(QStringLiteral("Pas de site"));
         }
     }
-    AfficheEtatConnexion(m_form.CO);
+    AfficheEtatConnexion(m_form.etat().CO());
 }
 
 bool GestionConnexion::attendsTrousseau(std::function<void()> suite) {
@@ -199,8 +193,7 @@ bool GestionConnexion::attendsTrousseau(std::function<void()> suite) {
         return false;
     if (!m_attenteTrousseau) {
         m_attenteTrousseau = true;
-        m_journal.EcritAction(JournalActivite::Heure() + Trousseau::LigneAttente(),
-                              QStringLiteral("BF"));
+        m_journal.Ecrit(Trousseau::LigneAttente(), "BF");
     }
     Trousseau::QuandPret(this, [this, suite = std::move(suite)] {
         m_attenteTrousseau = false;
@@ -212,9 +205,7 @@ bool GestionConnexion::attendsTrousseau(std::function<void()> suite) {
 bool GestionConnexion::refuseSiOccupee() {
     if (!sessionOccupee())
         return false;
-    m_journal.EcritAction(JournalActivite::Heure() +
-                              QStringLiteral(" > Connexion refusée : une opération est en cours"),
-                          QStringLiteral("Am"));
+    m_journal.Ecrit(QStringLiteral(" > Connexion refusée : une opération est en cours"), "Am");
     return true;
 }
 
@@ -246,13 +237,13 @@ void GestionConnexion::mnuConnexion_Click() {
         if (refuseSiOccupee())
             return;
         if (tenteConnexion(Connecte)) {
-            m_form.RafraichitSite(QStringLiteral("/"));
+            m_form.navigateurSite().RafraichitSite(QStringLiteral("/"));
             m_ui.Command1->setText(QStringLiteral("Paramètres"));
         } else {
             m_ui.fraSite->setTitle(QStringLiteral("Pas de site"));
         }
         // The picture follows at once rather than at the next periodic check.
-        AfficheEtatConnexion(m_form.CO);
+        AfficheEtatConnexion(m_form.etat().CO());
     };
     if (DernierEmplacement != -1 && !sSite.isEmpty()) {
         // No password typed while the keyring still reads the stored one: that one.
@@ -291,7 +282,7 @@ bool GestionConnexion::BoucleEnCours() const {
 }
 
 void GestionConnexion::ArreteBoucle() {
-    m_form.S = -1;
+    m_form.etat().DefinitS(-1);
     if (m_attente)
         m_attente->quit();
 }
@@ -310,21 +301,21 @@ void GestionConnexion::attendsEntreEssais() {
 void GestionConnexion::Command6_Click() {
     if (sSite.isEmpty())
         return;
-    m_form.S = 0;
+    m_form.etat().DefinitS(0);
     if (BoucleEnCours()) {
         // A second click while the loop waits: one more attempt, then both stop.
-        m_form.S = -1;
+        m_form.etat().DefinitS(-1);
         if (m_attente)
             m_attente->quit();
     }
     for (;;) {
         Reconnecte(0);
         QCoreApplication::processEvents();
-        if (m_form.CO != 0) {
+        if (m_form.etat().CO() != 0) {
             DefinitTag(m_ui.Command6, QStringLiteral("C"));
             return;
         }
-        if (m_form.S != 0) {
+        if (m_form.etat().S() != 0) {
             DefinitTag(m_ui.Command6, QString());
             return;
         }
@@ -332,12 +323,12 @@ void GestionConnexion::Command6_Click() {
         attendsEntreEssais();
         // What happened during the pause decides: a cancelling click has already
         // set the tag after its own attempt.
-        if (m_form.S != 0) {
+        if (m_form.etat().S() != 0) {
             if (BoucleEnCours())
                 DefinitTag(m_ui.Command6, QString());
             return;
         }
-        if (m_form.CO != 0) {
+        if (m_form.etat().CO() != 0) {
             DefinitTag(m_ui.Command6, QStringLiteral("C"));
             return;
         }

@@ -2,17 +2,18 @@
 
 #include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
-#include "layout/Twips.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
-#include "mainwindow/JournalActivite.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Sablier.h"
 #include "platform/Shell.h"
 #include "transfers/Progression.h"
-#include "transfers/RangeeBoutons.h"
 #include "transfers/TransfertsDossiers.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/JournalActivite.h"
+#include "window/RangeeBoutons.h"
+#include "window/Twips.h"
 
 #include <QApplication>
 #include <QDir>
@@ -99,13 +100,8 @@ void ActionsLocales::BTL_MouseMove(int Index) {
     MontreBulle(m_ui, bouton, Twips::Gauche(bouton) + Twips::Gauche(m_ui.fraLocal));
 }
 
-void ActionsLocales::ecrit(const QString &message, const char *code) {
-    m_journal.EcritAction(JournalActivite::Heure() + message, QLatin1String(code));
-}
-
 void ActionsLocales::metAJourCompte() {
-    m_ui.LabNB[0]->setText(QString::number(m_ui.filLocal->ListCount()) +
-                           QStringLiteral(" fichiers."));
+    m_ui.AfficheNombreLocal();
 }
 
 void ActionsLocales::BTL_Click(int Index) {
@@ -151,7 +147,7 @@ void ActionsLocales::BTL_Click(int Index) {
         break;
     }
     if (!ok)
-        ecrit(LigneErreur, "Ro");
+        m_journal.Ecrit(LigneErreur, "Ro");
 }
 
 // ------------------------------------------------------------- the actions
@@ -177,7 +173,7 @@ bool ActionsLocales::creeDossier() {
     // A separator or ".." would create the folder somewhere else.
     if (!NomSimpleValide(nom) || !QDir().mkdir(JoindreChemin(m_ui.filLocal->Path(), nom)))
         return false;
-    ecrit(QStringLiteral(" > Création du répertoire ") + nom, "Am");
+    m_journal.Ecrit(QStringLiteral(" > Création du répertoire ") + nom, "Am");
     m_ui.dirLocal->Refresh();
     return true;
 }
@@ -200,7 +196,8 @@ bool ActionsLocales::renomme() {
     if (!NomSimpleValide(nouveau) || QFileInfo::exists(cible) ||
         !QFile::rename(JoindreChemin(dossier, ancien), cible))
         return false;
-    ecrit(QStringLiteral(" > ") + ancien + QStringLiteral(" renommé en ") + nouveau, "Am");
+    m_journal.Ecrit(QStringLiteral(" > ") + ancien + QStringLiteral(" renommé en ") + nouveau,
+                    "Am");
     fichiers->Refresh();
     metAJourCompte();
     return true;
@@ -211,7 +208,7 @@ bool ActionsLocales::supprime(const QString &nom) {
     // Only a file of the listed folder.
     if (!NomSimpleValide(nom) || QFileInfo(chemin).isDir() || !QFile::remove(chemin))
         return false;
-    ecrit(QStringLiteral(" > Suppresion du fichier ") + nom, "Am");
+    m_journal.Ecrit(QStringLiteral(" > Suppresion du fichier ") + nom, "Am");
     return true;
 }
 
@@ -240,7 +237,7 @@ bool ActionsLocales::supprimeFichiers() {
         if (ok) {
             m_ui.filLocal->Refresh();
             m_ui.List1->hide();
-            RecDelta_Click(m_form.ListeCliquee);
+            RecDelta_Click(m_form.etat().ListeCliquee());
         }
     }
     if (ok && tri && m_ui.List3->currentRow() >= 0) {
@@ -268,7 +265,7 @@ bool ActionsLocales::supprimeDossier() {
     // An empty folder only.
     if (!QDir().rmdir(dossier))
         return false;
-    ecrit(QStringLiteral(" > Suppresion du répertoire ") + dossier, "Am");
+    m_journal.Ecrit(QStringLiteral(" > Suppresion du répertoire ") + dossier, "Am");
     m_ui.dirLocal->Refresh();
     m_ui.filLocal->Refresh();
     metAJourCompte();
@@ -296,24 +293,24 @@ bool ActionsLocales::envoie(const QString &cle, const QString &nom) {
         ok = m_progression.Transfert(nom, [&] { return oFTP->UploadFichier(local, distant); });
     }
     if (!ok) {
-        ecrit(QStringLiteral(" > ''Upload'' échoué de ") + nom, "Ro");
+        m_journal.Ecrit(QStringLiteral(" > ''Upload'' échoué de ") + nom, "Ro");
         return false;
     }
-    ecrit(QStringLiteral(" > ''Upload'' réussi de ") + nom, "Ve");
+    m_journal.Ecrit(QStringLiteral(" > ''Upload'' réussi de ") + nom, "Ve");
     return true;
 }
 
 void ActionsLocales::envoieSelection() {
     Sablier sablier;
     m_progression.InitProgression();
-    const QString cle = m_form.CleNoeudSelectionne();
+    const QString cle = m_ui.CleNoeudSelectionne();
     // Without a selected site folder there is nowhere to send to.
     if (cle.isEmpty()) {
         m_progression.CacheCadre();
         return;
     }
     // "Annuler" is shown: it stops before the next file.
-    m_form.CnDl = 0;
+    m_form.etat().DefinitCnDl(0);
     bool annule = false;
     const bool comparaison = visible(m_ui.List1);
     const bool tri = visible(m_ui.List3);
@@ -332,19 +329,19 @@ void ActionsLocales::envoieSelection() {
             m_progression.AfficheProgression(fait, total, 0, 0);
             ++fait;
             QCoreApplication::processEvents();
-            if ((annule = m_form.CnDl != 0))
+            if ((annule = m_form.etat().CnDl() != 0))
                 break;
             if (envoie(cle, e.nom))
                 deselectionne(liste, e.ligne, e.nom);
         }
         if (annule)
-            ecrit(LigneAnnulation, "Am");
-        m_form.RafraichitSite(cle);
+            m_journal.Ecrit(LigneAnnulation, "Am");
+        m_form.navigateurSite().RafraichitSite(cle);
     };
     if (comparaison) {
         envoieListe(m_ui.List1);
         m_ui.List1->hide();
-        RecDelta_Click(m_form.ListeCliquee);
+        RecDelta_Click(m_form.etat().ListeCliquee());
     }
     if (tri && !annule)
         envoieListe(m_ui.List3);
@@ -359,7 +356,7 @@ void ActionsLocales::envoieSelection() {
         for (const Entree &e : noms) {
             if (e.choisie) {
                 // The click was taken by the yield after the previous entry.
-                if ((annule = m_form.CnDl != 0))
+                if ((annule = m_form.etat().CnDl() != 0))
                     break;
                 ++fait;
                 if (envoie(cle, e.nom))
@@ -372,8 +369,8 @@ void ActionsLocales::envoieSelection() {
             }
         }
         if (annule)
-            ecrit(LigneAnnulation, "Am");
-        m_form.RafraichitSite(cle);
+            m_journal.Ecrit(LigneAnnulation, "Am");
+        m_form.navigateurSite().RafraichitSite(cle);
     }
     m_progression.CacheCadre();
 }
@@ -381,6 +378,6 @@ void ActionsLocales::envoieSelection() {
 void ActionsLocales::recharge() {
     m_ui.filLocal->Refresh();
     m_ui.dirLocal->Refresh();
-    m_form.AfficheListesNormales();
+    m_form.navigateurSite().AfficheListesNormales();
     metAJourCompte();
 }

@@ -45,7 +45,6 @@ private:
     void envoieSelection();
     void recharge();
 
-    void ecrit(const QString &message, const char *code);
     void metAJourCompte();
     bool supprime(const QString &nom);
     bool supprimeChoisis(QListWidget *liste, bool compteApresChacun);

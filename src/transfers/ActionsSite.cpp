@@ -3,10 +3,8 @@
 #include "browsing/CheminsSite.h"
 #include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
-#include "layout/Twips.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
-#include "mainwindow/JournalActivite.h"
+#include "mainwindow/GestionConnexion.h"
 #include "platform/Dossiers.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
@@ -14,8 +12,12 @@
 #include "platform/Shell.h"
 #include "settings/Reglages.h"
 #include "transfers/Progression.h"
-#include "transfers/RangeeBoutons.h"
 #include "transfers/TransfertsDossiers.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/JournalActivite.h"
+#include "window/RangeeBoutons.h"
+#include "window/Twips.h"
 
 #include <QApplication>
 #include <QDir>
@@ -105,18 +107,9 @@ void ActionsSite::BTs_MouseMove(int Index) {
     MontreBulle(m_ui, bouton, Twips::Gauche(bouton) + Twips::Gauche(m_ui.fraSite));
 }
 
-void ActionsSite::ecrit(const QString &message, const char *code) {
-    m_journal.EcritAction(JournalActivite::Heure() + message, QLatin1String(code));
-}
-
-QTreeWidgetItem *ActionsSite::noeudChoisi() const {
-    const QList<QTreeWidgetItem *> choisis = m_ui.trvSiteDir->selectedItems();
-    return choisis.isEmpty() ? nullptr : choisis.first();
-}
-
 QString ActionsSite::cleChoisie() const {
-    const QTreeWidgetItem *noeud = noeudChoisi();
-    return noeud ? noeud->data(0, Form1::RoleCle).toString() : QString();
+    const QTreeWidgetItem *noeud = m_ui.NoeudSelectionne();
+    return noeud ? noeud->data(0, Form1Ui::RoleCle).toString() : QString();
 }
 
 // The folder whose files the site list shows: the one last listed. Names of
@@ -145,7 +138,7 @@ void ActionsSite::BTs_Click(int Index) {
     Progression::Occupation occupation(m_progression);
     switch (Index) {
     case 0:
-        m_form.Reconnecte(0);
+        m_form.gestionConnexion().Reconnecte(0);
         break;
     case 1:
         remonte();
@@ -179,13 +172,13 @@ void ActionsSite::BTs_Click(int Index) {
 // ------------------------------------------------------------- the actions
 
 void ActionsSite::remonte() {
-    const QTreeWidgetItem *noeud = noeudChoisi();
+    const QTreeWidgetItem *noeud = m_ui.NoeudSelectionne();
     if (!noeud) {
-        ecrit(LigneErreur, "Ro");
+        m_journal.Ecrit(LigneErreur, "Ro");
         return;
     }
     if (const QTreeWidgetItem *parent = noeud->parent())
-        m_form.RafraichitSite(parent->data(0, Form1::RoleCle).toString());
+        m_form.navigateurSite().RafraichitSite(parent->data(0, Form1Ui::RoleCle).toString());
 }
 
 void ActionsSite::creeDossier() {
@@ -201,11 +194,11 @@ void ActionsSite::creeDossier() {
     // A name with a separator or ".." would create a folder elsewhere.
     if (!NomSimpleValide(nom) ||
         !m_progression.Appel([&] { return oFTP->CreeRepertoire(cle + nom); })) {
-        ecrit(LigneErreur, "Ro");
+        m_journal.Ecrit(LigneErreur, "Ro");
         return;
     }
-    ecrit(QStringLiteral(" > Création du répertoire ") + nom, "Am");
-    m_form.RafraichitSite(cle);
+    m_journal.Ecrit(QStringLiteral(" > Création du répertoire ") + nom, "Am");
+    m_form.navigateurSite().RafraichitSite(cle);
 }
 
 void ActionsSite::renomme() {
@@ -217,7 +210,7 @@ void ActionsSite::renomme() {
     const QString nom = element->text();
     const QString chemin = cheminElement->text();
     if (!cheminCorrespond(chemin, nom)) {
-        ecrit(LigneErreur, "Ro");
+        m_journal.Ecrit(LigneErreur, "Ro");
         return;
     }
     const QString dossier = DossierDuChemin(chemin);
@@ -233,21 +226,21 @@ void ActionsSite::renomme() {
     bool occupe = false;
     for (int i = 0; i < m_ui.List5->count() && !occupe; ++i)
         occupe = m_ui.List5->item(i)->text() == cible;
-    if (const QTreeWidgetItem *noeud = noeudChoisi()) {
+    if (const QTreeWidgetItem *noeud = m_ui.NoeudSelectionne()) {
         for (int i = 0; i < noeud->childCount() && !occupe; ++i)
             occupe =
-                noeud->child(i)->data(0, Form1::RoleCle).toString() == cible + QLatin1Char('/');
+                noeud->child(i)->data(0, Form1Ui::RoleCle).toString() == cible + QLatin1Char('/');
     }
     // The list may be filtered: the server is asked too.
     if (!occupe && NomSimpleValide(nouveau))
         occupe = m_progression.Appel([&] { return short(oFTP->TailleOctets(cible) >= 0); });
     if (!NomSimpleValide(nouveau) || occupe ||
         !m_progression.Appel([&] { return oFTP->RenommeFichier(chemin, cible); })) {
-        ecrit(LigneErreur, "Ro");
+        m_journal.Ecrit(LigneErreur, "Ro");
         return;
     }
-    ecrit(QStringLiteral(" > ") + nom + QStringLiteral(" renommé en ") + nouveau, "Am");
-    m_form.RafraichitSite(dossier);
+    m_journal.Ecrit(QStringLiteral(" > ") + nom + QStringLiteral(" renommé en ") + nouveau, "Am");
+    m_form.navigateurSite().RafraichitSite(dossier);
 }
 
 void ActionsSite::supprimeFichiers() {
@@ -260,13 +253,13 @@ void ActionsSite::supprimeFichiers() {
                 continue;
             if (NomSimpleValide(e.nom) &&
                 m_progression.Appel([&] { return oFTP->EffaceFichier(dossier + e.nom); }))
-                ecrit(QStringLiteral(" > Suppresion du fichier ") + e.nom, "Am");
+                m_journal.Ecrit(QStringLiteral(" > Suppresion du fichier ") + e.nom, "Am");
             else
-                ecrit(LigneErreur, "Ro");
+                m_journal.Ecrit(LigneErreur, "Ro");
         }
-        m_form.RafraichitSite(dossier);
+        m_form.navigateurSite().RafraichitSite(dossier);
         m_ui.List1->hide();
-        RecDelta_Click(m_form.ListeCliquee);
+        RecDelta_Click(m_form.etat().ListeCliquee());
         return;
     }
 
@@ -276,50 +269,50 @@ void ActionsSite::supprimeFichiers() {
             continue;
         // Only the very file the list shows.
         if (!cheminCorrespond(e.chemin, e.nom)) {
-            ecrit(LigneErreur, "Ro");
+            m_journal.Ecrit(LigneErreur, "Ro");
             continue;
         }
         dernierDossier = DossierDuChemin(e.chemin);
         if (m_progression.Appel([&] { return oFTP->EffaceFichier(e.chemin); }))
-            ecrit(QStringLiteral(" > Suppresion du fichier ") + e.nom, "Am");
+            m_journal.Ecrit(QStringLiteral(" > Suppresion du fichier ") + e.nom, "Am");
         else
-            ecrit(LigneErreur, "Ro");
+            m_journal.Ecrit(LigneErreur, "Ro");
     }
     // Nothing handled: the view stays as it is.
     if (!dernierDossier.isEmpty())
-        m_form.RafraichitSite(dernierDossier);
+        m_form.navigateurSite().RafraichitSite(dernierDossier);
 }
 
 void ActionsSite::supprimeDossier() {
-    const QTreeWidgetItem *noeud = noeudChoisi();
+    const QTreeWidgetItem *noeud = m_ui.NoeudSelectionne();
     if (!noeud)
         return;
-    const QString cle = noeud->data(0, Form1::RoleCle).toString();
+    const QString cle = noeud->data(0, Form1Ui::RoleCle).toString();
     // The site's root can't be deleted.
     if (cle.isEmpty() || cle == QLatin1String("/"))
         return;
     const QString texte = noeud->text(0);
     const QTreeWidgetItem *parent = noeud->parent();
     const QString cleParent =
-        parent ? parent->data(0, Form1::RoleCle).toString() : DossierDuChemin(cle.chopped(1));
+        parent ? parent->data(0, Form1Ui::RoleCle).toString() : DossierDuChemin(cle.chopped(1));
     if (PromptsCourant().Question(QStringLiteral("Suppression"),
                                   QStringLiteral("Etes-vous sûr de vouloir supprimer ") + texte +
                                       QStringLiteral(" ?"),
                                   Prompts::Choix::OuiNon) != Prompts::Bouton::Oui)
         return;
     if (!m_progression.Appel([&] { return oFTP->EffaceRepertoire(cle); })) {
-        ecrit(LigneErreur, "Ro");
+        m_journal.Ecrit(LigneErreur, "Ro");
         return;
     }
-    ecrit(QStringLiteral(" > Suppresion du répertoire ") + texte, "Am");
-    m_form.RafraichitSite(cleParent);
+    m_journal.Ecrit(QStringLiteral(" > Suppresion du répertoire ") + texte, "Am");
+    m_form.navigateurSite().RafraichitSite(cleParent);
 }
 
 bool ActionsSite::PrepareDossierTemp() {
     QString raison;
     if (CreeDossierTemp(&raison))
         return true;
-    ecrit(QStringLiteral(" > ") + raison, "Ro");
+    m_journal.Ecrit(QStringLiteral(" > ") + raison, "Ro");
     return false;
 }
 
@@ -345,23 +338,23 @@ void ActionsSite::ouvre() {
         nom = element->text();
         distant = chemin->text();
         if (!cheminCorrespond(distant, nom)) {
-            ecrit(LigneErreur, "Ro");
+            m_journal.Ecrit(LigneErreur, "Ro");
             return;
         }
     }
     // The copy must land inside the temporary folder.
     if (!NomSimpleValide(nom)) {
-        ecrit(LigneErreur, "Ro");
+        m_journal.Ecrit(LigneErreur, "Ro");
         return;
     }
-    ecrit(QStringLiteral(" > Chargement en répertoire temporaire de ") + nom, "Ve");
+    m_journal.Ecrit(QStringLiteral(" > Chargement en répertoire temporaire de ") + nom, "Ve");
     const QString local = JoindreChemin(DossierTemp(), nom);
     if (!pret || !m_progression.Transfert(
                      nom, [&] { return oFTP->DownloadFichierDansDossier(distant, local); })) {
-        ecrit(QStringLiteral(" > Impossible d'ouvrir le fichier"), "Ro");
+        m_journal.Ecrit(QStringLiteral(" > Impossible d'ouvrir le fichier"), "Ro");
         return;
     }
-    ecrit(QStringLiteral(" > Ouverture du fichier..."), "Ve");
+    m_journal.Ecrit(QStringLiteral(" > Ouverture du fichier..."), "Ve");
     ShellCourant().OuvreDocument(local);
 }
 
@@ -379,13 +372,12 @@ bool ActionsSite::telecharge(const QString &distant, const QString &nom) {
             nom, [&] { return oFTP->DownloadFichierDansDossier(distant, local); });
     }
     if (!ok) {
-        ecrit(QStringLiteral(" > Téléchargement échoué de ") + nom, "Ro");
+        m_journal.Ecrit(QStringLiteral(" > Téléchargement échoué de ") + nom, "Ro");
         return false;
     }
-    ecrit(QStringLiteral(" > Téléchargement réussi de ") + nom, "Ve");
+    m_journal.Ecrit(QStringLiteral(" > Téléchargement réussi de ") + nom, "Ve");
     m_ui.filLocal->Refresh();
-    m_ui.LabNB[0]->setText(QString::number(m_ui.filLocal->ListCount()) +
-                           QStringLiteral(" fichiers."));
+    m_ui.AfficheNombreLocal();
     return true;
 }
 
@@ -393,7 +385,7 @@ void ActionsSite::telechargeSelection() {
     Sablier sablier;
     m_progression.InitProgression();
     // "Annuler" is shown: it stops before the next file.
-    m_form.CnDl = 0;
+    m_form.etat().DefinitCnDl(0);
     bool annule = false;
     const QString dossier = dossierAffiche();
     Cedeur cedeur;
@@ -405,7 +397,7 @@ void ActionsSite::telechargeSelection() {
             if (e.choisie) {
                 ++fait;
                 cedeur.cede();
-                if ((annule = m_form.CnDl != 0))
+                if ((annule = m_form.etat().CnDl() != 0))
                     break;
                 if (telecharge(dossier + e.nom, e.nom))
                     deselectionne(m_ui.List2, e.ligne, e.nom);
@@ -417,10 +409,10 @@ void ActionsSite::telechargeSelection() {
                 cedeur.cedeParfois();
         }
         if (annule)
-            ecrit(LigneAnnulation, "Am");
-        m_form.RafraichitSite(dossier);
+            m_journal.Ecrit(LigneAnnulation, "Am");
+        m_form.navigateurSite().RafraichitSite(dossier);
         m_ui.List1->hide();
-        RecDelta_Click(m_form.ListeCliquee);
+        RecDelta_Click(m_form.etat().ListeCliquee());
     } else {
         const QVector<Entree> liste = entrees(m_ui.List4, m_ui.List5);
         const int total = nombreChoisies(liste);
@@ -430,7 +422,7 @@ void ActionsSite::telechargeSelection() {
                 ++fait;
                 m_progression.AfficheProgression(fait, total, 0, 0);
                 cedeur.cede();
-                if ((annule = m_form.CnDl != 0))
+                if ((annule = m_form.etat().CnDl() != 0))
                     break;
                 // The listed file itself, from the folder the list shows.
                 const QString distant =
@@ -443,8 +435,8 @@ void ActionsSite::telechargeSelection() {
             }
         }
         if (annule)
-            ecrit(LigneAnnulation, "Am");
-        m_form.RafraichitSite(dossier);
+            m_journal.Ecrit(LigneAnnulation, "Am");
+        m_form.navigateurSite().RafraichitSite(dossier);
     }
     m_progression.CacheCadre();
 }
@@ -458,8 +450,9 @@ void ActionsSite::effaceCache() {
             continue;
         const QString adresse = site + e.chemin;
         if (EffaceCache(adresse) == 1)
-            ecrit(QStringLiteral(" > Cache supprimé pour ") + adresse, "Ve");
+            m_journal.Ecrit(QStringLiteral(" > Cache supprimé pour ") + adresse, "Ve");
         else
-            ecrit(QStringLiteral(" > ") + adresse + QStringLiteral(" absent du cache"), "Am");
+            m_journal.Ecrit(QStringLiteral(" > ") + adresse + QStringLiteral(" absent du cache"),
+                            "Am");
     }
 }

@@ -48,8 +48,6 @@ private:
     void telechargeSelection();
     void effaceCache();
 
-    void ecrit(const QString &message, const char *code);
-    QTreeWidgetItem *noeudChoisi() const;
     QString cleChoisie() const;
     QString dossierAffiche() const;
     bool vueComparaison() const;

@@ -1,14 +1,15 @@
 #include "transfers/GlisserDeposer.h"
 
-#include "browsing/CedeDurantFTP.h"
 #include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
-#include "mainwindow/JournalActivite.h"
 #include "platform/LocalLists.h"
 #include "settings/Reglages.h"
 #include "transfers/TableDepot.h"
+#include "window/CedeDurantFTP.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/JournalActivite.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -236,7 +237,7 @@ void GlisserDeposer::DragDrop(QWidget *cible, QWidget *Source) {
     // Dropped while a transfer yields: the session would refuse the call,
     // which is no failed transfer to report.
     if (Source != cible && oFTP && oFTP->EnCours()) {
-        ecrit(QStringLiteral(" > Opération refusée : un transfert est en cours"), "Am");
+        m_journal.Ecrit(QStringLiteral(" > Opération refusée : un transfert est en cours"), "Am");
         return;
     }
     const QString nom = cible->objectName();
@@ -272,14 +273,10 @@ QString GlisserDeposer::elementCourant(const QWidget *source) const {
     return QString();
 }
 
-void GlisserDeposer::ecrit(const QString &message, const char *code) {
-    m_journal.EcritAction(JournalActivite::Heure() + message, QLatin1String(code));
-}
-
 // Logs the start (the log's change handler yields, so the line shows before
 // the transfer blocks), downloads into filLocal's folder, logs the outcome.
 bool GlisserDeposer::telecharge(const QString &distant, const QString &element) {
-    ecrit(QStringLiteral(" > Début du téléchargement de ") + element, "Ve");
+    m_journal.Ecrit(QStringLiteral(" > Début du téléchargement de ") + element, "Ve");
     const QString local = JoindreChemin(m_ui.filLocal->Path(), element);
     short ok = 0;
     if (oFTP) {
@@ -287,28 +284,27 @@ bool GlisserDeposer::telecharge(const QString &distant, const QString &element) 
         ok = oFTP->DownloadFichierDansDossier(distant, local);
     }
     if (ok == 0) {
-        ecrit(QStringLiteral(" > Téléchargement échoué de ") + element, "Ro");
+        m_journal.Ecrit(QStringLiteral(" > Téléchargement échoué de ") + element, "Ro");
         return false;
     }
-    ecrit(QStringLiteral(" > Téléchargement réussi de ") + element, "Ve");
+    m_journal.Ecrit(QStringLiteral(" > Téléchargement réussi de ") + element, "Ve");
     m_ui.filLocal->Refresh();
-    m_ui.LabNB[0]->setText(QString::number(m_ui.filLocal->ListCount()) +
-                           QStringLiteral(" fichiers."));
+    m_ui.AfficheNombreLocal();
     return true;
 }
 
 bool GlisserDeposer::envoie(const QString &local, const QString &distant, const QString &element) {
-    ecrit(QStringLiteral(" > Téléchargement vers site de ") + element, "Ve");
+    m_journal.Ecrit(QStringLiteral(" > Téléchargement vers site de ") + element, "Ve");
     short ok = 0;
     if (oFTP) {
         CedeDurantFTP cede;
         ok = oFTP->UploadFichier(local, distant);
     }
     if (ok == 0) {
-        ecrit(QStringLiteral(" > ''Upload'' échoué de ") + element, "Ro");
+        m_journal.Ecrit(QStringLiteral(" > ''Upload'' échoué de ") + element, "Ro");
         return false;
     }
-    ecrit(QStringLiteral(" > ''Upload'' réussi de ") + element, "Ve");
+    m_journal.Ecrit(QStringLiteral(" > ''Upload'' réussi de ") + element, "Ve");
     return true;
 }
 
@@ -318,10 +314,10 @@ void GlisserDeposer::List1_DragDrop(QWidget *Source) {
     const QString element = elementCourant(Source);
     if (element.isEmpty())
         return;
-    telecharge(m_form.CleNoeudSelectionne() + element, element);
+    telecharge(m_ui.CleNoeudSelectionne() + element, element);
     // Successful or not, the comparison is computed again.
     m_ui.List1->hide();
-    RecDelta_Click(m_form.ListeCliquee);
+    RecDelta_Click(m_form.etat().ListeCliquee());
 }
 
 void GlisserDeposer::List2_DragDrop(QWidget *Source) {
@@ -330,12 +326,12 @@ void GlisserDeposer::List2_DragDrop(QWidget *Source) {
     const QString element = elementCourant(Source);
     if (element.isEmpty())
         return;
-    const QString cle = m_form.CleNoeudSelectionne();
+    const QString cle = m_ui.CleNoeudSelectionne();
     if (!envoie(JoindreChemin(m_ui.filLocal->Path(), element), cle + element, element))
         return;
-    m_form.RafraichitSite(cle);
+    m_form.navigateurSite().RafraichitSite(cle);
     m_ui.List1->hide();
-    RecDelta_Click(m_form.ListeCliquee);
+    RecDelta_Click(m_form.etat().ListeCliquee());
 }
 
 void GlisserDeposer::List3_DragDrop(QWidget *Source) {
@@ -344,7 +340,7 @@ void GlisserDeposer::List3_DragDrop(QWidget *Source) {
     const QString element = elementCourant(Source);
     if (element.isEmpty())
         return;
-    telecharge(m_form.CleNoeudSelectionne() + element, element);
+    telecharge(m_ui.CleNoeudSelectionne() + element, element);
 }
 
 void GlisserDeposer::filLocal_DragDrop(QWidget *Source) {
@@ -363,7 +359,7 @@ void GlisserDeposer::List4_DragDrop(QWidget *Source) {
     if (!Source)
         return;
     const QString element = elementCourant(Source);
-    const QString cle = m_form.CleNoeudSelectionne();
+    const QString cle = m_ui.CleNoeudSelectionne();
     if (element.isEmpty() || cle.isEmpty())
         return;
     if (accepte("List4", Source)) {
@@ -372,7 +368,7 @@ void GlisserDeposer::List4_DragDrop(QWidget *Source) {
         const auto *fichiers = qobject_cast<const FileListBox *>(Source);
         const QString dossier = fichiers ? fichiers->Path() : m_ui.filLocal->Path();
         if (envoie(JoindreChemin(dossier, element), cle + element, element))
-            m_form.RafraichitSite(cle);
+            m_form.navigateurSite().RafraichitSite(cle);
     }
     // Whatever was dropped (a plain click on List4 ends here too): the web
     // address of the file.

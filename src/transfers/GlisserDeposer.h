@@ -73,7 +73,6 @@ private:
     void differe(QWidget *cible, QWidget *source);
     bool accepte(const char *cible, const QWidget *source) const;
     QString elementCourant(const QWidget *source) const;
-    void ecrit(const QString &message, const char *code);
     bool telecharge(const QString &distant, const QString &element);
     bool envoie(const QString &local, const QString &distant, const QString &element);
 

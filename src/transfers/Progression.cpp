@@ -1,11 +1,12 @@
 #include "transfers/Progression.h"
 
-#include "browsing/CedeDurantFTP.h"
 #include "browsing/TextesTaille.h"
 #include "ftp/clsFTP.h"
-#include "layout/Twips.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
+#include "window/CedeDurantFTP.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/Twips.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -120,7 +121,7 @@ Progression::Progression(Form1 &form, Form1Ui &ui, QObject *parent)
 Progression::~Progression() = default;
 
 void Progression::Command5_Click() {
-    m_form.CnDl = -1;
+    m_form.etat().DefinitCnDl(-1);
 }
 
 void Progression::InitProgression() {

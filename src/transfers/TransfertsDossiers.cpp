@@ -3,11 +3,12 @@
 #include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/Form1Ui.h"
-#include "mainwindow/JournalActivite.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "transfers/Progression.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+#include "window/JournalActivite.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -64,24 +65,15 @@ TransfertsDossiers::TransfertsDossiers(Form1 &form, Form1Ui &ui, JournalActivite
 
 TransfertsDossiers::~TransfertsDossiers() = default;
 
-void TransfertsDossiers::ecrit(const QString &message, const char *code) {
-    m_journal.EcritAction(JournalActivite::Heure() + message, QLatin1String(code));
-}
-
 void TransfertsDossiers::resume(bool annule, bool erreur, int nombre, const QString &source) {
     if (annule)
-        ecrit(LigneAnnulation, "Am");
+        m_journal.Ecrit(LigneAnnulation, "Am");
     else if (erreur)
-        ecrit(QStringLiteral(" > Il y a eu des erreurs !!!"), "Ro");
+        m_journal.Ecrit(QStringLiteral(" > Il y a eu des erreurs !!!"), "Ro");
     else
-        ecrit(QStringLiteral(" > Déplacement réussi de ") + QString::number(nombre) +
-                  QStringLiteral(" fichiers dans ") + source,
-              "Ve");
-}
-
-QTreeWidgetItem *TransfertsDossiers::noeudChoisi() const {
-    const QList<QTreeWidgetItem *> choisis = m_ui.trvSiteDir->selectedItems();
-    return choisis.isEmpty() ? nullptr : choisis.first();
+        m_journal.Ecrit(QStringLiteral(" > Déplacement réussi de ") + QString::number(nombre) +
+                            QStringLiteral(" fichiers dans ") + source,
+                        "Ve");
 }
 
 // ------------------------------------------------------- site to local disk
@@ -94,15 +86,15 @@ void TransfertsDossiers::RapatrieDossierSite() {
         return;
     Progression::Occupation occupation(m_progression);
     bool erreur = false;
-    m_form.CnDl = 0;
+    m_form.etat().DefinitCnDl(0);
     double octets = 0;
     m_progression.InitProgression();
 
     // Without a selected folder there is nothing to copy.
-    const QTreeWidgetItem *noeud = noeudChoisi();
+    const QTreeWidgetItem *noeud = m_ui.NoeudSelectionne();
     if (!noeud)
         return;
-    const QString cle = noeud->data(0, Form1::RoleCle).toString();
+    const QString cle = noeud->data(0, Form1Ui::RoleCle).toString();
     const QString source = noeud->text(0);
     const QString parent = m_ui.dirLocal->List(m_ui.dirLocal->ListIndex());
     if (cle.isEmpty() || parent.isEmpty())
@@ -115,7 +107,7 @@ void TransfertsDossiers::RapatrieDossierSite() {
 
     // The node's text names the local folder: it must stay under `parent`.
     if (!NomSimpleValide(source)) {
-        ecrit(LigneErreur, "Ro");
+        m_journal.Ecrit(LigneErreur, "Ro");
         resume(false, true, 0, source);
         return;
     }
@@ -123,20 +115,21 @@ void TransfertsDossiers::RapatrieDossierSite() {
     const QFileInfo existant(destination);
     if (existant.isSymLink()) {
         // The copy would land wherever the link points: never entered.
-        ecrit(QStringLiteral(" > Répertoire ") + source +
-                  QStringLiteral(" refusé : c'est un lien symbolique"),
-              "Ro");
+        m_journal.Ecrit(QStringLiteral(" > Répertoire ") + source +
+                            QStringLiteral(" refusé : c'est un lien symbolique"),
+                        "Ro");
         resume(false, true, 0, source);
         return;
     }
     if (existant.isDir()) {
-        ecrit(QStringLiteral(" > Répertoire ") + source + QStringLiteral(" déjà existant"), "Am");
+        m_journal.Ecrit(
+            QStringLiteral(" > Répertoire ") + source + QStringLiteral(" déjà existant"), "Am");
     } else if (!existant.exists() && QDir().mkdir(destination)) {
-        ecrit(QStringLiteral(" > Création du répertoire ") + source, "Am");
+        m_journal.Ecrit(QStringLiteral(" > Création du répertoire ") + source, "Am");
     } else {
         // A file of that name, or a folder that can't be written: nothing can
         // land there.
-        ecrit(LigneErreur, "Ro");
+        m_journal.Ecrit(LigneErreur, "Ro");
         resume(false, true, 0, source);
         return;
     }
@@ -145,22 +138,22 @@ void TransfertsDossiers::RapatrieDossierSite() {
     // A site folder that can't be entered would list as empty and the copy
     // would report success with nothing copied.
     if (!m_progression.Appel([&] { return oFTP->AttribueRepertoireCourant(cle); })) {
-        ecrit(LigneErreur, "Ro");
+        m_journal.Ecrit(LigneErreur, "Ro");
         resume(false, true, 0, source);
         return;
     }
     // A listing that fails would leave an empty list: not "0 files copied".
     if (!m_form.navigateurSite().RafraichitSite(cle)) {
-        ecrit(LigneErreur, "Ro");
+        m_journal.Ecrit(LigneErreur, "Ro");
         resume(false, true, 0, source);
         return;
     }
     // The names as listed now: the lists may change while the loop yields.
     const QStringList noms = entrees(m_ui.List4);
     const int nombre = int(noms.size());
-    ecrit(QStringLiteral(" > Début du chargement des ") + QString::number(nombre) +
-              QStringLiteral(" fichiers."),
-          "Ve");
+    m_journal.Ecrit(QStringLiteral(" > Début du chargement des ") + QString::number(nombre) +
+                        QStringLiteral(" fichiers."),
+                    "Ve");
     if (nombre > 0) {
         // Shown from the first file on, so that a long first file can be
         // followed and cancelled after.
@@ -173,7 +166,7 @@ void TransfertsDossiers::RapatrieDossierSite() {
     bool annule = false;
     for (int i = 0; i < nombre; ++i) {
         QCoreApplication::processEvents();
-        if (m_form.CnDl) {
+        if (m_form.etat().CnDl()) {
             annule = true;
             break;
         }
@@ -189,11 +182,10 @@ void TransfertsDossiers::RapatrieDossierSite() {
             octets += double(QFileInfo(local).size());
             m_progression.AfficheProgression(i, nombre, octets, secondesDepuis(chrono));
             m_ui.filLocal->Refresh();
-            m_ui.LabNB[0]->setText(QString::number(m_ui.filLocal->ListCount()) +
-                                   QStringLiteral(" fichiers."));
+            m_ui.AfficheNombreLocal();
         } else {
             erreur = true;
-            ecrit(QStringLiteral(" > Téléchargement échoué de ") + nom, "Ro");
+            m_journal.Ecrit(QStringLiteral(" > Téléchargement échoué de ") + nom, "Ro");
         }
     }
     resume(annule, erreur, nombre, source);
@@ -209,7 +201,7 @@ void TransfertsDossiers::EnvoieDossierLocal() {
         return;
     Progression::Occupation occupation(m_progression);
     bool erreur = false;
-    m_form.CnDl = 0;
+    m_form.etat().DefinitCnDl(0);
     double octets = 0;
     m_progression.InitProgression();
     m_progression.CentreCadre();
@@ -226,10 +218,10 @@ void TransfertsDossiers::EnvoieDossierLocal() {
     const QString source = NomPropre(dossier);
 
     // Without a site folder there is nowhere to copy to.
-    const QTreeWidgetItem *noeud = noeudChoisi();
+    const QTreeWidgetItem *noeud = m_ui.NoeudSelectionne();
     if (!noeud)
         return;
-    const QString cle = noeud->data(0, Form1::RoleCle).toString();
+    const QString cle = noeud->data(0, Form1Ui::RoleCle).toString();
     if (cle.isEmpty())
         return;
 
@@ -241,24 +233,25 @@ void TransfertsDossiers::EnvoieDossierLocal() {
     // "/" has no name to give the remote folder.
     if (!NomSimpleValide(source)) {
         m_progression.CacheCadre();
-        ecrit(LigneErreur, "Ro");
+        m_journal.Ecrit(LigneErreur, "Ro");
         resume(false, true, 0, source);
         return;
     }
     const QString cible = cle + source + QLatin1Char('/');
     if (m_progression.Appel([&] { return oFTP->CreeRepertoire(cle + source); })) {
-        ecrit(QStringLiteral(" > Création du répertoire ") + source, "Am");
+        m_journal.Ecrit(QStringLiteral(" > Création du répertoire ") + source, "Am");
     } else if (m_progression.Appel([&] { return oFTP->AttribueRepertoireCourant(cible); })) {
-        ecrit(QStringLiteral(" > Répertoire ") + source + QStringLiteral(" déjà présent."), "Am");
+        m_journal.Ecrit(
+            QStringLiteral(" > Répertoire ") + source + QStringLiteral(" déjà présent."), "Am");
     } else {
         // Neither created nor there (no right to write, connection lost).
         m_progression.CacheCadre();
-        ecrit(LigneErreur, "Ro");
+        m_journal.Ecrit(LigneErreur, "Ro");
         resume(false, true, 0, source);
         return;
     }
-    m_form.RafraichitSite(cible);
-    ecrit(QStringLiteral(" > Téléchargement vers site du dossier ") + source, "Ve");
+    m_form.navigateurSite().RafraichitSite(cible);
+    m_journal.Ecrit(QStringLiteral(" > Téléchargement vers site du dossier ") + source, "Ve");
 
     const QString chemin = fichiers->Path();
     const QStringList noms = entrees(fichiers);
@@ -268,7 +261,7 @@ void TransfertsDossiers::EnvoieDossierLocal() {
     bool annule = false;
     for (int i = 0; i < nombre; ++i) {
         QCoreApplication::processEvents();
-        if (m_form.CnDl) {
+        if (m_form.etat().CnDl()) {
             annule = true;
             break;
         }
@@ -282,10 +275,10 @@ void TransfertsDossiers::EnvoieDossierLocal() {
             m_progression.AfficheProgression(i, nombre, octets, secondesDepuis(chrono));
         } else {
             erreur = true;
-            ecrit(QStringLiteral(" > ''Upload'' échoué de ") + nom, "Ro");
+            m_journal.Ecrit(QStringLiteral(" > ''Upload'' échoué de ") + nom, "Ro");
         }
     }
-    m_form.RafraichitSite(cible);
+    m_form.navigateurSite().RafraichitSite(cible);
     m_progression.CacheCadre();
     resume(annule, erreur, nombre, source);
 }

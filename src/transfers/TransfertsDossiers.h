@@ -39,9 +39,7 @@ public:
     void EnvoieDossierLocal();
 
 private:
-    void ecrit(const QString &message, const char *code);
     void resume(bool annule, bool erreur, int nombre, const QString &source);
-    QTreeWidgetItem *noeudChoisi() const;
 
     Form1 &m_form;
     Form1Ui &m_ui;

@@ -2,9 +2,12 @@
 
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
+#include "window/Form1Ui.h"
 
+#include <QPalette>
 #include <QString>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <memory>
 
@@ -43,3 +46,8 @@ void EcritReglagesConnexion(const TestServeur &serveur, const QString &dossierSi
 // The main window as the program starts it from those settings: no dialog
 // shown, no end of the program.
 std::unique_ptr<Form1> DemarreFenetre();
+
+// True when the list shows the file-pick mode's red.
+inline bool EnModeChoix(const QWidget *liste) {
+    return liste && liste->palette().color(QPalette::Base) == FondModeChoix;
+}

@@ -1,4 +1,4 @@
-#include "layout/AjusteTexte.h"
+#include "window/AjusteTexte.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "mainwindow/Globales.h"
+#include "window/Globales.h"
 
 short InstancePrecedente = 0;
 short DernierEmplacement = 0;

@@ -1,4 +1,4 @@
-#include "browsing/CedeDurantFTP.h"
+#include "window/CedeDurantFTP.h"
 
 #include "ftp/clsFTP.h"
 

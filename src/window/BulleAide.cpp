@@ -1,8 +1,8 @@
-#include "layout/BulleAide.h"
+#include "window/BulleAide.h"
 
-#include "layout/Twips.h"
-#include "mainwindow/Form1Ui.h"
 #include "platform/LocalLists.h"
+#include "window/Form1Ui.h"
+#include "window/Twips.h"
 
 #include <QAbstractScrollArea>
 #include <QFrame>

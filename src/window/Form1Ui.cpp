@@ -1,8 +1,8 @@
-#include "mainwindow/Form1Ui.h"
+#include "window/Form1Ui.h"
 
-#include "layout/AjusteTexte.h"
-#include "layout/Twips.h"
 #include "platform/LocalLists.h"
+#include "window/AjusteTexte.h"
+#include "window/Twips.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -461,4 +461,22 @@ void Form1Ui::setupUi(QMainWindow *form) {
 
     form->setMinimumSize(Twips::EnPixels(Twips::LargeurMinimum),
                          Twips::EnPixels(Twips::HauteurMinimum));
+}
+
+QTreeWidgetItem *Form1Ui::NoeudSelectionne() const {
+    const QList<QTreeWidgetItem *> choisis = trvSiteDir->selectedItems();
+    return choisis.isEmpty() ? nullptr : choisis.first();
+}
+
+QString Form1Ui::CleNoeudSelectionne() const {
+    const QTreeWidgetItem *noeud = NoeudSelectionne();
+    return noeud ? noeud->data(0, RoleCle).toString() : QString();
+}
+
+void Form1Ui::AfficheNombreFichiers(int cote, int nombre) {
+    LabNB[cote]->setText(QString::number(nombre) + QStringLiteral(" fichiers."));
+}
+
+void Form1Ui::AfficheNombreLocal() {
+    AfficheNombreFichiers(0, filLocal->ListCount());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QIcon>
 #include <QMap>
 #include <QString>
@@ -19,10 +20,16 @@ class QTextEdit;
 class QTimer;
 class QToolButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 class DriveListBox;
 class DirListBox;
 class FileListBox;
+
+// List backgrounds: the automation dialog's file-pick mode turns List4 and
+// filLocal red until the pick ends.
+inline const QColor FondModeChoix(255, 0, 0);
+inline const QColor FondNormal(255, 255, 255);
 
 // Every control of the main window, built in one place like a Designer form.
 // Each control's objectName is its name in the program ("BTs(10)" for element
@@ -109,6 +116,16 @@ struct Form1Ui {
     QTimer *Timer3 = nullptr; // 4000 ms, end of a command-line run
 
     void setupUi(QMainWindow *form);
+
+    // Site tree nodes keep their remote folder path (ending with "/") under RoleCle.
+    static constexpr int RoleCle = Qt::UserRole;
+    // The site tree's selected node (none: nullptr) and its key (none: empty).
+    QTreeWidgetItem *NoeudSelectionne() const;
+    QString CleNoeudSelectionne() const;
+    // "N fichiers." under one side's views (0 local, 1 site).
+    void AfficheNombreFichiers(int cote, int nombre);
+    // The local count, from the file list as it stands.
+    void AfficheNombreLocal();
 };
 
 // The "Tag" property of a control (its hint text, or a state marker).

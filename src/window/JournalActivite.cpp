@@ -1,4 +1,4 @@
-#include "mainwindow/JournalActivite.h"
+#include "window/JournalActivite.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -81,4 +81,8 @@ void JournalActivite::AfficheDeconnecte() {
 
 QString JournalActivite::TexteStatut() const {
     return m_statut->text();
+}
+
+void JournalActivite::Ecrit(const QString &message, const char *codeCouleur) {
+    EcritAction(Heure() + message, QLatin1String(codeCouleur));
 }

@@ -1,8 +1,8 @@
-#include "transfers/RangeeBoutons.h"
+#include "window/RangeeBoutons.h"
 
-#include "layout/BulleAide.h"
-#include "layout/Twips.h"
-#include "mainwindow/Form1Ui.h"
+#include "window/BulleAide.h"
+#include "window/Form1Ui.h"
+#include "window/Twips.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -18,6 +18,8 @@ public:
     // "Ro", "Am", "Pi"; any other code keeps the colour in force), then leaves
     // the caret at the end of the log.
     void EcritAction(const QString &texte, const QString &codeCouleur);
+    // The same line, started with the time of day.
+    void Ecrit(const QString &message, const char *codeCouleur);
     // Runs after every change of the log: keeps its end in view and yields to
     // the event loop so that the line is painted at once.
     void TxtAction_Change();
