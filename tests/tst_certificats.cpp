@@ -2,10 +2,10 @@
 // window's judge with its dialog (driven by clicks, offscreen), the stored
 // fingerprints, and the judge of runs without a window.
 
+#include "connection/GestionConnexion.h"
 #include "dialogs/FormCertificat.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/GestionConnexion.h"
 #include "security/DecisionsCertificats.h"
 #include "settings/Reglages.h"
 #include "support/BancFenetre.h"

@@ -4,12 +4,12 @@
 // quitting and starting again, the activity log and the layout rules.
 // Prompts are answered by a stand-in and shell calls are recorded.
 
+#include "connection/GestionConnexion.h"
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "layout/Disposition.h"
 #include "mainwindow/Demarrage.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/GestionConnexion.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"

@@ -6,10 +6,10 @@
 
 #include "browsing/NavigateurLocal.h"
 #include "browsing/NavigateurSite.h"
+#include "connection/GestionConnexion.h"
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/GestionConnexion.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
@@ -17,10 +17,10 @@
 #include "support/BancFenetre.h"
 #include "support/TestServeur.h"
 #include "transfers/GlisserDeposer.h"
-#include "transfers/TableDepot.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
 #include "window/Globales.h"
+#include "window/TableDepot.h"
 
 #include <QDir>
 #include <QFile>

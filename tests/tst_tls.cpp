@@ -4,9 +4,9 @@
 // authority that stands in for the system's (SSL_CERT_FILE). Handshake faults
 // that no real server produces come from the scripted server.
 
+#include "connection/GestionConnexion.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/GestionConnexion.h"
 #include "security/DecisionsCertificats.h"
 #include "settings/Reglages.h"
 #include "support/BancFenetre.h"

@@ -8,10 +8,10 @@
 
 #include "browsing/NavigateurLocal.h"
 #include "browsing/NavigateurSite.h"
+#include "connection/GestionConnexion.h"
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/GestionConnexion.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"

@@ -3,8 +3,8 @@
 #include "browsing/ContenuListe.h"
 #include "browsing/NavigateurSite.h"
 #include "browsing/Vues.h"
+#include "connection/GestionConnexion.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/GestionConnexion.h"
 #include "platform/Sablier.h"
 #include "window/Form1Ui.h"
 

@@ -5,11 +5,11 @@
 #include "mainwindow/Form1.h"
 #include "platform/LocalLists.h"
 #include "transfers/GlisserDeposer.h"
-#include "transfers/TableDepot.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
 #include "window/Globales.h"
 #include "window/JournalActivite.h"
+#include "window/TableDepot.h"
 
 #include <QDateTime>
 #include <QFileInfo>

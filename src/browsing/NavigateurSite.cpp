@@ -10,12 +10,12 @@
 #include "platform/Sablier.h"
 #include "settings/Reglages.h"
 #include "transfers/GlisserDeposer.h"
-#include "transfers/TableDepot.h"
 #include "window/CedeDurantFTP.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
 #include "window/Globales.h"
 #include "window/JournalActivite.h"
+#include "window/TableDepot.h"
 
 #include <QApplication>
 #include <QGroupBox>

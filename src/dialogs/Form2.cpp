@@ -16,9 +16,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "connection/GestionConnexion.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/GestionConnexion.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "security/Trousseau.h"

@@ -2,11 +2,11 @@
 
 #include "automation/Form4.h"
 #include "automation/LigneCommande.h"
+#include "connection/GestionConnexion.h"
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "layout/Disposition.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/GestionConnexion.h"
 #include "platform/Dossiers.h"
 #include "platform/InstanceUnique.h"
 #include "platform/LocalLists.h"

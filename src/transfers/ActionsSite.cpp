@@ -2,9 +2,9 @@
 
 #include "browsing/CheminsSite.h"
 #include "browsing/NavigateurSite.h"
+#include "connection/GestionConnexion.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/GestionConnexion.h"
 #include "platform/Dossiers.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"

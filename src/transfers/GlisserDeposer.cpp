@@ -5,11 +5,11 @@
 #include "mainwindow/Form1.h"
 #include "platform/LocalLists.h"
 #include "settings/Reglages.h"
-#include "transfers/TableDepot.h"
 #include "window/CedeDurantFTP.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
 #include "window/JournalActivite.h"
+#include "window/TableDepot.h"
 
 #include <QApplication>
 #include <QDrag>

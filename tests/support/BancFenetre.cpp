@@ -1,8 +1,8 @@
 #include "support/BancFenetre.h"
 
+#include "connection/GestionConnexion.h"
 #include "dialogs/Form2.h"
 #include "mainwindow/Form1.h"
-#include "mainwindow/GestionConnexion.h"
 #include "settings/Reglages.h"
 #include "support/TestServeur.h"
 

@@ -1,4 +1,4 @@
-#include "mainwindow/GestionConnexion.h"
+#include "connection/GestionConnexion.h"
 
 #include "automation/Automatisation.h"
 #include "browsing/NavigateurSite.h"

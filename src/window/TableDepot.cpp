@@ -1,4 +1,4 @@
-#include "transfers/TableDepot.h"
+#include "window/TableDepot.h"
 
 #include <initializer_list>
 
