@@ -16,6 +16,7 @@
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "support/BancFenetre.h"
+#include "support/ShellEnregistreur.h"
 #include "support/TestServeur.h"
 
 #include <QAccessible>

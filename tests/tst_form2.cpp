@@ -20,6 +20,7 @@
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "settings/Reglages.h"
+#include "support/PromptsRepondeur.h"
 
 using Reglages::Lit;
 
