@@ -14,6 +14,7 @@
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "support/BancFenetre.h"
+#include "support/ShellEnregistreur.h"
 #include "support/TestServeur.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"

@@ -19,6 +19,7 @@
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "settings/Reglages.h"
+#include "support/PromptsRepondeur.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
 #include "window/Globales.h"

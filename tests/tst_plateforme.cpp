@@ -14,6 +14,8 @@
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
+#include "support/PromptsRepondeur.h"
+#include "support/ShellEnregistreur.h"
 
 #include <unistd.h>
 

@@ -18,6 +18,7 @@
 #include "settings/Reglages.h"
 #include "support/BancFenetre.h"
 #include "support/Espion.h"
+#include "support/ShellEnregistreur.h"
 #include "support/TestServeur.h"
 #include "transfers/ActionsLocales.h"
 #include "transfers/ActionsSite.h"

@@ -56,7 +56,7 @@ QString motDePasseEmplacement(int n) {
 
 class AfficheurMuet : public AfficheurEtat {
 public:
-    void Affiche(const QColor &, const QString &t) override { textes << t; }
+    void Affiche(Voyant, const QString &t) override { textes << t; }
     void AfficheCache(bool) override {}
     QStringList textes;
 };

@@ -18,6 +18,20 @@ constexpr int px(int twips) {
 
 } // namespace
 
+QColor LumiereEtat::Couleur(Voyant etat) {
+    switch (etat) {
+    case Voyant::Jaune:
+        return Jaune;
+    case Voyant::Vert:
+        return Vert;
+    case Voyant::Rouge:
+        return Rouge;
+    case Voyant::Blanc:
+        break;
+    }
+    return Blanc;
+}
+
 Form4::Form4(QWidget *parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Form4"));
@@ -68,8 +82,8 @@ void Form4::Form_Load() {
     QCoreApplication::processEvents();
 }
 
-void Form4::Affiche(const QColor &lumiere, const QString &texte) {
-    peintLumiere(lumiere);
+void Form4::Affiche(Voyant lumiere, const QString &texte) {
+    peintLumiere(LumiereEtat::Couleur(lumiere));
     Info->setText(texte);
     if (!isVisible())
         Form_Load();

@@ -65,33 +65,33 @@ int LanceTransfert(int d, QChar lettre, clsFTP &ftp, AfficheurEtat &afficheur, s
     sChiffrement = e.chiffrement;
     ftp.setJugeCertificat(DecisionsCertificats::JugeSansDialogue);
 
-    afficheur.Affiche(LumiereEtat::Blanc, QStringLiteral("Initialisation ..."));
+    afficheur.Affiche(Voyant::Blanc, QStringLiteral("Initialisation ..."));
     afficheur.AfficheCache(cacheVide == 1);
 
     const bool upload = lettre == u'L';
     // An unrecorded slot has no host: nothing to try.
     if (e.site.isEmpty() || ftp.Connexion() == 0) {
-        afficheur.Affiche(LumiereEtat::Rouge, QStringLiteral("Echec à la connexion."));
+        afficheur.Affiche(Voyant::Rouge, QStringLiteral("Echec à la connexion."));
         return 1;
     }
     if (ftp.VersionTls().isEmpty() && e.chiffrement != Chiffrement::Aucun)
         afficheur.Avertit(QStringLiteral("Connexion non chiffrée à ") + e.site);
     if (upload) {
-        afficheur.Affiche(LumiereEtat::Jaune, QStringLiteral("Upload en cours ..."));
+        afficheur.Affiche(Voyant::Jaune, QStringLiteral("Upload en cours ..."));
         if (ftp.UploadFichier(e.local, e.distant) != 0) {
-            afficheur.Affiche(LumiereEtat::Vert, QStringLiteral("Upload terminé."));
+            afficheur.Affiche(Voyant::Vert, QStringLiteral("Upload terminé."));
             return 0;
         }
-        afficheur.Affiche(LumiereEtat::Rouge, QStringLiteral("Echec au transfert."));
+        afficheur.Affiche(Voyant::Rouge, QStringLiteral("Echec au transfert."));
         return 2;
     }
-    afficheur.Affiche(LumiereEtat::Jaune, QStringLiteral("Download en cours ..."));
+    afficheur.Affiche(Voyant::Jaune, QStringLiteral("Download en cours ..."));
     // Received into a temporary file: a failed run leaves the old file as it was.
     if (ftp.DownloadFichier(e.distant, e.local) != 0) {
-        afficheur.Affiche(LumiereEtat::Vert, QStringLiteral("Download terminé."));
+        afficheur.Affiche(Voyant::Vert, QStringLiteral("Download terminé."));
         return 0;
     }
-    afficheur.Affiche(LumiereEtat::Rouge, QStringLiteral("Echec au download."));
+    afficheur.Affiche(Voyant::Rouge, QStringLiteral("Echec au download."));
     return 2;
 }
 
@@ -108,12 +108,12 @@ namespace {
 
 class AfficheurTexte : public AfficheurEtat {
 public:
-    void Affiche(const QColor &, const QString &texte) override {
+    void Affiche(Voyant, const QString &texte) override {
         std::fprintf(stderr, "%s\n", texte.toLocal8Bit().constData());
         std::fflush(stderr);
     }
     void AfficheCache(bool) override {}
-    void Avertit(const QString &texte) override { Affiche(LumiereEtat::Jaune, texte); }
+    void Avertit(const QString &texte) override { Affiche(Voyant::Jaune, texte); }
 };
 
 } // namespace
@@ -134,7 +134,7 @@ int TransfertSansFenetre(const QString &commande) {
                          .arg(d.emplacement);
     }
     if (resultat != 0 && !raison.isEmpty())
-        afficheur.Affiche(LumiereEtat::Rouge, QStringLiteral("Raison : ") + raison);
+        afficheur.Affiche(Voyant::Rouge, QStringLiteral("Raison : ") + raison);
     return resultat;
 }
 

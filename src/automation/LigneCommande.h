@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColor>
 #include <QString>
 
 #include "security/Chiffrement.h"
@@ -28,19 +27,15 @@ struct EmplacementTransfert {
 EmplacementTransfert LitEmplacement(int n);
 void EcritEmplacement(int n, const EmplacementTransfert &e);
 
-// The states a command-line run shows, in Form4 or as lines on stderr.
-namespace LumiereEtat {
-inline const QColor Blanc(255, 255, 255);
-inline const QColor Jaune(255, 255, 0);
-inline const QColor Vert(0, 255, 0);
-inline const QColor Rouge(255, 0, 0);
-} // namespace LumiereEtat
+// The states a command-line run shows, in Form4 or as lines on stderr. Only
+// the window turns them into colours, so the command-line rules need no GUI.
+enum class Voyant { Blanc, Jaune, Vert, Rouge };
 
 class AfficheurEtat {
 public:
     virtual ~AfficheurEtat() = default;
     // The light and the text; shown at once (the caller blocks afterwards).
-    virtual void Affiche(const QColor &lumiere, const QString &texte) = 0;
+    virtual void Affiche(Voyant lumiere, const QString &texte) = 0;
     // The cache square: green when an entry was deleted, blue otherwise.
     virtual void AfficheCache(bool supprime) = 0;
     // A warning that changes no state (clear text where TLS was asked for).

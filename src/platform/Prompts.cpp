@@ -55,26 +55,6 @@ std::optional<QString> PromptsDialogues::Saisie(const QString &titre, const QStr
     return boite.textValue();
 }
 
-Prompts::Bouton PromptsRepondeur::Question(const QString &titre, const QString &texte,
-                                           Choix choix) {
-    demandes.push_back({QStringLiteral("Question"), titre, texte, QString()});
-    if (!reponses.isEmpty())
-        return reponses.takeFirst();
-    return choix == Choix::OuiNonAnnuler ? Bouton::Annuler : Bouton::Non;
-}
-
-void PromptsRepondeur::Message(const QString &titre, const QString &texte) {
-    demandes.push_back({QStringLiteral("Message"), titre, texte, QString()});
-}
-
-std::optional<QString> PromptsRepondeur::Saisie(const QString &titre, const QString &invite,
-                                                const QString &defaut) {
-    demandes.push_back({QStringLiteral("Saisie"), titre, invite, defaut});
-    if (!saisies.isEmpty())
-        return saisies.takeFirst();
-    return std::nullopt;
-}
-
 namespace {
 Prompts *g_prompts = nullptr;
 }

@@ -35,27 +35,6 @@ public:
                                   const QString &defaut = QString()) override;
 };
 
-// Test stand-in: answers from queues and records what was asked. An empty
-// queue answers as a closed box would (Non/Annuler, cancelled prompt).
-class PromptsRepondeur : public Prompts {
-public:
-    struct Demande {
-        QString genre; // "Question", "Message" or "Saisie"
-        QString titre;
-        QString texte;  // the question, message or prompt
-        QString defaut; // proposed value of a prompt
-    };
-    QVector<Demande> demandes;
-    QList<Bouton> reponses;                // for Question, taken from the front
-    QList<std::optional<QString>> saisies; // for Saisie, taken from the front
-
-    Bouton Question(const QString &titre, const QString &texte,
-                    Choix choix = Choix::OuiNonAnnuler) override;
-    void Message(const QString &titre, const QString &texte) override;
-    std::optional<QString> Saisie(const QString &titre, const QString &invite,
-                                  const QString &defaut = QString()) override;
-};
-
 // The process-wide service: the real boxes unless replaced. DefinitPrompts does
 // not take ownership; nullptr restores the real boxes.
 Prompts &PromptsCourant();

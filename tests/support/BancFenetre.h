@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Prompts.h"
-#include "platform/Shell.h"
+#include "support/PromptsRepondeur.h"
+#include "support/ShellEnregistreur.h"
 #include "window/Form1Ui.h"
 
 #include <QPalette>
