@@ -428,8 +428,9 @@ void TstClsFtp::telechargementEchoueGardeLeFichierLocal() {
         serveur = std::make_unique<ServeurScripte>(mode);
         QVERIFY2(serveur->demarre(), qPrintable(serveur->erreur()));
         serveur->parametres();
-        m_ftp->setDelaiMs(1500);
         QCOMPARE(m_ftp->Connexion(), short(-1));
+        // Short once connected: the stalled rows end at this time-out.
+        m_ftp->setDelaiMs(500);
     }
     const QByteArray ancien("le fichier local d'avant, à garder");
     QVERIFY(EcritFichierLocal(local("cible.bin"), ancien));
@@ -914,9 +915,10 @@ void TstClsFtp::serveurBloque() {
     ServeurScripte serveur(QStringLiteral("stall"));
     QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
     serveur.parametres();
-    m_ftp->setDelaiMs(1500);
     QCOMPARE(m_ftp->Connexion(), short(-1));
     QVERIFY(EcritFichierLocal(local("l"), OctetsTest(100000)));
+    // Short once connected: the stalled operation ends at this time-out.
+    m_ftp->setDelaiMs(500);
 
     QElapsedTimer chrono;
     chrono.start();
@@ -952,7 +954,7 @@ void TstClsFtp::serveurMuetALaConnexion() {
     ServeurScripte serveur(mode);
     QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
     serveur.parametres();
-    m_ftp->setDelaiMs(1500);
+    m_ftp->setDelaiMs(500);
     QElapsedTimer chrono;
     chrono.start();
     QCOMPARE(m_ftp->Connexion(), short(0));
@@ -984,18 +986,18 @@ void TstClsFtp::reponsesSansFin_data() {
     QTest::addColumn<QString>("raison");
     const QString delai = QStringLiteral("délai dépassé");
     const QString preliminaires = QStringLiteral("préliminaires sans fin");
-    // Each line, or each byte, comes well within the time-out: only one
-    // deadline for the whole reply ends these.
+    // Each line, or each byte, comes well within the time-out (800 ms): only
+    // one deadline for the whole reply ends these.
     QTest::newRow("accueil : préliminaires en rafale")
         << "endless-preliminary" << QStringList{"at=greeting"} << preliminaires;
     QTest::newRow("accueil : préliminaires lents")
-        << "endless-preliminary" << QStringList{"at=greeting", "interval=1.5"} << delai;
+        << "endless-preliminary" << QStringList{"at=greeting", "interval=0.2"} << delai;
     QTest::newRow("accueil : multiligne lent")
-        << "slow-multiline" << QStringList{"at=greeting"} << delai;
+        << "slow-multiline" << QStringList{"at=greeting", "interval=0.2"} << delai;
     QTest::newRow("commande : préliminaires en rafale")
         << "endless-preliminary" << QStringList() << preliminaires;
     QTest::newRow("commande : préliminaires lents")
-        << "endless-preliminary" << QStringList{"interval=1.5"} << delai;
+        << "endless-preliminary" << QStringList{"interval=0.2"} << delai;
     QTest::newRow("commande : un octet à la fois")
         << "slow-multiline" << QStringList{"step=byte"} << delai;
     QTest::newRow("commande : ligne trop longue")
@@ -1009,12 +1011,13 @@ void TstClsFtp::reponsesSansFin() {
     ServeurScripte serveur(mode, options);
     QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
     serveur.parametres();
-    m_ftp->setDelaiMs(2000);
     if (options.contains("at=greeting")) {
+        m_ftp->setDelaiMs(800);
         // The window's automatic connection makes this same call.
         QCOMPARE(m_ftp->Connexion(), short(0));
     } else {
         QCOMPARE(m_ftp->Connexion(), short(-1));
+        m_ftp->setDelaiMs(800);
         // Never a path made of part of a reply.
         QCOMPARE(m_ftp->DonneRepertoireCourant(), QString());
     }

@@ -434,6 +434,8 @@ void TstForm1::connexionPerdueEtRetrouvee() {
     stockeSite(serveur.site(), QStringLiteral("relance"), QStringLiteral("motdepasse"), true, true);
     auto f = demarre();
     Form1Ui &u = f->Ui();
+    // The periodic check, every 100 ms rather than every 3 s.
+    u.Timer2->setInterval(100);
     QCOMPARE(f->etat().CO(), short(-1));
     QVERIFY(u.Check1->isChecked());
 
@@ -448,7 +450,8 @@ void TstForm1::connexionPerdueEtRetrouvee() {
     QVERIFY(u.Command6->property("Connecte").toBool());
     // Alive again: the following checks stay quiet.
     const int avant = lignes(u.TxtAction).size();
-    QTest::qWait(3500);
+    QSignalSpy verifications(u.Timer2, &QTimer::timeout);
+    QTRY_VERIFY(verifications.count() >= 3);
     QCOMPARE(lignes(u.TxtAction).size(), avant);
 }
 
@@ -460,6 +463,7 @@ void TstForm1::connexionPerdueSansReconnexionAuto() {
                false);
     auto f = demarre();
     Form1Ui &u = f->Ui();
+    u.Timer2->setInterval(100); // the periodic check, rather than every 3 s
     QCOMPARE(f->etat().CO(), short(-1));
     QVERIFY(u.Command6->property("Connecte").toBool());
     const int avant = lignes(u.TxtAction).size();
@@ -701,6 +705,7 @@ void TstForm1::ligneDeCommande() {
     // without a window and without saving anything.
     auto f = nouvelleFenetre();
     f->Commande = commande;
+    f->Ui().Timer3->setInterval(100); // the end state shows 100 ms, not 4 s
     f->Form_Load();
     QVERIFY(!f->isVisible());
     QCOMPARE(m_dialogues, 0);

@@ -490,7 +490,7 @@ void TstTls::negociationHostile() {
     serveur.parametres();
     if (implicite)
         sSite = "ftps://" + sSite;
-    m_ftp->setDelaiMs(1500);
+    m_ftp->setDelaiMs(800);
     jugeRepond(true);
     QCOMPARE(m_ftp->Connexion(), short(0));
     QVERIFY2(m_ftp->DerniereErreur().contains(raison), qPrintable(m_ftp->DerniereErreur()));

@@ -306,7 +306,8 @@ private slots:
         EcritReglagesConnexion(m_srv, QStringLiteral("/"), m_banc.Local());
         EcritEmplacement(4, {m_srv.site(), m_srv.utilisateur(), QStringLiteral("quatre"),
                              QStringLiteral("/a"), m_banc.Local(QStringLiteral("a"))});
-        Trousseau::DefinitDelai(3000);
+        // Long enough for the window to start and the prompt to come up first.
+        Trousseau::DefinitDelai(2000);
         QCOMPARE(Trousseau::Demarre(true), Trousseau::Etat::EnAttente);
         auto f = DemarreFenetre();
         QCOMPARE(f->etat().CO(), short(0));
@@ -333,6 +334,7 @@ private slots:
         // A recorded transfer waits for its read, then takes the file's.
         Trousseau::Arrete();
         Reglages::Relit();
+        Trousseau::DefinitDelai(300);
         QCOMPARE(Trousseau::Demarre(false), Trousseau::Etat::SansReponse);
         QCOMPARE(motDePasseEmplacement(4), QStringLiteral("quatre"));
     }
