@@ -7,6 +7,7 @@
 #include "settings/Reglages.h"
 #include "window/AjusteTexte.h"
 #include "window/Globales.h"
+#include "window/Twips.h"
 
 #include <QDebug>
 #include <QEvent>
@@ -17,10 +18,6 @@
 #include <QRadioButton>
 
 namespace {
-
-constexpr int px(int twips) {
-    return twips / 15;
-}
 
 enum Mode { Ouvrir = 0, Enregistrer = 1, Raccourcis = 2, Effacer = 3 };
 
@@ -33,37 +30,63 @@ QString Form3::NomFichierLocal(const QString &chemin) {
 Form3::Form3(QWidget *parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Espace ligne de commande"));
-    setFixedSize(px(8790), px(4680));
+    setFixedSize(Twips::EnPixelsTronques(8790), Twips::EnPixelsTronques(4680));
     setMouseTracking(true);
     // Closed by "Fermer" or the close box, it is unloaded: the next opening
     // starts from the design state.
     setAttribute(Qt::WA_DeleteOnClose);
 
+    // Created in the design's order, which is the tab order.
+    construitCadres();
+    construitEmplacements();
+    construitModes();
+    construitSelection();
+    construitIdentifiants();
+
+    LabInfo = new QLabel(this);
+    LabInfo->setObjectName(QStringLiteral("LabInfo"));
+    LabInfo->setWordWrap(true);
+    LabInfo->setGeometry(Twips::RectangleTronque(300, 3960, 6600, 480));
+
+    Command1 = new QPushButton(QStringLiteral("Fermer"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(Twips::RectangleTronque(7200, 3990, 1290, 405));
+    connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
+
+    Form_Load();
+}
+
+// Two rounded frames: around the slots and modes, around the transfer's boxes.
+void Form3::construitCadres() {
     auto cadre = [this](int i, int x, int y, int l, int h) {
         auto *f = new QFrame(this);
         f->setObjectName(QStringLiteral("Shape1(%1)").arg(i));
         f->setStyleSheet(QStringLiteral("#Shape1\\(%1\\) { border: 1px solid gray; "
                                         "border-radius: 8px; }")
                              .arg(i));
-        f->setGeometry(px(x), px(y), px(l), px(h));
+        f->setGeometry(Twips::RectangleTronque(x, y, l, h));
         f->setAttribute(Qt::WA_TransparentForMouseEvents);
     };
     cadre(0, 150, 150, 4650, 2280);
     cadre(1, 150, 2520, 8490, 2010);
+}
 
+void Form3::construitEmplacements() {
     auto *titreSlots = new QLabel(QStringLiteral("Transferts enregistrés"), this);
-    titreSlots->setGeometry(px(300), px(300), px(4350), px(360));
+    titreSlots->setGeometry(Twips::RectangleTronque(300, 300, 4350, 360));
     for (int i = 0; i < NombreBoutons; ++i) {
         auto *b = new QPushButton(QStringLiteral("0"), this);
         b->setObjectName(QStringLiteral("Command2(%1)").arg(i));
-        b->setGeometry(px(300 + 435 * i), px(735), px(435), px(405));
+        b->setGeometry(Twips::RectangleTronque(300 + 435 * i, 735, 435, 405));
         b->installEventFilter(this);
         // Its caption is the slot's number, or nothing while the slot is empty.
         b->setAccessibleName(QStringLiteral("Emplacement %1").arg(i));
         connect(b, &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
         Command2[i] = b;
     }
+}
 
+void Form3::construitModes() {
     const char *options[4] = {"Ouvrir", "Enregistrer...", "Creer des raccourcis sur le bureau...",
                               "Effacer."};
     // From top to bottom: Enregistrer, raccourcis, Effacer, Ouvrir.
@@ -71,17 +94,21 @@ Form3::Form3(QWidget *parent) : QWidget(parent, Qt::Window) {
     for (int i = 0; i < 4; ++i) {
         auto *o = new QRadioButton(QString::fromUtf8(options[i]), this);
         o->setObjectName(QStringLiteral("Option1(%1)").arg(i));
-        o->setGeometry(px(300), px(hauts[i]), px(4350), px(260));
+        o->setGeometry(Twips::RectangleTronque(300, hauts[i], 4350, 260));
         connect(o, &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
         Option1[i] = o;
     }
     Option1[Ouvrir]->setChecked(true);
     Option1[Enregistrer]->setEnabled(false);
     Option1[Raccourcis]->setEnabled(false);
+}
 
+// The pick button, its explanation shown while the mouse is on it, and the
+// description of the slot under the mouse.
+void Form3::construitSelection() {
     Command3 = new QPushButton(QStringLiteral("Sélectionner les fichiers"), this);
     Command3->setObjectName(QStringLiteral("Command3"));
-    Command3->setGeometry(px(4950), px(300), px(3600), px(450));
+    Command3->setGeometry(Twips::RectangleTronque(4950, 300, 3600, 450));
     Command3->installEventFilter(this);
     connect(Command3, &QPushButton::clicked, this, &Form3::Command3_Click);
 
@@ -96,24 +123,26 @@ Form3::Form3(QWidget *parent) : QWidget(parent, Qt::Window) {
     Label7->setWordWrap(true);
     Label7->setAutoFillBackground(true);
     Label7->setStyleSheet(QStringLiteral("background-color: white;"));
-    Label7->setGeometry(px(4950), px(840), px(3600), px(1590));
+    Label7->setGeometry(Twips::RectangleTronque(4950, 840, 3600, 1590));
     AjusteTexte::Agrandit(Label7);
     Label7->hide();
 
     Label8 = new QLabel(QStringLiteral("Transfert sélectionné"), this);
     Label8->setObjectName(QStringLiteral("Label8"));
-    Label8->setGeometry(px(4950), px(1500), px(3600), px(300));
+    Label8->setGeometry(Twips::RectangleTronque(4950, 1500, 3600, 300));
     Label6 = new QLabel(this);
     Label6->setObjectName(QStringLiteral("Label6"));
-    Label6->setGeometry(px(4950), px(1800), px(3600), px(300));
+    Label6->setGeometry(Twips::RectangleTronque(4950, 1800, 3600, 300));
+}
 
+void Form3::construitIdentifiants() {
     auto boite = [this](const char *nom, const char *libelle, const char *nomAccessible, int x,
                         int y, int l) {
         auto *lab = new QLabel(QString::fromUtf8(libelle), this);
-        lab->setGeometry(px(x), px(y), px(l), px(240));
+        lab->setGeometry(Twips::RectangleTronque(x, y, l, 240));
         auto *e = new QLineEdit(this);
         e->setObjectName(QLatin1String(nom));
-        e->setGeometry(px(x), px(y + 240), px(l), px(315));
+        e->setGeometry(Twips::RectangleTronque(x, y + 240, l, 315));
         lab->setBuddy(e);
         e->setAccessibleName(QString::fromUtf8(nomAccessible));
         return e;
@@ -124,18 +153,6 @@ Form3::Form3(QWidget *parent) : QWidget(parent, Qt::Window) {
     txtMDP->setEchoMode(QLineEdit::Password);
     ficLoc = boite("ficLoc", "fichier local", "Fichier local", 300, 3270, 4050);
     ficDist = boite("ficDist", "fichier distant", "Fichier distant", 4440, 3270, 4050);
-
-    LabInfo = new QLabel(this);
-    LabInfo->setObjectName(QStringLiteral("LabInfo"));
-    LabInfo->setWordWrap(true);
-    LabInfo->setGeometry(px(300), px(3960), px(6600), px(480));
-
-    Command1 = new QPushButton(QStringLiteral("Fermer"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(px(7200), px(3990), px(1290), px(405));
-    connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
-
-    Form_Load();
 }
 
 void Form3::marqueBouton(int n, const QString &description) {

@@ -49,6 +49,12 @@ protected:
     void mouseMoveEvent(QMouseEvent *evenement) override;
 
 private:
+    // The constructor's parts, each creating its controls in the design's order.
+    void construitCadres();
+    void construitEmplacements();
+    void construitModes();
+    void construitSelection();
+    void construitIdentifiants();
     void Form_Load();
     void marqueBouton(int n, const QString &description);
 };

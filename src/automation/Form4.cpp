@@ -1,5 +1,7 @@
 #include "automation/Form4.h"
 
+#include "window/Twips.h"
+
 #include <QCoreApplication>
 #include <QFont>
 #include <QFrame>
@@ -9,11 +11,6 @@ namespace {
 
 QString couleurCss(const QColor &c) {
     return QStringLiteral("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
-}
-
-// Twips to pixels at 15 twips per pixel.
-constexpr int px(int twips) {
-    return twips / 15;
 }
 
 } // namespace
@@ -35,7 +32,7 @@ QColor LumiereEtat::Couleur(Voyant etat) {
 Form4::Form4(QWidget *parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Form4"));
-    setFixedSize(px(3240), px(1410));
+    setFixedSize(Twips::EnPixelsTronques(3240), Twips::EnPixelsTronques(1410));
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, QColor(128, 128, 128));
@@ -50,17 +47,18 @@ Form4::Form4(QWidget *parent) : QWidget(parent, Qt::Window) {
     police.setBold(true);
     Info->setFont(police);
     Info->setStyleSheet(QStringLiteral("background-color: rgb(224,224,224);"));
-    Info->setGeometry(px(120), px(120), px(3000), px(660));
+    Info->setGeometry(Twips::RectangleTronque(120, 120, 3000, 660));
 
     rond = new QFrame(this);
     rond->setObjectName(QStringLiteral("rond"));
-    rond->setGeometry((width() - px(465)) / 2, px(870), px(465), px(465));
+    rond->setGeometry((width() - Twips::EnPixelsTronques(465)) / 2, Twips::EnPixelsTronques(870),
+                      Twips::EnPixelsTronques(465), Twips::EnPixelsTronques(465));
 
     const QColor carres[2] = {QColor(0, 255, 0), QColor(0, 0, 255)};
     for (int i = 0; i < 2; ++i) {
         Shape1[i] = new QFrame(this);
         Shape1[i]->setObjectName(QStringLiteral("Shape1(%1)").arg(i));
-        Shape1[i]->setGeometry(px(3120), px(1185), px(120), px(120));
+        Shape1[i]->setGeometry(Twips::RectangleTronque(3120, 1185, 120, 120));
         Shape1[i]->setStyleSheet(
             QStringLiteral("background-color: %1;").arg(couleurCss(carres[i])));
         Shape1[i]->hide();

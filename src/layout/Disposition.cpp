@@ -93,26 +93,17 @@ void Disposition::ElargitPourAdresse() {
         AppliqueTaille(DePixels(m_form.width() + 2 * manque + 2), DePixels(m_form.height()));
 }
 
-void Disposition::Form_Resize() {
-    Form1Ui &u = m_ui;
-    // The status bar is inside the client area, as the design's was.
-    const double largeurInterne = DePixels(u.centre->width());
-    const double barre = u.stbEtat->isVisibleTo(&m_form) ? Hauteur(u.stbEtat) : 0;
-    const double hauteurInterne = DePixels(u.centre->height()) + barre;
+namespace {
 
-    // 1. The minimum outer size. A window manager keeps it from the window's
-    // size hints, but without one the window system's resize arrives as is:
-    // the window asks to be made larger again (laid out anew when it is).
-    const QSize minimum(EnPixels(LargeurMinimum), EnPixels(HauteurMinimum));
-    if (m_form.width() < minimum.width() || m_form.height() < minimum.height())
-        m_form.resize(m_form.size().expandedTo(minimum));
-
-    // 2-3. The log area keeps its height and follows the bottom.
-    DefinitHaut(u.fraAction, hauteurInterne - barre - Hauteur(u.fraAction) - 60);
+// 2-3. The log area keeps its height and follows the bottom.
+void placeJournal(Form1Ui &u, double largeurInterne, double basJournal) {
+    DefinitHaut(u.fraAction, basJournal - Hauteur(u.fraAction) - 60);
     DefinitLargeur(u.fraAction, largeurInterne - 120);
     DefinitLargeur(u.TxtAction, Largeur(u.fraAction) - 1800 - Gauche(u.TxtAction));
+}
 
-    // 4. Two panes of equal width.
+// 4-6. Two panes of equal width above it, and their columns.
+void placeVolets(Form1Ui &u, double largeurInterne) {
     const double hautAction = Haut(u.fraAction);
     DefinitHauteur(u.fraLocal, hautAction - 60);
     DefinitHauteur(u.fraSite, hautAction - 60);
@@ -121,18 +112,20 @@ void Disposition::Form_Resize() {
     DefinitGauche(u.fraSite, Largeur(u.fraLocal) + 180);
     DefinitLargeur(u.fraSite, Largeur(u.fraLocal));
 
-    // 5. Local column.
+    // Local column.
     DefinitLargeur(u.drvLocal, Largeur(u.fraLocal) - 240);
     DefinitLargeur(u.dirLocal, Largeur(u.drvLocal));
     DefinitLargeur(u.filLocal, Largeur(u.drvLocal));
     DefinitHauteur(u.filLocal, Hauteur(u.fraLocal) - Haut(u.filLocal) - 300);
 
-    // 6. Site column.
+    // Site column.
     DefinitLargeur(u.trvSiteDir, Largeur(u.drvLocal));
     DefinitLargeur(u.List4, Largeur(u.drvLocal));
     DefinitHauteur(u.List4, Hauteur(u.filLocal));
+}
 
-    // 7. Buttons beside the log.
+// 7. Buttons beside the log.
+void placeBoutonsJournal(Form1Ui &u) {
     const double gaucheBoutons = Gauche(u.TxtAction) + Largeur(u.TxtAction) + 100;
     DefinitGauche(u.Command1, gaucheBoutons);
     DefinitGauche(u.Command3, gaucheBoutons);
@@ -140,20 +133,10 @@ void Disposition::Form_Resize() {
     DefinitGauche(u.Command4, Gauche(u.Command3) + Largeur(u.Command3) + 15);
     DefinitGauche(u.Command6, Gauche(u.Command1) + Largeur(u.Command1) + 15);
     DefinitGauche(u.Check1, Gauche(u.Command6) + Largeur(u.Command6) - Largeur(u.Check1));
+}
 
-    // 8. The information panel, while it is shown.
-    if (u.Frame3->isVisibleTo(&m_form)) {
-        PanneauInfo::Ajuste(u);
-        // The scrolling icon goes on from the new right edge.
-        u.Image3->move(u.Frame3->width(), u.Image3->y());
-    }
-
-    // 9. The alternative lists cover the normal ones exactly.
-    for (QListWidget *l : {u.List1, u.List3})
-        l->setGeometry(u.filLocal->geometry());
-    u.List2->setGeometry(u.List4->geometry());
-
-    // 10. Splitter row.
+// 10. Splitter row.
+void placeRangeePartage(Form1Ui &u) {
     DefinitGauche(u.LabMove[0], Gauche(u.Vert[3]) + Largeur(u.RecDelta[1]));
     DefinitGauche(u.LabMove[1], Gauche(u.Vert[4]) + Largeur(u.Vert[2]));
     DefinitLargeur(u.LabMove[0], Largeur(u.fraSite));
@@ -161,14 +144,15 @@ void Disposition::Form_Resize() {
     DefinitGauche(u.Text1, Gauche(u.Vert[3]) + 1300);
     DefinitGauche(u.Command7, Gauche(u.Text1) + Largeur(u.Text1) + 20);
     DefinitGauche(u.Command8, Gauche(u.Command7) + 765);
+}
 
-    // 11. Address row.
+// 11-12. Address row, with its quick-action labels at the end.
+void placeRangeeAdresse(Form1Ui &u) {
     DefinitHaut(u.TCop[0], Haut(u.List4) + Hauteur(u.List4) + 30);
     DefinitHaut(u.TCop[1], Haut(u.TCop[0]));
     DefinitLargeur(u.TCop[0], Largeur(u.List4) - Largeur(u.LabBou[0]) - 75 - Largeur(u.LabBou[2]));
     DefinitLargeur(u.TCop[1], Largeur(u.List4) - Largeur(u.LabBou[1]) - 50);
 
-    // 12. Quick-action labels at the end of the address row.
     DefinitHaut(u.LabBou[0], Haut(u.TCop[0]));
     DefinitHaut(u.LabBou[1], Haut(u.TCop[1]));
     DefinitHaut(u.LabBou[2], Haut(u.TCop[1]));
@@ -183,6 +167,42 @@ void Disposition::Form_Resize() {
         if (reste > 0)
             DefinitHauteur(l, std::min(HauteurActionRapide, reste));
     }
+}
+
+} // namespace
+
+void Disposition::Form_Resize() {
+    Form1Ui &u = m_ui;
+    // The status bar is inside the client area, as the design's was.
+    const double largeurInterne = DePixels(u.centre->width());
+    const double barre = u.stbEtat->isVisibleTo(&m_form) ? Hauteur(u.stbEtat) : 0;
+    const double hauteurInterne = DePixels(u.centre->height()) + barre;
+
+    // 1. The minimum outer size. A window manager keeps it from the window's
+    // size hints, but without one the window system's resize arrives as is:
+    // the window asks to be made larger again (laid out anew when it is).
+    const QSize minimum(EnPixels(LargeurMinimum), EnPixels(HauteurMinimum));
+    if (m_form.width() < minimum.width() || m_form.height() < minimum.height())
+        m_form.resize(m_form.size().expandedTo(minimum));
+
+    placeJournal(u, largeurInterne, hauteurInterne - barre);
+    placeVolets(u, largeurInterne);
+    placeBoutonsJournal(u);
+
+    // 8. The information panel, while it is shown.
+    if (u.Frame3->isVisibleTo(&m_form)) {
+        PanneauInfo::Ajuste(u);
+        // The scrolling icon goes on from the new right edge.
+        u.Image3->move(u.Frame3->width(), u.Image3->y());
+    }
+
+    // 9. The alternative lists cover the normal ones exactly.
+    for (QListWidget *l : {u.List1, u.List3})
+        l->setGeometry(u.filLocal->geometry());
+    u.List2->setGeometry(u.List4->geometry());
+
+    placeRangeePartage(u);
+    placeRangeeAdresse(u);
 }
 
 void Disposition::LabMove_MouseDown(int, int, int, double, double y) {

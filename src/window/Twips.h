@@ -19,6 +19,15 @@ inline constexpr double HauteurMinimum = 6165;
 inline int EnPixels(double twips) {
     return int(std::lround(twips / ParPixel));
 }
+// The automation dialogs were drawn with a truncating conversion, which they
+// keep: rounding would move the "Effacer." option (at 1810) down one pixel.
+inline constexpr int EnPixelsTronques(int twips) {
+    return twips / ParPixel;
+}
+inline QRect RectangleTronque(int gauche, int haut, int largeur, int hauteur) {
+    return QRect(EnPixelsTronques(gauche), EnPixelsTronques(haut), EnPixelsTronques(largeur),
+                 EnPixelsTronques(hauteur));
+}
 inline double DePixels(int pixels) {
     return double(pixels) * ParPixel;
 }

@@ -443,18 +443,14 @@ int resultat(const clsFTP &ftp, short drapeau, const char *quoi) {
     return drapeau != 0 ? Reussite : echoue(ftp, quoi);
 }
 
-} // namespace
-
-int main(int argc, char *argv[]) {
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    Options options;
-    if (!analyseOptions(args, options) || args.size() < 2)
-        return usage();
+// The command and its URL, after the options; false on a usage error.
+bool analyseLigne(const QStringList &args, const Options &options, Cible &cible) {
+    if (args.size() < 2)
+        return false;
     // A pin is a demand for TLS: it can't go with clear text.
     if (!options.empreinte.isEmpty() && options.chiffrement == Chiffrement::Aucun)
-        return usage();
-    const QString commande = args[0];
+        return false;
+    const QString &commande = args[0];
     const bool fichierAvant = commande == QLatin1String("put");
     const int attendus = (commande == QLatin1String("get") || commande == QLatin1String("put") ||
                           commande == QLatin1String("mv"))
@@ -465,13 +461,12 @@ int main(int argc, char *argv[]) {
         QStringLiteral("mkdir"), QStringLiteral("rmdir"), QStringLiteral("rm"),
         QStringLiteral("mv"),    QStringLiteral("pwd"),   QStringLiteral("size")};
     if (!connues.contains(commande) || args.size() != attendus)
-        return usage();
-    Cible cible;
-    if (!analyseUrl(fichierAvant ? args[2] : args[1], cible))
-        return usage();
-    completeIdentite(cible);
+        return false;
+    return analyseUrl(fichierAvant ? args[2] : args[1], cible);
+}
 
-    clsFTP ftp;
+// Connects and logs in with the session parameters; false when it failed.
+bool connecte(clsFTP &ftp, const Options &options) {
     sChiffrement = options.chiffrement;
     // No judge: an untrusted certificate ends the connection.
     ftp.setEmpreinteImposee(options.empreinte);
@@ -480,7 +475,7 @@ int main(int argc, char *argv[]) {
     if (ok && delai > 0)
         ftp.setDelaiMs(delai * 1000);
     if (ftp.Connexion() == 0)
-        return echoue(ftp, "connexion");
+        return false;
     if (ftp.VersionTls().isEmpty() && options.chiffrement != Chiffrement::Aucun) {
         // The window says it in orange; a script's log is stderr.
         Sortie avertissement(stderr);
@@ -489,32 +484,65 @@ int main(int argc, char *argv[]) {
         avertissement.ajoute('\n');
         avertissement.termine();
     }
+    return true;
+}
 
-    if (commande == QLatin1String("ls")) {
-        QString dossier = cible.chemin;
-        if (!dossier.endsWith(u'/'))
-            dossier += u'/';
-        Dictionnaire dic;
-        ftp.EnumereFichier(dic, dossier);
-        // A folder that can't be entered or listed lists as empty: say why.
-        if (dic.Count() == 0 && !ftp.DerniereErreur().isEmpty())
-            return echoue(ftp, "ls");
-        if (const int n = ftp.LignesIncomprises(); n > 0)
-            std::fprintf(stderr, "quillon-ftp: ls: %d lignes de la liste n'ont pas été comprises\n",
-                         n);
-        Sortie sortie;
-        for (const auto &e : dic.Entrees()) {
-            const bool cleSure = sortie.ajoute(e.cle());
-            sortie.ajoute('\t');
-            // The item is mostly a part of its key, already looked at.
-            if (cleSure && e.elementDansCle())
-                sortie.ajouteTel(e.element());
-            else
-                sortie.ajoute(e.element());
-            sortie.ajoute('\n');
-        }
-        return sortie.termine() ? Reussite : Echec;
+int liste(clsFTP &ftp, const Cible &cible) {
+    QString dossier = cible.chemin;
+    if (!dossier.endsWith(u'/'))
+        dossier += u'/';
+    Dictionnaire dic;
+    ftp.EnumereFichier(dic, dossier);
+    // A folder that can't be entered or listed lists as empty: say why.
+    if (dic.Count() == 0 && !ftp.DerniereErreur().isEmpty())
+        return echoue(ftp, "ls");
+    if (const int n = ftp.LignesIncomprises(); n > 0)
+        std::fprintf(stderr, "quillon-ftp: ls: %d lignes de la liste n'ont pas été comprises\n", n);
+    Sortie sortie;
+    for (const auto &e : dic.Entrees()) {
+        const bool cleSure = sortie.ajoute(e.cle());
+        sortie.ajoute('\t');
+        // The item is mostly a part of its key, already looked at.
+        if (cleSure && e.elementDansCle())
+            sortie.ajouteTel(e.element());
+        else
+            sortie.ajoute(e.element());
+        sortie.ajoute('\n');
     }
+    return sortie.termine() ? Reussite : Echec;
+}
+
+// The folder after login, then the one after changing to the URL's path.
+int repertoireCourant(clsFTP &ftp, const Cible &cible) {
+    const QString depart = ftp.DonneRepertoireCourant();
+    if (depart.isEmpty())
+        return echoue(ftp, "pwd");
+    if (ftp.AttribueRepertoireCourant(cible.chemin) == 0)
+        return echoue(ftp, "pwd");
+    const QString apres = ftp.DonneRepertoireCourant();
+    if (apres.isEmpty())
+        return echoue(ftp, "pwd");
+    Sortie sortie;
+    sortie.ajoute(depart);
+    sortie.ajoute('\n');
+    sortie.ajoute(apres);
+    sortie.ajoute('\n');
+    return sortie.termine() ? Reussite : Echec;
+}
+
+int taille(clsFTP &ftp, const Cible &cible) {
+    const qint64 octets = ftp.TailleOctets(cible.chemin);
+    if (octets < 0)
+        return echoue(ftp, "size");
+    std::printf("%lld\n", static_cast<long long>(octets));
+    return Reussite;
+}
+
+// Runs the command (args[0]) on a logged-in session.
+int execute(clsFTP &ftp, const QStringList &args, const Cible &cible) {
+    const QString &commande = args[0];
+    if (commande == QLatin1String("ls"))
+        return liste(ftp, cible);
     if (commande == QLatin1String("get"))
         return resultat(ftp, ftp.DownloadFichier(cible.chemin, args[2]), "get");
     if (commande == QLatin1String("put"))
@@ -527,26 +555,24 @@ int main(int argc, char *argv[]) {
         return resultat(ftp, ftp.EffaceFichier(cible.chemin), "rm");
     if (commande == QLatin1String("mv"))
         return resultat(ftp, ftp.RenommeFichier(cible.chemin, args[2]), "mv");
-    if (commande == QLatin1String("pwd")) {
-        const QString depart = ftp.DonneRepertoireCourant();
-        if (depart.isEmpty())
-            return echoue(ftp, "pwd");
-        if (ftp.AttribueRepertoireCourant(cible.chemin) == 0)
-            return echoue(ftp, "pwd");
-        const QString apres = ftp.DonneRepertoireCourant();
-        if (apres.isEmpty())
-            return echoue(ftp, "pwd");
-        Sortie sortie;
-        sortie.ajoute(depart);
-        sortie.ajoute('\n');
-        sortie.ajoute(apres);
-        sortie.ajoute('\n');
-        return sortie.termine() ? Reussite : Echec;
-    }
-    // size
-    const qint64 taille = ftp.TailleOctets(cible.chemin);
-    if (taille < 0)
-        return echoue(ftp, "size");
-    std::printf("%lld\n", static_cast<long long>(taille));
-    return Reussite;
+    if (commande == QLatin1String("pwd"))
+        return repertoireCourant(ftp, cible);
+    return taille(ftp, cible);
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    Options options;
+    Cible cible;
+    if (!analyseOptions(args, options) || !analyseLigne(args, options, cible))
+        return usage();
+    completeIdentite(cible);
+
+    clsFTP ftp;
+    if (!connecte(ftp, options))
+        return echoue(ftp, "connexion");
+    return execute(ftp, args, cible);
 }
