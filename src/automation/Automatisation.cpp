@@ -3,19 +3,18 @@
 #include "automation/Form3.h"
 #include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
-#include "mainwindow/Form1.h"
 #include "platform/LocalLists.h"
 #include "window/EtatFenetre.h"
-#include "window/Form1Ui.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
 
-Automatisation::Automatisation(Form1 &form, Form1Ui &ui, QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui) {
-    LienAutomatisation &lien = m_form.navigateurSite().Automatisation;
+Automatisation::Automatisation(EtatFenetre &etat, NavigateurSite &site, QWidget &fenetre,
+                               QObject *parent)
+    : QObject(parent), m_etat(etat), m_site(site), m_fenetre(fenetre) {
+    LienAutomatisation &lien = m_site.Automatisation;
     lien.DefinitFichierLocal = [this](const QString &fic) { form3().ficLoc->setText(fic); };
     lien.RemplitEtMontre = [this](const LienAutomatisation::ChoixSite &choix) {
         Form3 &f = form3();
@@ -38,7 +37,7 @@ Automatisation::Automatisation(Form1 &form, Form1Ui &ui, QObject *parent)
 
 Form3 &Automatisation::form3() {
     if (!m_form3) {
-        m_form3 = new Form3(&m_form);
+        m_form3 = new Form3(&m_fenetre);
         m_form3->CommenceChoix = [this] { CommenceChoix(); };
     }
     return *m_form3;
@@ -53,7 +52,7 @@ void Automatisation::Ouvre() {
 }
 
 void Automatisation::CommenceChoix() {
-    m_form.etat().DefinitModeChoix(true);
+    m_etat.DefinitModeChoix(true);
     // The comparison and sorted views would cover the red lists.
-    m_form.navigateurSite().AfficheListesNormales();
+    m_site.AfficheListesNormales();
 }

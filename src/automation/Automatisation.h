@@ -3,17 +3,19 @@
 #include <QObject>
 #include <QPointer>
 
-class Form1;
+class EtatFenetre;
 class Form3;
-struct Form1Ui;
+class NavigateurSite;
+class QWidget;
 
 // Ties the automation dialog to the main window: opened by the connection
 // dialog's button, hidden while the user picks the files in the red lists,
-// filled and shown again by the picks.
+// filled and shown again by the picks. The dialog is a child of `fenetre`.
 class Automatisation : public QObject {
     Q_OBJECT
 public:
-    Automatisation(Form1 &form, Form1Ui &ui, QObject *parent = nullptr);
+    Automatisation(EtatFenetre &etat, NavigateurSite &site, QWidget &fenetre,
+                   QObject *parent = nullptr);
 
     // "Automatisation de transferts": the dialog, modeless, with its hint.
     void Ouvre();
@@ -25,7 +27,8 @@ public:
 private:
     void CommenceChoix();
 
-    Form1 &m_form;
-    Form1Ui &m_ui;
+    EtatFenetre &m_etat;
+    NavigateurSite &m_site;
+    QWidget &m_fenetre;
     QPointer<Form3> m_form3;
 };

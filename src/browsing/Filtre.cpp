@@ -4,19 +4,18 @@
 #include "browsing/NavigateurSite.h"
 #include "browsing/Vues.h"
 #include "connection/GestionConnexion.h"
-#include "mainwindow/Form1.h"
 #include "platform/Sablier.h"
 #include "window/Form1Ui.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 
-Filtre::Filtre(Form1 &form, Form1Ui &ui, QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui) {}
+Filtre::Filtre(Form1Ui &ui, NavigateurSite &site, GestionConnexion &connexion, QObject *parent)
+    : QObject(parent), m_ui(ui), m_site(site), m_connexion(connexion) {}
 
 void Filtre::Command7_Click() {
     // A listing still appending to the lists would add unfiltered rows.
-    if (m_form.navigateurSite().RefusePendantListe())
+    if (m_site.RefusePendantListe())
         return;
     {
         Sablier sablier;
@@ -31,5 +30,5 @@ void Filtre::Command7_Click() {
 }
 
 void Filtre::Command8_Click() {
-    m_form.gestionConnexion().Reconnecte(0);
+    m_connexion.Reconnecte(0);
 }

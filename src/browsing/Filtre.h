@@ -2,7 +2,8 @@
 
 #include <QObject>
 
-class Form1;
+class GestionConnexion;
+class NavigateurSite;
 struct Form1Ui;
 
 // The remote-list filter: "Filtrer" (Command7) keeps in List4 the names that
@@ -12,12 +13,14 @@ struct Form1Ui;
 class Filtre : public QObject {
     Q_OBJECT
 public:
-    Filtre(Form1 &form, Form1Ui &ui, QObject *parent = nullptr);
+    Filtre(Form1Ui &ui, NavigateurSite &site, GestionConnexion &connexion,
+           QObject *parent = nullptr);
 
     void Command7_Click();
     void Command8_Click();
 
 private:
-    Form1 &m_form;
     Form1Ui &m_ui;
+    NavigateurSite &m_site;
+    GestionConnexion &m_connexion;
 };

@@ -2,9 +2,7 @@
 
 #include "browsing/NavigateurSite.h"
 #include "browsing/TextesTaille.h"
-#include "mainwindow/Form1.h"
 #include "platform/LocalLists.h"
-#include "transfers/GlisserDeposer.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
 #include "window/Globales.h"
@@ -44,9 +42,11 @@ QString elementCourant(const QListWidget *liste) {
 
 } // namespace
 
-NavigateurLocal::NavigateurLocal(Form1 &form, Form1Ui &ui, JournalActivite &journal,
-                                 QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal) {
+NavigateurLocal::NavigateurLocal(Form1Ui &ui, JournalActivite &journal, EtatFenetre &etat,
+                                 NavigateurSite &site, LienGlisser glisser, QObject *parent)
+    : QObject(parent), m_ui(ui), m_journal(journal), m_etat(etat), m_site(site),
+      m_glisser(std::move(glisser)) {
+    m_site.RelieNavigateurLocal(this);
     BTL_Click = [this](int index) {
         if (QToolButton *b = m_ui.BTL.value(index))
             b->click();
@@ -69,22 +69,12 @@ NavigateurLocal::NavigateurLocal(Form1 &form, Form1Ui &ui, JournalActivite &jour
     connect(m_ui.List3, &QListWidget::itemDoubleClicked, this, &NavigateurLocal::List3_DblClick);
 }
 
-NavigateurLocal::~NavigateurLocal() = default;
+NavigateurLocal::~NavigateurLocal() {
+    m_site.RelieNavigateurLocal(nullptr);
+}
 
 QString NavigateurLocal::CheminLocal(const QString &nom) const {
     return JoindreChemin(m_ui.filLocal->Path(), nom);
-}
-
-// Ends a comparison view: the normal lists, the filter back.
-void NavigateurLocal::montreListesNormalesEtFiltre() {
-    m_ui.List1->hide();
-    m_ui.List2->hide();
-    const bool filtre = m_ui.List2->isHidden();
-    m_ui.Text1->setVisible(filtre);
-    m_ui.Command7->setVisible(filtre);
-    m_ui.Command8->setVisible(filtre);
-    m_ui.List4->show();
-    m_ui.filLocal->show();
 }
 
 void NavigateurLocal::pointeur(QWidget *w, const QString &image) {
@@ -95,11 +85,12 @@ void NavigateurLocal::pointeur(QWidget *w, const QString &image) {
     if (image.isEmpty())
         vue->unsetCursor();
     else
-        vue->setCursor(QCursor(m_form.glisserDeposer().Image(image)));
+        vue->setCursor(QCursor(m_glisser.Image(image)));
 }
 
 void NavigateurLocal::drvLocal_Change() {
-    montreListesNormalesEtFiltre();
+    NavigateurSite::QuitteListesComparees(m_ui);
+    m_ui.filLocal->show();
     // An unreadable drive leaves the folder list where it was.
     m_ui.dirLocal->setPath(m_ui.drvLocal->Drive());
 }
@@ -107,19 +98,20 @@ void NavigateurLocal::drvLocal_Change() {
 void NavigateurLocal::dirLocal_Change() {
     m_ui.filLocal->setPath(m_ui.dirLocal->Path());
     m_ui.AfficheNombreLocal();
-    m_form.navigateurSite().AfficheListesNormales();
+    m_site.AfficheListesNormales();
     m_ui.List3->hide();
     DefinitTag(m_ui.List3, QString());
 }
 
 void NavigateurLocal::dirLocal_MouseDown() {
-    montreListesNormalesEtFiltre();
-    m_form.glisserDeposer().CommenceGlisser(m_ui.dirLocal, ImageDossierGlisse);
+    NavigateurSite::QuitteListesComparees(m_ui);
+    m_ui.filLocal->show();
+    m_glisser.CommenceGlisser(m_ui.dirLocal, ImageDossierGlisse);
 }
 
 void NavigateurLocal::dirLocal_MouseMove(Qt::MouseButtons) {
     m_ui.ttt->hide();
-    if (m_form.etat().CaDrague()) {
+    if (m_etat.CaDrague()) {
         pointeur(m_ui.dirLocal, ImageDossierAccepte);
     } else {
         pointeur(m_ui.dirLocal, QString());
@@ -128,24 +120,24 @@ void NavigateurLocal::dirLocal_MouseMove(Qt::MouseButtons) {
 }
 
 void NavigateurLocal::dirLocal_MouseUp() {
-    if (m_form.etat().CaDrague())
-        m_form.glisserDeposer().RapatrieDossierSite();
-    m_form.etat().DefinitCaDrague(false);
+    if (m_etat.CaDrague())
+        m_glisser.RapatrieDossierSite();
+    m_etat.DefinitCaDrague(false);
 }
 
 void NavigateurLocal::filLocal_MouseDown() {
     FileListBox *fichiers = m_ui.filLocal;
     const int i = fichiers->ListIndex();
-    if (m_form.etat().ModeChoix()) {
+    if (m_etat.ModeChoix()) {
         // File-pick mode: the local file comes first.
         if (i < 0)
             return;
         FichierLocalChoisi = true;
-        const LienAutomatisation &lien = m_form.navigateurSite().Automatisation;
+        const LienAutomatisation &lien = m_site.Automatisation;
         if (lien.DefinitFichierLocal)
             lien.DefinitFichierLocal(fichiers->CheminComplet(i));
         if (FichierSiteChoisi) {
-            m_form.etat().DefinitModeChoix(false);
+            m_etat.DefinitModeChoix(false);
             if (lien.Montre)
                 lien.Montre();
         }
@@ -153,7 +145,7 @@ void NavigateurLocal::filLocal_MouseDown() {
     }
     if (i < 0 || !fichiers->Selected(i))
         return;
-    m_form.glisserDeposer().CommenceGlisser(fichiers, ImageFichierRefuse);
+    m_glisser.CommenceGlisser(fichiers, ImageFichierRefuse);
     QString texte;
     const bool trouve = texteTaille(fichiers->CheminComplet(i), texte);
     m_ui.LTTT->setText(texte);
@@ -187,11 +179,11 @@ void NavigateurLocal::List3_DblClick() {
 }
 
 void NavigateurLocal::List1_MouseDown() {
-    m_form.glisserDeposer().CommenceGlisser(m_ui.List1, ImageFichierRefuse);
+    m_glisser.CommenceGlisser(m_ui.List1, ImageFichierRefuse);
 }
 
 void NavigateurLocal::List3_MouseDown() {
-    m_form.glisserDeposer().CommenceGlisser(m_ui.List3, ImageFichierRefuse);
+    m_glisser.CommenceGlisser(m_ui.List3, ImageFichierRefuse);
     const QString nom = elementCourant(m_ui.List3);
     if (nom.isEmpty())
         return;

@@ -1,21 +1,26 @@
 #pragma once
 
+#include "browsing/LienGlisser.h"
+
 #include <QObject>
 #include <QString>
 
 #include <functional>
 
-class Form1;
+class EtatFenetre;
 class JournalActivite;
+class NavigateurSite;
 struct Form1Ui;
 
 // The local pane: the drive list drvLocal, the folder list dirLocal and the
 // file list filLocal kept in step, the alternative lists List1 and List3, the
-// size of a clicked file and the drags that start here.
+// size of a clicked file and the drags that start here. It links itself to
+// the site pane `site`, which a tree folder is dragged from.
 class NavigateurLocal : public QObject {
     Q_OBJECT
 public:
-    NavigateurLocal(Form1 &form, Form1Ui &ui, JournalActivite &journal, QObject *parent = nullptr);
+    NavigateurLocal(Form1Ui &ui, JournalActivite &journal, EtatFenetre &etat, NavigateurSite &site,
+                    LienGlisser glisser, QObject *parent = nullptr);
     ~NavigateurLocal() override;
 
     // Full path of a file of filLocal's folder.
@@ -40,11 +45,12 @@ public:
     std::function<void(int index)> BTL_Click;
 
 private:
-    void montreListesNormalesEtFiltre();
     void pointeur(QWidget *w, const QString &image);
     void doubleClic();
 
-    Form1 &m_form;
     Form1Ui &m_ui;
     JournalActivite &m_journal;
+    EtatFenetre &m_etat;
+    NavigateurSite &m_site;
+    LienGlisser m_glisser;
 };

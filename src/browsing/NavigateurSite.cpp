@@ -3,13 +3,12 @@
 #include "browsing/CheminsSite.h"
 #include "browsing/NavigateurLocal.h"
 #include "browsing/TextesTaille.h"
+#include "ftp/Dictionnaire.h"
 #include "ftp/clsFTP.h"
-#include "mainwindow/Form1.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Sablier.h"
 #include "settings/Reglages.h"
-#include "transfers/GlisserDeposer.h"
 #include "window/CedeDurantFTP.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
@@ -34,8 +33,10 @@ const QColor Marine(0, 0, 128);
 
 } // namespace
 
-NavigateurSite::NavigateurSite(Form1 &form, Form1Ui &ui, JournalActivite &journal, QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal) {
+NavigateurSite::NavigateurSite(Form1Ui &ui, JournalActivite &journal, EtatFenetre &etat,
+                               QWidget &fenetre, LienGlisser glisser, QObject *parent)
+    : QObject(parent), m_ui(ui), m_journal(journal), m_etat(etat), m_fenetre(fenetre),
+      m_glisser(std::move(glisser)) {
     m_ui.ilsIcone.insert(ImageSousDossier, DirListBox::ImageDossier(false));
     m_ui.ilsIcone.insert(ImageDossierOuvert, DirListBox::ImageDossier(true));
     m_ui.ilsIcone.insert(ImageSite, QIcon(QStringLiteral(":/navigation/site.svg")));
@@ -103,7 +104,7 @@ bool NavigateurSite::eventFilter(QObject *objet, QEvent *evenement) {
             trvSiteDir_MouseMove(souris->buttons(), souris->globalPosition().toPoint());
             // The press is the start of a folder drag: the selection stays on
             // the pressed node, whatever rows the pointer crosses.
-            return m_form.etat().CaDrague() && souris->buttons() != Qt::NoButton;
+            return m_etat.CaDrague() && souris->buttons() != Qt::NoButton;
         } else if (type == QEvent::MouseButtonRelease) {
             // A release that ended a folder drag is not the tree's: left to the
             // tree, it would clear the selection that the copy's listing set.
@@ -144,16 +145,25 @@ bool NavigateurSite::RafraichitSite(const QString &chemin) {
 bool NavigateurSite::liste(const QString &chemin) {
     m_enCours = true;
     const QString dossier = DossierSiteNormalise(chemin);
-    QTreeWidget *arbre = m_ui.trvSiteDir;
-    QListWidget *noms = m_ui.List4;
-    QListWidget *chemins = m_ui.List5;
-
     Dictionnaire dictionnaire;
-    noms->hide();
+    m_ui.List4->hide();
     Sablier sablier;
     int incomprises = 0;
-    bool lue = false;
     QString raison;
+    const bool lue = litDossier(dossier, dictionnaire, incomprises, raison);
+
+    QStringList noms, chemins;
+    remplitArbre(dossier, dictionnaire, noms, chemins);
+    remplitListes(noms, chemins);
+    termineListe(dossier, incomprises, raison);
+    m_enCours = false;
+    return lue;
+}
+
+// Reads the folder from the session; `raison` says why it could not.
+bool NavigateurSite::litDossier(const QString &dossier, Dictionnaire &dictionnaire,
+                                int &incomprises, QString &raison) {
+    bool lue = false;
     // Without a session there is nothing to list and nothing to report.
     const bool connecte = oFTP && oFTP->hConnexion();
     if (oFTP) {
@@ -164,13 +174,20 @@ bool NavigateurSite::liste(const QString &chemin) {
             raison = oFTP->DerniereErreur();
     }
     m_listeEchouee = !lue && connecte;
+    return lue;
+}
 
+// The tree rebuilt: the chain from the root to the folder, every node
+// expanded, and the sub-folders below the folder's node. The files go to
+// `noms` and `chemins`, in the listing's order; the views are emptied.
+void NavigateurSite::remplitArbre(const QString &dossier, const Dictionnaire &dictionnaire,
+                                  QStringList &noms, QStringList &chemins) {
+    QTreeWidget *arbre = m_ui.trvSiteDir;
     arbre->setUpdatesEnabled(false);
     arbre->clear();
-    noms->clear();
-    chemins->clear();
+    m_ui.List4->clear();
+    m_ui.List5->clear();
 
-    // The chain from the root to the folder, every node expanded.
     QTreeWidgetItem *parent = nullptr;
     QList<QTreeWidgetItem *> noeuds;
     for (const NoeudChaine &n : ChaineDossiers(dossier, sSite)) {
@@ -186,11 +203,9 @@ bool NavigateurSite::liste(const QString &chemin) {
         parent = noeud;
     }
 
-    // Sub-folders below the folder's node; files into List4 and List5.
     QList<QTreeWidgetItem *> sousDossiers;
-    QStringList listeNoms, listeChemins;
-    listeNoms.reserve(dictionnaire.Count());
-    listeChemins.reserve(dictionnaire.Count());
+    noms.reserve(dictionnaire.Count());
+    chemins.reserve(dictionnaire.Count());
     const QIcon imageDossier = m_ui.ilsIcone.value(ImageSousDossier);
     for (const Dictionnaire::Entree &e : dictionnaire.Entrees()) {
         const QStringView cle = e.cle();
@@ -205,8 +220,8 @@ bool NavigateurSite::liste(const QString &chemin) {
             const qsizetype n = element.size();
             const bool nomSeul = cle.size() > n && cle.endsWith(element) &&
                                  cle.at(cle.size() - n - 1) == u'/' && !element.contains(u'/');
-            listeChemins << cle.toString();
-            listeNoms << (nomSeul ? element.toString() : NomDeCle(cle.toString()));
+            chemins << cle.toString();
+            noms << (nomSeul ? element.toString() : NomDeCle(cle.toString()));
         }
     }
     if (parent)
@@ -214,31 +229,37 @@ bool NavigateurSite::liste(const QString &chemin) {
     else
         qDeleteAll(sousDossiers);
     // The folder's node is selected before the lists fill: a drop handled
-    // during the yields below finds the folder it belongs to.
+    // during the yields that follow finds the folder it belongs to.
     for (QTreeWidgetItem *n : std::as_const(noeuds)) {
         if (n->data(0, Form1Ui::RoleCle).toString() == dossier)
             arbre->setCurrentItem(n);
     }
     arbre->setUpdatesEnabled(true);
+}
 
-    // In steps, yielding between them, so that the window stays alive while a
-    // large folder fills the lists.
-    noms->setUpdatesEnabled(false);
-    const qsizetype total = listeNoms.size();
+// In steps, yielding between them, so that the window stays alive while a
+// large folder fills the lists.
+void NavigateurSite::remplitListes(const QStringList &noms, const QStringList &chemins) {
+    QListWidget *liste = m_ui.List4;
+    liste->setUpdatesEnabled(false);
+    const qsizetype total = noms.size();
     for (qsizetype debut = 0; debut < total; debut += EntreesParPas) {
-        chemins->addItems(listeChemins.mid(debut, EntreesParPas));
-        noms->addItems(listeNoms.mid(debut, EntreesParPas));
+        m_ui.List5->addItems(chemins.mid(debut, EntreesParPas));
+        liste->addItems(noms.mid(debut, EntreesParPas));
         QCoreApplication::processEvents();
     }
-    noms->setUpdatesEnabled(true);
+    liste->setUpdatesEnabled(true);
+}
 
-    m_ui.AfficheNombreFichiers(1, noms->count());
-
-    noms->show();
+// The count, the list shown again, the frame's and window's titles, and the
+// log lines of what the listing missed.
+void NavigateurSite::termineListe(const QString &dossier, int incomprises, const QString &raison) {
+    m_ui.AfficheNombreFichiers(1, m_ui.List4->count());
+    m_ui.List4->show();
     m_ui.fraSite->setTitle(QStringLiteral("Site: ") + sSite + QStringLiteral(" (") + sUtilisateur +
                            QLatin1Char(')'));
     if (InstancePrecedente)
-        m_form.setWindowTitle(TitreInstance(dossier));
+        m_fenetre.setWindowTitle(TitreInstance(dossier));
     // Lines no parser read are entries the user would otherwise miss.
     if (incomprises > 0)
         m_journal.EcritAction(
@@ -250,8 +271,6 @@ bool NavigateurSite::liste(const QString &chemin) {
                             QStringLiteral(" impossible : ") +
                             (raison.isEmpty() ? QStringLiteral("erreur inconnue") : raison),
                         "Ro");
-    m_enCours = false;
-    return lue;
 }
 
 bool NavigateurSite::RefusePendantListe() {
@@ -270,20 +289,23 @@ bool NavigateurSite::RefuseSansListe() {
     return true;
 }
 
+void NavigateurSite::QuitteListesComparees(Form1Ui &ui) {
+    ui.List1->hide();
+    ui.List2->hide();
+    ui.Text1->show();
+    ui.Command7->show();
+    ui.Command8->show();
+    ui.List4->show();
+}
+
 void NavigateurSite::AfficheListesNormales() {
-    m_ui.List1->hide();
-    m_ui.List2->hide();
     m_ui.List3->hide();
     DefinitTag(m_ui.List3, QString());
-    const bool filtre = m_ui.List2->isHidden();
-    m_ui.Text1->setVisible(filtre);
-    m_ui.Command7->setVisible(filtre);
-    m_ui.Command8->setVisible(filtre);
+    QuitteListesComparees(m_ui);
     for (int i = 1; i <= 6; ++i) {
         if (QToolButton *b = m_ui.BTL.value(i))
             b->show();
     }
-    m_ui.List4->show();
     m_ui.filLocal->show();
 }
 
@@ -301,7 +323,7 @@ void NavigateurSite::pointeurArbre(const QString &image) {
     if (image.isEmpty())
         vue->unsetCursor();
     else
-        vue->setCursor(QCursor(m_form.glisserDeposer().Image(image)));
+        vue->setCursor(QCursor(m_glisser.Image(image)));
 }
 
 bool NavigateurSite::auDessusDe(const QWidget *w, const QPoint &global) const {
@@ -311,20 +333,21 @@ bool NavigateurSite::auDessusDe(const QWidget *w, const QPoint &global) const {
 void NavigateurSite::trvSiteDir_MouseDown() {
     AfficheListesNormales();
     pointeurArbre(ImageDossierGlisse);
-    m_form.etat().DefinitCaDrague(true);
+    m_etat.DefinitCaDrague(true);
 }
 
 void NavigateurSite::trvSiteDir_MouseMove(Qt::MouseButtons boutons, const QPoint &global) {
     m_ui.ttt->hide();
     if (boutons == Qt::NoButton)
-        m_form.etat().DefinitCaDrague(false);
-    if (!m_form.etat().CaDrague()) {
+        m_etat.DefinitCaDrague(false);
+    if (!m_etat.CaDrague()) {
         pointeurArbre(QString());
         return;
     }
     // The press holds the mouse: moves over the folder list reach the tree.
     if (auDessusDe(m_ui.dirLocal, global)) {
-        m_form.navigateurLocal().dirLocal_MouseMove(boutons);
+        if (m_local)
+            m_local->dirLocal_MouseMove(boutons);
         pointeurArbre(ImageDossierAccepte);
     } else {
         pointeurArbre(ImageDossierGlisse);
@@ -336,7 +359,7 @@ bool NavigateurSite::trvSiteDir_MouseUp(const QPoint &global) {
     // mouse. The folder copied is the one pressed, selected again should
     // anything have moved the selection meanwhile; gone (the tree was listed
     // again), nothing is copied.
-    const bool depose = auDessusDe(m_ui.dirLocal, global) && m_form.etat().CaDrague();
+    const bool depose = auDessusDe(m_ui.dirLocal, global) && m_etat.CaDrague();
     if (depose) {
         if (!m_clePressee.isEmpty() && m_ui.CleNoeudSelectionne() != m_clePressee) {
             QTreeWidgetItem *presse = nullptr;
@@ -347,26 +370,27 @@ bool NavigateurSite::trvSiteDir_MouseUp(const QPoint &global) {
             if (presse)
                 m_ui.trvSiteDir->setCurrentItem(presse);
             else
-                m_form.etat().DefinitCaDrague(false);
+                m_etat.DefinitCaDrague(false);
         }
-        m_form.navigateurLocal().dirLocal_MouseUp();
+        if (m_local)
+            m_local->dirLocal_MouseUp();
     }
     pointeurArbre(QString());
-    m_form.etat().DefinitCaDrague(false);
+    m_etat.DefinitCaDrague(false);
     return depose;
 }
 
 // ------------------------------------------------------------------- lists
 
 void NavigateurSite::List2_MouseDown() {
-    m_form.glisserDeposer().CommenceGlisser(m_ui.List2, ImageFichierRefuse);
+    m_glisser.CommenceGlisser(m_ui.List2, ImageFichierRefuse);
 }
 
 void NavigateurSite::List4_MouseDown() {
     QListWidget *liste = m_ui.List4;
     const QListWidgetItem *chemin = m_ui.List5->item(liste->currentRow());
-    if (!m_form.etat().ModeChoix()) {
-        m_form.glisserDeposer().CommenceGlisser(liste, ImageFichierRefuse);
+    if (!m_etat.ModeChoix()) {
+        m_glisser.CommenceGlisser(liste, ImageFichierRefuse);
         // A transfer that yields lets this click in, and the session refuses
         // a second command meanwhile: that says nothing about the connection.
         // The size comes once the transfer is over.
@@ -387,7 +411,7 @@ void NavigateurSite::List4_MouseDown() {
     const QString dossier = DossierDuChemin(chemin ? chemin->text() : QString());
     LienAutomatisation::ChoixSite choix;
     choix.ficDist = dossier + m_ui.filLocal->FileName();
-    m_form.etat().DefinitModeChoix(false);
+    m_etat.DefinitModeChoix(false);
     choix.site = sSite;
     choix.utilisateur = sUtilisateur;
     choix.motDePasse = sMotDePasse;

@@ -1,16 +1,22 @@
 #pragma once
 
+#include "browsing/LienGlisser.h"
+
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
 
-class Form1;
+class Dictionnaire;
+class EtatFenetre;
 class JournalActivite;
+class NavigateurLocal;
 class QListWidget;
 class QPoint;
 class QTreeWidgetItem;
+class QWidget;
 struct Form1Ui;
 
 // The line of an operation refused while the site list is still filling.
@@ -38,12 +44,18 @@ struct LienAutomatisation {
 // The site pane: the folder tree trvSiteDir, the file list List4 and its
 // hidden twin List5 (full remote paths, same order), List2 and the web-address
 // box TCop(1). RafraichitSite is the one procedure that lists a remote folder
-// into these views.
+// into these views. `fenetre` is the window whose title names the folder
+// when another instance runs.
 class NavigateurSite : public QObject {
     Q_OBJECT
 public:
-    NavigateurSite(Form1 &form, Form1Ui &ui, JournalActivite &journal, QObject *parent = nullptr);
+    NavigateurSite(Form1Ui &ui, JournalActivite &journal, EtatFenetre &etat, QWidget &fenetre,
+                   LienGlisser glisser, QObject *parent = nullptr);
     ~NavigateurSite() override;
+
+    // The local pane, which a tree folder is dragged onto; it links itself
+    // here when it is built (null: unlinked).
+    void RelieNavigateurLocal(NavigateurLocal *local) { m_local = local; }
 
     // Lists the remote folder `chemin` (a path beginning and ending with "/")
     // into the tree (the chain from the root, then the sub-folders) and into
@@ -53,6 +65,8 @@ public:
     bool RafraichitSite(const QString &chemin);
     // Both panes back to their normal display.
     void AfficheListesNormales();
+    // The comparison lists List1 and List2 hidden, List4 and the filter back.
+    static void QuitteListesComparees(Form1Ui &ui);
 
     // True while a listing fills the site views (they yield between steps, so
     // handlers run meanwhile with a partial List4/List5).
@@ -90,14 +104,23 @@ public:
 
 private:
     bool liste(const QString &chemin);
+    bool litDossier(const QString &dossier, Dictionnaire &dictionnaire, int &incomprises,
+                    QString &raison);
+    void remplitArbre(const QString &dossier, const Dictionnaire &dictionnaire, QStringList &noms,
+                      QStringList &chemins);
+    void remplitListes(const QStringList &noms, const QStringList &chemins);
+    void termineListe(const QString &dossier, int incomprises, const QString &raison);
     void surDoubleClicListe();
     void afficheTaille();
     void pointeurArbre(const QString &image);
     bool auDessusDe(const QWidget *w, const QPoint &global) const;
 
-    Form1 &m_form;
     Form1Ui &m_ui;
     JournalActivite &m_journal;
+    EtatFenetre &m_etat;
+    QWidget &m_fenetre;
+    LienGlisser m_glisser;
+    NavigateurLocal *m_local = nullptr;
     bool m_enCours = false;
     bool m_listeEchouee = false;
     QString m_demande; // a folder asked for while a listing or transfer ran

@@ -3,7 +3,6 @@
 #include "browsing/ContenuListe.h"
 #include "browsing/NavigateurSite.h"
 #include "browsing/Vues.h"
-#include "mainwindow/Form1.h"
 #include "platform/LocalLists.h"
 #include "platform/Sablier.h"
 #include "window/BulleAide.h"
@@ -17,21 +16,20 @@
 #include <QPushButton>
 #include <QToolButton>
 
-VuesComparees::VuesComparees(Form1 &form, Form1Ui &ui, QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui) {}
+VuesComparees::VuesComparees(Form1Ui &ui, EtatFenetre &etat, NavigateurSite &site, QObject *parent)
+    : QObject(parent), m_ui(ui), m_etat(etat), m_site(site) {}
 
 void VuesComparees::RecDelta_Click(int Index) {
     // A list still filling would be compared half-read; compared with a
     // listing that failed, every local file would look absent. A caller
     // asking for the comparison again hid List1 first: the previous
     // comparison comes back rather than leaving the local pane without a list.
-    if (m_form.navigateurSite().RefusePendantListe() ||
-        (m_ui.List1->isHidden() && m_form.navigateurSite().RefuseSansListe())) {
+    if (m_site.RefusePendantListe() || (m_ui.List1->isHidden() && m_site.RefuseSansListe())) {
         if (m_ui.List1->isHidden() && !m_ui.List2->isHidden())
             m_ui.List1->show();
         return;
     }
-    m_form.etat().DefinitListeCliquee(Index);
+    m_etat.DefinitListeCliquee(Index);
     Sablier sablier;
     m_ui.List3->hide();
     DefinitTag(m_ui.List3, QString());

@@ -2,7 +2,8 @@
 
 #include <QObject>
 
-class Form1;
+class EtatFenetre;
+class NavigateurSite;
 struct Form1Ui;
 
 // The comparison view: RecDelta(0) lists in List1 the local files missing on
@@ -14,12 +15,13 @@ struct Form1Ui;
 class VuesComparees : public QObject {
     Q_OBJECT
 public:
-    VuesComparees(Form1 &form, Form1Ui &ui, QObject *parent = nullptr);
+    VuesComparees(Form1Ui &ui, EtatFenetre &etat, NavigateurSite &site, QObject *parent = nullptr);
 
     void RecDelta_Click(int Index);
     void RecDelta_MouseMove(int Index);
 
 private:
-    Form1 &m_form;
     Form1Ui &m_ui;
+    EtatFenetre &m_etat;
+    NavigateurSite &m_site;
 };

@@ -1,8 +1,8 @@
 #include "browsing/VuesTriees.h"
 
 #include "browsing/ContenuListe.h"
+#include "browsing/NavigateurSite.h"
 #include "browsing/Vues.h"
-#include "mainwindow/Form1.h"
 #include "platform/LocalLists.h"
 #include "platform/Sablier.h"
 #include "window/BulleAide.h"
@@ -71,8 +71,7 @@ QVector<qint64> clesDeTri(const QString &dossier, const QStringList &noms, bool 
 
 } // namespace
 
-VuesTriees::VuesTriees(Form1 &form, Form1Ui &ui, QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui) {
+VuesTriees::VuesTriees(Form1Ui &ui, QObject *parent) : QObject(parent), m_ui(ui) {
     RecDelta_Click = [this](int index) {
         if (QToolButton *b = m_ui.RecDelta.value(index))
             b->click();
@@ -105,13 +104,7 @@ void VuesTriees::Vert_Click(int Index) {
 }
 
 void VuesTriees::QuitteComparaison() {
-    m_ui.List1->hide();
-    m_ui.List2->hide();
-    const bool filtre = m_ui.List2->isHidden();
-    m_ui.Text1->setVisible(filtre);
-    m_ui.Command7->setVisible(filtre);
-    m_ui.Command8->setVisible(filtre);
-    m_ui.List4->show();
+    NavigateurSite::QuitteListesComparees(m_ui);
     m_ui.filLocal->Refresh();
 }
 

@@ -4,7 +4,6 @@
 
 #include <functional>
 
-class Form1;
 struct Form1Ui;
 
 // The sorted local views: Vert(0) shows in List3 the files of the local
@@ -15,7 +14,7 @@ struct Form1Ui;
 class VuesTriees : public QObject {
     Q_OBJECT
 public:
-    VuesTriees(Form1 &form, Form1Ui &ui, QObject *parent = nullptr);
+    explicit VuesTriees(Form1Ui &ui, QObject *parent = nullptr);
 
     void Vert_Click(int Index);
     void Vert_MouseMove(int Index);
@@ -34,6 +33,5 @@ public:
 private:
     void trie(int Index);
 
-    Form1 &m_form;
     Form1Ui &m_ui;
 };

@@ -60,8 +60,15 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
         std::make_unique<Demarrage>(*this, *m_ui, *m_journal, *m_connexion, *m_disposition);
     FinProgramme = [this] { QCoreApplication::exit(CodeSortie); };
     m_glisser = std::make_unique<GlisserDeposer>(*this, *m_ui, *m_journal);
-    m_navSite = std::make_unique<NavigateurSite>(*this, *m_ui, *m_journal);
-    m_navLocal = std::make_unique<NavigateurLocal>(*this, *m_ui, *m_journal);
+    // The drags the browsers start are the drag-and-drop controller's.
+    LienGlisser glisser;
+    glisser.CommenceGlisser = [this](QWidget *s, const QString &i) {
+        m_glisser->CommenceGlisser(s, i);
+    };
+    glisser.Image = [this](const QString &nom) { return m_glisser->Image(nom); };
+    glisser.RapatrieDossierSite = [this] { m_glisser->RapatrieDossierSite(); };
+    m_navSite = std::make_unique<NavigateurSite>(*m_ui, *m_journal, *m_etat, *this, glisser);
+    m_navLocal = std::make_unique<NavigateurLocal>(*m_ui, *m_journal, *m_etat, *m_navSite, glisser);
     m_progression = std::make_unique<Progression>(*this, *m_ui);
     m_dossiers = std::make_unique<TransfertsDossiers>(*this, *m_ui, *m_journal, *m_progression);
     m_actionsSite = std::make_unique<ActionsSite>(*this, *m_ui, *m_journal, *m_progression);
@@ -70,11 +77,11 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
     m_glisser->RapatrieDossierSite = [this] { m_dossiers->RapatrieDossierSite(); };
 
     // The alternative views and the filter.
-    m_vuesComparees = std::make_unique<VuesComparees>(*this, *m_ui);
-    m_vuesTriees = std::make_unique<VuesTriees>(*this, *m_ui);
+    m_vuesComparees = std::make_unique<VuesComparees>(*m_ui, *m_etat, *m_navSite);
+    m_vuesTriees = std::make_unique<VuesTriees>(*m_ui);
     m_ouvrirAvec = std::make_unique<OuvrirAvec>(*m_ui, *m_journal, *m_vuesTriees);
-    m_filtre = std::make_unique<Filtre>(*this, *m_ui);
-    m_automatisation = std::make_unique<Automatisation>(*this, *m_ui);
+    m_filtre = std::make_unique<Filtre>(*m_ui, *m_navSite, *m_connexion);
+    m_automatisation = std::make_unique<Automatisation>(*m_etat, *m_navSite, *this);
     new RangeeBoutons(
         m_ui->RecDelta, [this](int i) { m_vuesComparees->RecDelta_Click(i); },
         [this](int i) { m_vuesComparees->RecDelta_MouseMove(i); }, this);
