@@ -64,7 +64,7 @@ int main(int argc, char *argv[]) {
     Trousseau::Demarre(!transfert);
 
     Form1 w;
-    w.Commande = a.commande;
+    w.programme().Commande = a.commande;
 
     // Demonstrations and documentation: QUILLON_SCREENSHOT=file.png saves a
     // picture of the window once start-up has settled, then ends the program.

@@ -306,7 +306,7 @@ private slots:
     // has a name to announce.
     void chaqueControleANom() {
         ui().Command3->click();
-        Form2 connexion(m_f.get());
+        Form2 connexion(LiensDialogueConnexion(*m_f));
         Form3 automatisation;
         Form4 transfert;
         Certificat c;
@@ -441,12 +441,12 @@ private slots:
         QCOMPARE(m_banc.shell.appels.size(), 2);
         for (const auto &a : std::as_const(m_banc.shell.appels)) {
             QCOMPARE(a.operation, QStringLiteral("AfficheAide"));
-            QCOMPARE(a.arguments, QStringList{m_f->FichierAide});
+            QCOMPARE(a.arguments, QStringList{m_f->programme().FichierAide});
         }
-        QVERIFY(QFileInfo(m_f->FichierAide).isFile());
-        QVERIFY(m_f->FichierAide.endsWith(QStringLiteral("AideFTP.html")));
+        QVERIFY(QFileInfo(m_f->programme().FichierAide).isFile());
+        QVERIFY(m_f->programme().FichierAide.endsWith(QStringLiteral("AideFTP.html")));
         // It tells what the window does: a site folder opens on a double click.
-        QFile aide(m_f->FichierAide);
+        QFile aide(m_f->programme().FichierAide);
         QVERIFY(aide.open(QIODevice::ReadOnly));
         const QString texte = QString::fromUtf8(aide.readAll());
         QVERIFY(!texte.contains(QStringLiteral("Un clic sur un dossier de l’arbre l’ouvre")));
@@ -514,7 +514,7 @@ private slots:
             });
             dialogue.exec();
         };
-        Form2 connexion(m_f.get());
+        Form2 connexion(LiensDialogueConnexion(*m_f));
         aideDepuis(connexion);
         Certificat c;
         c.hote = QStringLiteral("ftp.example.org");
@@ -530,7 +530,7 @@ private slots:
         QTest::keyClick(u.Frame3, Qt::Key_F1);
         QCOMPARE(m_banc.shell.appels.size(), 5);
         for (const auto &a : std::as_const(m_banc.shell.appels))
-            QCOMPARE(a, (ShellEnregistreur::Appel{"AfficheAide", {m_f->FichierAide}}));
+            QCOMPARE(a, (ShellEnregistreur::Appel{"AfficheAide", {m_f->programme().FichierAide}}));
         // Shift+F1 is not the help.
         QTest::keyClick(m_f.get(), Qt::Key_F1, Qt::ShiftModifier);
         QCOMPARE(m_banc.shell.appels.size(), 5);
@@ -542,17 +542,17 @@ private slots:
             QStringLiteral(" : aucun programme pour l'ouvrir (xdg-open ou un navigateur)");
         aideDepuis(connexion);
         QCOMPARE(derniere().first.mid(8), QStringLiteral(" > Impossible d'ouvrir l'aide ") +
-                                              m_f->FichierAide + sansProgramme);
+                                              m_f->programme().FichierAide + sansProgramme);
         QCOMPARE(derniere().second, Rouge);
         u.TxtAction->clear();
         u.Command4->click();
         QVERIFY(derniere().first.contains(QStringLiteral("Impossible d'ouvrir l'aide")));
         QCOMPARE(derniere().second, Rouge);
         // The help missing from the installation says so.
-        m_f->FichierAide = m_banc.Local(QStringLiteral("AideFTP.html"));
+        m_f->programme().FichierAide = m_banc.Local(QStringLiteral("AideFTP.html"));
         QTest::keyClick(m_f.get(), Qt::Key_F1);
         QCOMPARE(derniere().first.mid(8), QStringLiteral(" > Impossible d'ouvrir l'aide ") +
-                                              m_f->FichierAide +
+                                              m_f->programme().FichierAide +
                                               QStringLiteral(" : fichier absent"));
         // "Ex", the local folder in the file manager.
         u.Command3->click();

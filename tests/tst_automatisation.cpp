@@ -355,8 +355,8 @@ void TstAutomatisation::fenetreDeLaLigneDeCommande() {
     for (const char *commande : {"L3", "N8"}) {
         Form1 f;
         int fins = 0;
-        f.FinProgramme = [&] { ++fins; };
-        f.Commande = QLatin1String(commande);
+        f.programme().FinProgramme = [&] { ++fins; };
+        f.programme().Commande = QLatin1String(commande);
         sChiffrement = Chiffrement::Obligatoire;
         f.Form_Load();
         QCOMPARE(sChiffrement, QLatin1String(commande) == QLatin1String("L3")
@@ -374,12 +374,12 @@ void TstAutomatisation::fenetreDeLaLigneDeCommande() {
         if (QLatin1String(commande) == QLatin1String("L3")) {
             QCOMPARE(etat->Info->text(), QStringLiteral("Upload terminé."));
             QCOMPARE(etat->Lumiere(), LumiereEtat::Vert);
-            QCOMPARE(f.CodeSortie, 0);
+            QCOMPARE(f.programme().CodeSortie, 0);
             QCOMPARE(m_srv.litFichier(dossier + QStringLiteral("envoi.bin")), OctetsTest(70000));
         } else {
             QCOMPARE(etat->Info->text(), QStringLiteral("Echec à la connexion."));
             QCOMPARE(etat->Lumiere(), LumiereEtat::Rouge);
-            QVERIFY(f.CodeSortie != 0);
+            QVERIFY(f.programme().CodeSortie != 0);
         }
         QCOMPARE(f.Ui().TxtAction->toPlainText(), QString());
         f.gestionConnexion().Timer3_Timer();

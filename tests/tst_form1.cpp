@@ -195,7 +195,7 @@ class TstForm1 : public QObject {
     // A Form1 as the program makes it, with its dialog answered by `dialogue`.
     std::unique_ptr<Form1> nouvelleFenetre(Dialogue dialogue = annule) {
         auto f = std::make_unique<Form1>();
-        f->FinProgramme = [this] { ++m_fins; };
+        f->programme().FinProgramme = [this] { ++m_fins; };
         f->gestionConnexion().MontreDialogue = [this, dialogue](Form2 &d) {
             ++m_dialogues;
             return dialogue(d);
@@ -704,7 +704,7 @@ void TstForm1::ligneDeCommande() {
     // Until the recorded transfer exists this mode only ends the program,
     // without a window and without saving anything.
     auto f = nouvelleFenetre();
-    f->Commande = commande;
+    f->programme().Commande = commande;
     f->Ui().Timer3->setInterval(100); // the end state shows 100 ms, not 4 s
     f->Form_Load();
     QVERIFY(!f->isVisible());

@@ -114,7 +114,7 @@ void TstForm2::cleanup() {
 }
 
 std::unique_ptr<Form2> TstForm2::ouvre() {
-    auto f = std::make_unique<Form2>(m_form1.get());
+    auto f = std::make_unique<Form2>(LiensDialogueConnexion(*m_form1));
     f->show();
     return f;
 }

@@ -137,7 +137,7 @@ void TstLibelles::dialogues() {
     c.emetteur = c.sujet;
     c.empreinte = QStringLiteral("AB:CD");
     c.raison = QStringLiteral("Certificat auto-signé");
-    Form2 d2(f.get());
+    Form2 d2(LiensDialogueConnexion(*f));
     Form3 d3;
     Form4 d4;
     FormCertificat dc(c);

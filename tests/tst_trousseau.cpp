@@ -210,7 +210,7 @@ private slots:
         QVERIFY(!f->Ui().TxtAction->toPlainText().contains(Trousseau::LigneAbsent()));
         const QString nouveau = QStringLiteral("nouveau, secret");
         {
-            Form2 d(f.get());
+            Form2 d(LiensDialogueConnexion(*f));
             d.txtMDP->setText(nouveau);
             m_banc.prompts.saisies.append(std::optional<QString>(QStringLiteral("Six")));
             d.Check1->setChecked(true);

@@ -1,11 +1,8 @@
 #include "connection/GestionConnexion.h"
 
-#include "automation/Automatisation.h"
-#include "browsing/NavigateurSite.h"
 #include "dialogs/Form2.h"
 #include "dialogs/FormCertificat.h"
 #include "ftp/clsFTP.h"
-#include "mainwindow/Form1.h"
 #include "platform/Sablier.h"
 #include "security/DecisionsCertificats.h"
 #include "security/Trousseau.h"
@@ -39,9 +36,9 @@ bool sessionOccupee() {
 
 } // namespace
 
-GestionConnexion::GestionConnexion(Form1 &form, Form1Ui &ui, JournalActivite &journal,
-                                   QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal) {
+GestionConnexion::GestionConnexion(QWidget &fenetre, Form1Ui &ui, JournalActivite &journal,
+                                   EtatFenetre &etat, QObject *parent)
+    : QObject(parent), m_fenetre(fenetre), m_ui(ui), m_journal(journal), m_etat(etat) {
     MontreDialogue = [](Form2 &dialogue) { return dialogue.exec(); };
 
     connect(m_ui.mnuConnexion, &QAction::triggered, this, &GestionConnexion::mnuConnexion_Click);
@@ -55,6 +52,11 @@ GestionConnexion::GestionConnexion(Form1 &form, Form1Ui &ui, JournalActivite &jo
 }
 
 GestionConnexion::~GestionConnexion() = default;
+
+void GestionConnexion::rafraichitSite(const QString &dossier) {
+    if (RafraichitSite)
+        RafraichitSite(dossier);
+}
 
 bool GestionConnexion::eventFilter(QObject *objet, QEvent *evenement) {
     // Only a mouse release stores the option (the box toggles on that release;
@@ -83,7 +85,7 @@ bool GestionConnexion::JugeCertificat(const Certificat &certificat) {
     case DecisionsCertificats::Verdict::Inconnu:
         break;
     }
-    FormCertificat dialogue(certificat, &m_form);
+    FormCertificat dialogue(certificat, &m_fenetre);
     // A connection in progress shows the wait cursor; the question needs the pointer.
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     const int decision = dialogue.exec();
@@ -103,7 +105,7 @@ bool GestionConnexion::tenteConnexion(const QString &message) {
         oFTP->setJugeCertificat([this](const Certificat &c) { return JugeCertificat(c); });
     m_certificatRefuse = m_refusDit = false;
     const bool ok = oFTP && oFTP->Connexion() != 0;
-    m_form.etat().DefinitCO(ok ? -1 : 0);
+    m_etat.DefinitCO(ok ? -1 : 0);
     m_siteRefuse = ok || !m_certificatRefuse ? QString() : sSite;
     if (ok) {
         const QString version = oFTP->VersionTls();
@@ -136,7 +138,7 @@ void GestionConnexion::ConnexionDemarrage() {
     // reconnection meanwhile would try the file's.
     if (!Reglages::Lit(Reglages::TxtSite).isEmpty() && attendsTrousseau([this] {
             ConnexionDemarrage();
-            AfficheEtatConnexion(m_form.etat().CO());
+            AfficheEtatConnexion(m_etat.CO());
         }))
         return;
     sSite = Reglages::Lit(Reglages::TxtSite);
@@ -147,7 +149,7 @@ void GestionConnexion::ConnexionDemarrage() {
         return;
     const QString dossier = Reglages::Lit(Reglages::PathSite);
     if (tenteConnexion(Connecte)) {
-        m_form.navigateurSite().RafraichitSite(dossier);
+        rafraichitSite(dossier);
         m_ui.Command1->setText(QStringLiteral("Paramètres"));
     }
 }
@@ -157,15 +159,15 @@ void GestionConnexion::Komavant() {
     // which are read back from the settings below.
     if (m_dialogueOuvert)
         m_dialogueOuvert->done(QDialog::Rejected);
-    for (Form2 *dialogue : m_form.findChildren<Form2 *>()) {
+    for (Form2 *dialogue : m_fenetre.findChildren<Form2 *>()) {
         if (dialogue->isVisible())
             dialogue->done(QDialog::Rejected);
     }
-    m_form.show();
+    m_fenetre.show();
     QCoreApplication::processEvents();
     ConnexionDemarrage();
     // The picture follows at once rather than at the next periodic check.
-    AfficheEtatConnexion(m_form.etat().CO());
+    AfficheEtatConnexion(m_etat.CO());
 }
 
 void GestionConnexion::Reconnecte(short SansRafraichir) {
@@ -179,13 +181,13 @@ void GestionConnexion::Reconnecte(short SansRafraichir) {
     if (!sSite.isEmpty()) {
         if (tenteConnexion(Reconnecte_)) {
             if (SansRafraichir == 0)
-                m_form.navigateurSite().RafraichitSite(dossier);
+                rafraichitSite(dossier);
             m_ui.Command1->setText(QStringLiteral("Paramètres"));
         } else {
             m_ui.fraSite->setTitle(QStringLiteral("Pas de site"));
         }
     }
-    AfficheEtatConnexion(m_form.etat().CO());
+    AfficheEtatConnexion(m_etat.CO());
 }
 
 bool GestionConnexion::attendsTrousseau(std::function<void()> suite) {
@@ -218,9 +220,12 @@ void GestionConnexion::AfficheEtatConnexion(short connecte) {
 
 Form2 &GestionConnexion::PrepareDialogue() {
     if (!m_dialogue) {
-        m_dialogue = std::make_unique<Form2>(&m_form, &m_form);
-        connect(m_dialogue.get(), &Form2::AutomatisationDemandee, &m_form,
-                [this] { m_form.automatisation().Ouvre(); });
+        m_dialogue = std::make_unique<Form2>(
+            LiensForm2DeFenetre(m_fenetre, m_ui, m_etat, [this] { Komavant(); }), &m_fenetre);
+        connect(m_dialogue.get(), &Form2::AutomatisationDemandee, &m_fenetre, [this] {
+            if (OuvreAutomatisation)
+                OuvreAutomatisation();
+        });
     }
     return *m_dialogue;
 }
@@ -237,13 +242,13 @@ void GestionConnexion::mnuConnexion_Click() {
         if (refuseSiOccupee())
             return;
         if (tenteConnexion(Connecte)) {
-            m_form.navigateurSite().RafraichitSite(QStringLiteral("/"));
+            rafraichitSite(QStringLiteral("/"));
             m_ui.Command1->setText(QStringLiteral("Paramètres"));
         } else {
             m_ui.fraSite->setTitle(QStringLiteral("Pas de site"));
         }
         // The picture follows at once rather than at the next periodic check.
-        AfficheEtatConnexion(m_form.etat().CO());
+        AfficheEtatConnexion(m_etat.CO());
     };
     if (DernierEmplacement != -1 && !sSite.isEmpty()) {
         // No password typed while the keyring still reads the stored one: that one.
@@ -282,7 +287,7 @@ bool GestionConnexion::BoucleEnCours() const {
 }
 
 void GestionConnexion::ArreteBoucle() {
-    m_form.etat().DefinitS(-1);
+    m_etat.DefinitS(-1);
     if (m_attente)
         m_attente->quit();
 }
@@ -301,21 +306,21 @@ void GestionConnexion::attendsEntreEssais() {
 void GestionConnexion::Command6_Click() {
     if (sSite.isEmpty())
         return;
-    m_form.etat().DefinitS(0);
+    m_etat.DefinitS(0);
     if (BoucleEnCours()) {
         // A second click while the loop waits: one more attempt, then both stop.
-        m_form.etat().DefinitS(-1);
+        m_etat.DefinitS(-1);
         if (m_attente)
             m_attente->quit();
     }
     for (;;) {
         Reconnecte(0);
         QCoreApplication::processEvents();
-        if (m_form.etat().CO() != 0) {
+        if (m_etat.CO() != 0) {
             DefinitTag(m_ui.Command6, QStringLiteral("C"));
             return;
         }
-        if (m_form.etat().S() != 0) {
+        if (m_etat.S() != 0) {
             DefinitTag(m_ui.Command6, QString());
             return;
         }
@@ -323,12 +328,12 @@ void GestionConnexion::Command6_Click() {
         attendsEntreEssais();
         // What happened during the pause decides: a cancelling click has already
         // set the tag after its own attempt.
-        if (m_form.etat().S() != 0) {
+        if (m_etat.S() != 0) {
             if (BoucleEnCours())
                 DefinitTag(m_ui.Command6, QString());
             return;
         }
-        if (m_form.etat().CO() != 0) {
+        if (m_etat.CO() != 0) {
             DefinitTag(m_ui.Command6, QStringLiteral("C"));
             return;
         }
@@ -342,7 +347,7 @@ void GestionConnexion::Timer2_Timer() {
         return;
     const bool vivant = !oFTP->DonneRepertoireCourant().isEmpty();
     AfficheEtatConnexion(vivant ? -1 : 0);
-    const auto montre = [this](const QWidget *w) { return w->isVisibleTo(&m_form); };
+    const auto montre = [this](const QWidget *w) { return w->isVisibleTo(&m_fenetre); };
     const bool listeVide = (montre(m_ui.List4) && m_ui.List4->count() == 0) ||
                            (montre(m_ui.List2) && m_ui.List2->count() == 0);
     // A refused certificate would be refused again: the line said so once.
@@ -355,7 +360,7 @@ void GestionConnexion::Timer2_Timer() {
 
 void GestionConnexion::Timer3_Timer() {
     m_ui.Timer3->stop();
-    m_form.close(); // unload: releases the FTP session, saves nothing in this mode
-    if (m_form.FinProgramme)
-        m_form.FinProgramme();
+    m_fenetre.close(); // unload: releases the FTP session, saves nothing in this mode
+    if (FinProgramme)
+        FinProgramme();
 }

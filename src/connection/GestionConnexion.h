@@ -7,10 +7,11 @@
 #include <functional>
 #include <memory>
 
-class Form1;
+class EtatFenetre;
 class Form2;
 class JournalActivite;
 class QEventLoop;
+class QWidget;
 struct Certificat;
 struct Form1Ui;
 
@@ -21,8 +22,17 @@ struct Form1Ui;
 class GestionConnexion : public QObject {
     Q_OBJECT
 public:
-    GestionConnexion(Form1 &form, Form1Ui &ui, JournalActivite &journal, QObject *parent = nullptr);
+    // `fenetre` is the main window: the parent of the dialogs, shown before a
+    // connection, closed at the end of a command-line run.
+    GestionConnexion(QWidget &fenetre, Form1Ui &ui, JournalActivite &journal, EtatFenetre &etat,
+                     QObject *parent = nullptr);
     ~GestionConnexion() override;
+
+    // Set by the window: lists the site's folder after a connection, opens the
+    // automation dialog (the connection dialog's button), ends the program.
+    std::function<void(const QString &dossier)> RafraichitSite;
+    std::function<void()> OuvreAutomatisation;
+    std::function<void()> FinProgramme;
 
     // Connects with the parameters stored in the settings, to the stored folder.
     void Komavant();
@@ -74,9 +84,12 @@ private:
     void ecritMconAuto();
     void attendsEntreEssais();
 
-    Form1 &m_form;
+    void rafraichitSite(const QString &dossier);
+
+    QWidget &m_fenetre;
     Form1Ui &m_ui;
     JournalActivite &m_journal;
+    EtatFenetre &m_etat;
     std::unique_ptr<Form2> m_dialogue;
     QPointer<Form2> m_dialogueOuvert;
     QEventLoop *m_attente = nullptr;

@@ -16,9 +16,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "connection/GestionConnexion.h"
 #include "ftp/clsFTP.h"
-#include "mainwindow/Form1.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "security/Trousseau.h"
@@ -50,7 +48,23 @@ QString numero(int index) {
 
 } // namespace
 
-Form2::Form2(Form1 *form1, QWidget *parent) : QDialog(parent ? parent : form1), m_form1(form1) {
+LiensForm2 LiensForm2DeFenetre(QWidget &fenetre, Form1Ui &ui, const EtatFenetre &etat,
+                               std::function<void()> komavant) {
+    LiensForm2 liens;
+    liens.fenetre = &fenetre;
+    liens.etat = &etat;
+    liens.MconAuto = ui.MconAuto;
+    liens.List4 = ui.List4;
+    liens.trvSiteDir = ui.trvSiteDir;
+    liens.drvLocal = ui.drvLocal;
+    liens.dirLocal = ui.dirLocal;
+    liens.filLocal = ui.filLocal;
+    liens.Komavant = std::move(komavant);
+    return liens;
+}
+
+Form2::Form2(LiensForm2 liens, QWidget *parent)
+    : QDialog(parent ? parent : liens.fenetre), m_liens(std::move(liens)) {
     construit();
     Form_Load();
 }
@@ -65,6 +79,28 @@ void Form2::construit() {
     setWindowTitle(QStringLiteral("Connexion"));
     setModal(true);
 
+    QLayout *haut = construitChamps();
+    construitMemoires();
+    Check3 = caseACocher(QStringLiteral("Check3"),
+                         QStringLiteral("Connexion Automatique à l'ouverture"), this);
+    Check5 = caseACocher(QStringLiteral("Check5"),
+                         QStringLiteral("Double clic pour télécharger un fichier (sinon pour "
+                                        "l'ouvrir)"),
+                         this);
+    QLayout *boutonsBas = construitBoutons();
+
+    auto *principal = new QVBoxLayout(this);
+    principal->addLayout(haut);
+    principal->addWidget(Shape1);
+    principal->addWidget(Check3);
+    principal->addWidget(Check5);
+    principal->addSpacing(6);
+    principal->addLayout(boutonsBas);
+    connecteControles();
+}
+
+// The picture, then host, user, password, anonymous login and encryption.
+QLayout *Form2::construitChamps() {
     Label1 = new QLabel(QStringLiteral("Site"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label2 = new QLabel(QStringLiteral("Utilisateur"), this);
@@ -109,8 +145,11 @@ void Form2::construit() {
     haut->addWidget(Image1, 0, Qt::AlignTop);
     haut->addSpacing(8);
     haut->addLayout(formulaire, 1);
+    return haut;
+}
 
-    // The memories, in a framed block of their own.
+// The memories, in a framed block of their own.
+void Form2::construitMemoires() {
     Shape1 = new QFrame(this);
     Shape1->setObjectName(QStringLiteral("Shape1"));
     Shape1->setFrameShape(QFrame::StyledPanel);
@@ -134,14 +173,9 @@ void Form2::construit() {
     blocMemoires->addLayout(grille);
     blocMemoires->addLayout(modes);
     blocMemoires->addWidget(Check4);
+}
 
-    Check3 = caseACocher(QStringLiteral("Check3"),
-                         QStringLiteral("Connexion Automatique à l'ouverture"), this);
-    Check5 = caseACocher(QStringLiteral("Check5"),
-                         QStringLiteral("Double clic pour télécharger un fichier (sinon pour "
-                                        "l'ouvrir)"),
-                         this);
-
+QLayout *Form2::construitBoutons() {
     btnOK = bouton(QStringLiteral("btnOK"), QStringLiteral("OK"), this);
     Command2 = bouton(QStringLiteral("Command2"), QStringLiteral("Annuler"), this);
     Command3 =
@@ -154,15 +188,10 @@ void Form2::construit() {
     boutonsBas->addStretch(1);
     boutonsBas->addWidget(btnOK);
     boutonsBas->addWidget(Command2);
+    return boutonsBas;
+}
 
-    auto *principal = new QVBoxLayout(this);
-    principal->addLayout(haut);
-    principal->addWidget(Shape1);
-    principal->addWidget(Check3);
-    principal->addWidget(Check5);
-    principal->addSpacing(6);
-    principal->addLayout(boutonsBas);
-
+void Form2::connecteControles() {
     connect(btnOK, &QPushButton::clicked, this, &Form2::btnOK_Click);
     connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
@@ -208,14 +237,14 @@ void Form2::Form_Load() {
             Command1[i]->setText(numero(i));
     }
 
-    QIcon icone = m_form1 ? m_form1->windowIcon() : QIcon();
+    QIcon icone = m_liens.fenetre ? m_liens.fenetre->windowIcon() : QIcon();
     if (icone.isNull())
         icone = QApplication::windowIcon();
     if (!icone.isNull())
         Image1->setPixmap(icone.pixmap(32, 32));
     btnOK->setIcon(windowIcon());
 
-    Check3->setChecked(m_form1 && m_form1->Ui().MconAuto && m_form1->Ui().MconAuto->isChecked());
+    Check3->setChecked(m_liens.MconAuto && m_liens.MconAuto->isChecked());
     Check5->setChecked(!DoubleClicOuvre);
 
     // Opened while the keyring still reads: its passwords fill what is still empty.
@@ -233,7 +262,7 @@ void Form2::Form_Load() {
 }
 
 void Form2::Form_Activate() {
-    Command3->setEnabled(m_form1 && m_form1->etat().CO() != 0);
+    Command3->setEnabled(m_liens.etat && m_liens.etat->CO() != 0);
 }
 
 void Form2::showEvent(QShowEvent *e) {
@@ -273,12 +302,10 @@ void Form2::btnOK_Click() {
     }
     QCoreApplication::processEvents();
 
-    if (m_form1) {
-        if (m_form1->Ui().List4)
-            m_form1->Ui().List4->clear();
-        if (m_form1->Ui().trvSiteDir)
-            m_form1->Ui().trvSiteDir->clear();
-    }
+    if (m_liens.List4)
+        m_liens.List4->clear();
+    if (m_liens.trvSiteDir)
+        m_liens.trvSiteDir->clear();
     sSite = TxtSite->text();
     if (chkAnonyme->isChecked()) {
         sUtilisateur.clear();
@@ -336,8 +363,8 @@ void Form2::Command4_Click() {
     // Komavant begins by unloading this dialog: done here, so that the session
     // parameters are emptied before Komavant reads the stored ones.
     reject();
-    if (m_form1)
-        m_form1->gestionConnexion().Komavant();
+    if (m_liens.Komavant)
+        m_liens.Komavant();
 }
 
 void Form2::Command1_Click(int index) {
@@ -369,28 +396,26 @@ void Form2::Command1_Click(int index) {
         s.motDePasse = txtMDP->text();
         s.site = TxtSite->text();
         s.chiffrement = chiffrementChoisi();
-        if (m_form1) {
-            if (m_form1->Ui().drvLocal)
-                s.lecteur = m_form1->Ui().drvLocal->Drive();
-            if (m_form1->Ui().dirLocal)
-                s.dossier = m_form1->Ui().dirLocal->Path();
-            if (m_form1->Ui().filLocal)
-                s.dossierFichiers = m_form1->Ui().filLocal->Path();
-        }
+        if (m_liens.drvLocal)
+            s.lecteur = m_liens.drvLocal->Drive();
+        if (m_liens.dirLocal)
+            s.dossier = m_liens.dirLocal->Path();
+        if (m_liens.filLocal)
+            s.dossierFichiers = m_liens.filLocal->Path();
         s.nom = nom;
     } else {
         txtUtilisateur->setText(s.utilisateur);
         txtMDP->setText(s.motDePasse);
         TxtSite->setText(s.site);
         choisitChiffrement(s.chiffrement);
-        if (!Check4->isChecked() && m_form1) {
+        if (!Check4->isChecked()) {
             // Each step on its own: a drive or folder that has gone is skipped.
-            if (m_form1->Ui().drvLocal)
-                m_form1->Ui().drvLocal->setDrive(s.lecteur);
-            if (m_form1->Ui().dirLocal)
-                m_form1->Ui().dirLocal->setPath(s.dossier);
-            if (m_form1->Ui().filLocal)
-                m_form1->Ui().filLocal->setPath(s.dossierFichiers);
+            if (m_liens.drvLocal)
+                m_liens.drvLocal->setDrive(s.lecteur);
+            if (m_liens.dirLocal)
+                m_liens.dirLocal->setPath(s.dossier);
+            if (m_liens.filLocal)
+                m_liens.filLocal->setPath(s.dossierFichiers);
         }
     }
 
@@ -414,10 +439,10 @@ void Form2::chkAnonyme_Click() {
 }
 
 void Form2::Check3_MouseUp() {
-    if (!m_form1 || !m_form1->Ui().MconAuto)
+    if (!m_liens.MconAuto)
         return;
-    m_form1->Ui().MconAuto->setChecked(Check3->isChecked());
-    Reglages::EcritBooleen(Reglages::ConAuto, m_form1->Ui().MconAuto->isChecked());
+    m_liens.MconAuto->setChecked(Check3->isChecked());
+    Reglages::EcritBooleen(Reglages::ConAuto, m_liens.MconAuto->isChecked());
 }
 
 void Form2::Check5_MouseUp() {

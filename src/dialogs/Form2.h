@@ -4,16 +4,43 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 #include "security/Chiffrement.h"
 
-class Form1;
+class DirListBox;
+class DriveListBox;
+class EtatFenetre;
+class FileListBox;
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QFrame;
+class QListWidget;
+class QTreeWidget;
+struct Form1Ui;
+
+// What the dialog reads and changes in the main window. Any pointer may be null.
+struct LiensForm2 {
+    QWidget *fenetre = nullptr;        // the parent; its icon is shown beside the fields
+    const EtatFenetre *etat = nullptr; // connected: the automation button is usable
+    QAction *MconAuto = nullptr;       // the menu's option, kept in step with Check3
+    QListWidget *List4 = nullptr;      // the site lists, emptied by OK
+    QTreeWidget *trvSiteDir = nullptr;
+    DriveListBox *drvLocal = nullptr; // the local views, recorded in and recalled from a memory
+    DirListBox *dirLocal = nullptr;
+    FileListBox *filLocal = nullptr;
+    // "Dernier emplacement": connects with the stored parameters, to the stored folder.
+    std::function<void()> Komavant;
+};
+
+// The links to the main window's controls and state.
+LiensForm2 LiensForm2DeFenetre(QWidget &fenetre, Form1Ui &ui, const EtatFenetre &etat,
+                               std::function<void()> komavant);
 
 // The connection dialog: host, user and password, encryption, anonymous login, nine
 // connection memories, two start-up options and the last-location button.
@@ -29,7 +56,7 @@ class Form2 : public QDialog {
     Q_OBJECT
 public:
     // Form_Load runs here: the fields come from the settings store.
-    explicit Form2(Form1 *form1, QWidget *parent = nullptr);
+    explicit Form2(LiensForm2 liens, QWidget *parent = nullptr);
     ~Form2() override;
 
     struct Souvenir {
@@ -83,10 +110,14 @@ protected:
 
 private:
     void construit();
+    QLayout *construitChamps();
+    void construitMemoires();
+    QLayout *construitBoutons();
+    void connecteControles();
     Chiffrement chiffrementChoisi() const;
     void choisitChiffrement(Chiffrement c);
     void dechargeUneFois();
-    Form1 *m_form1;
+    LiensForm2 m_liens;
     bool m_decharge = false;
     bool m_okEnCours = false;
     bool m_curseurAttente = false;

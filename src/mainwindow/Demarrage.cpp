@@ -6,7 +6,7 @@
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "layout/Disposition.h"
-#include "mainwindow/Form1.h"
+#include "mainwindow/Programme.h"
 #include "platform/Dossiers.h"
 #include "platform/InstanceUnique.h"
 #include "platform/LocalLists.h"
@@ -26,17 +26,19 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
-Demarrage::Demarrage(Form1 &form, Form1Ui &ui, JournalActivite &journal,
-                     GestionConnexion &connexion, Disposition &disposition, QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal), m_connexion(connexion),
-      m_disposition(disposition) {
+Demarrage::Demarrage(QMainWindow &fenetre, Programme &programme, Form1Ui &ui,
+                     JournalActivite &journal, EtatFenetre &etat, GestionConnexion &connexion,
+                     Disposition &disposition, QObject *parent)
+    : QObject(parent), m_fenetre(fenetre), m_programme(programme), m_ui(ui), m_journal(journal),
+      m_etat(etat), m_connexion(connexion), m_disposition(disposition) {
     // Through the window, which waits for a running FTP call before quitting.
-    connect(m_ui.mnuQuitter, &QAction::triggered, &m_form, &Form1::mnuQuitter_Click);
+    connect(m_ui.mnuQuitter, &QAction::triggered, this, &Demarrage::Command2_Click);
     connect(m_ui.Command2, &QPushButton::clicked, this, &Demarrage::Command2_Click);
 }
 
@@ -77,37 +79,69 @@ void Demarrage::Form_Load() {
     m_ui.Timer2->start();
 
     // 1. Another instance running?
-    m_form.Instance = std::make_unique<InstanceUnique>();
-    InstancePrecedente = m_form.Instance->AutreInstance() ? -1 : 0;
+    m_programme.Instance = std::make_unique<InstanceUnique>();
+    InstancePrecedente = m_programme.Instance->AutreInstance() ? -1 : 0;
 
-    // 2. A recorded transfer asked for on the command line: run it, show its
-    // end state for four seconds, end the program.
-    if (ModeLigneDeCommande(m_form.Commande)) {
-        m_form.CreeSessionFTP();
-        auto *etat = new Form4(&m_form);
-        short cacheVide = 0;
-        m_form.CodeSortie = ExecuteLigneCommande(m_form.Commande, *oFTP, *etat, cacheVide);
-        m_ui.Timer3->start();
-        m_form.hide();
-        QCoreApplication::processEvents();
+    // 2. A recorded transfer asked for on the command line.
+    if (ModeLigneDeCommande(m_programme.Commande)) {
+        executeLigneDeCommande();
         return;
     }
 
+    prepareControles(); // 3 to 11
+    restaureTaille();   // 12 and 13
+
+    // 14. Automatic connection, or the dialog at the end.
+    const bool ouvrirDialogue = !m_ui.MconAuto->isChecked();
+    if (!ouvrirDialogue) {
+        m_fenetre.show();
+        QCoreApplication::processEvents();
+        m_connexion.ConnexionDemarrage();
+    }
+
+    // 15.
+    m_connexion.AfficheEtatConnexion(m_etat.CO());
+
+    // 16.
+    afficheAdresseSite();
+
+    // 17.
+    QCoreApplication::processEvents();
+    m_fenetre.show();
+
+    // 18.
+    if (ouvrirDialogue)
+        ouvreDialogueConnexion();
+}
+
+// Runs the transfer, shows its end state for four seconds, ends the program.
+void Demarrage::executeLigneDeCommande() {
+    CreeSessionFTP();
+    auto *etat = new Form4(&m_fenetre);
+    short cacheVide = 0;
+    m_programme.CodeSortie = ExecuteLigneCommande(m_programme.Commande, *oFTP, *etat, cacheVide);
+    m_ui.Timer3->start();
+    m_fenetre.hide();
+    QCoreApplication::processEvents();
+}
+
+void Demarrage::prepareControles() {
     // 3. The reload picture on the other refresh buttons.
     const QIcon recharger = m_ui.BTL.value(11)->icon();
     for (QToolButton *b : {m_ui.Vert.value(2), m_ui.Vert.value(3), m_ui.BTs.value(0)})
         b->setIcon(recharger);
 
     // 4. Help file.
-    m_form.FichierAide = AideFichier();
+    m_programme.FichierAide = AideFichier();
 
     // 5. The FTP session.
-    m_form.CreeSessionFTP();
+    CreeSessionFTP();
 
     // 6. Status, and where the passwords are kept.
     m_journal.AfficheDeconnecte();
     // The keyring answers in the background; what it has to say comes later.
-    Trousseau::SurAlerte(&m_form, [this](const QString &ligne) { m_journal.Ecrit(ligne, "Am"); });
+    Trousseau::SurAlerte(&m_fenetre,
+                         [this](const QString &ligne) { m_journal.Ecrit(ligne, "Am"); });
 
     // 7. Options.
     m_ui.MconAuto->setChecked(Reglages::LitBooleen(Reglages::ConAuto));
@@ -138,34 +172,27 @@ void Demarrage::Form_Load() {
 
     // 11. Information panel.
     Twips::DefinitGauche(m_ui.Frame3, 45);
+}
 
+void Demarrage::restaureTaille() {
     // 12. Window size.
     bool largeurOk = false, hauteurOk = false;
     double largeur = Reglages::LitNombre(Reglages::PosW, &largeurOk);
     double hauteur = Reglages::LitNombre(Reglages::PosH, &hauteurOk);
     if (!largeurOk)
-        largeur = Twips::DePixels(m_form.width());
+        largeur = Twips::DePixels(m_fenetre.width());
     if (!hauteurOk)
-        hauteur = Twips::DePixels(m_form.height());
+        hauteur = Twips::DePixels(m_fenetre.height());
     m_disposition.AppliqueTaille(largeur, hauteur);
 
     // 13. Splitter: a press at the design place, a release at the saved offset.
     bool lmOk = false;
     const double offset = Reglages::LitNombre(Reglages::PosLM, &lmOk);
     m_disposition.RestaureBarres(lmOk ? offset : 0);
+}
 
-    // 14. Automatic connection, or the dialog at the end.
-    const bool ouvrirDialogue = !m_ui.MconAuto->isChecked();
-    if (!ouvrirDialogue) {
-        m_form.show();
-        QCoreApplication::processEvents();
-        m_connexion.ConnexionDemarrage();
-    }
-
-    // 15.
-    m_connexion.AfficheEtatConnexion(m_form.etat().CO());
-
-    // 16. The site's web address.
+// 16. The site's web address.
+void Demarrage::afficheAdresseSite() {
     const QString adresse = Reglages::Lit(Reglages::ADSITE);
     m_ui.TCop[1]->setText(adresse.isEmpty()
                               ? QStringLiteral("Double-Cliquez pour modifier l'adresse du site...")
@@ -174,19 +201,15 @@ void Demarrage::Form_Load() {
     // At the very first start the window opens wide enough for the invitation.
     if (adresse.isEmpty() && Reglages::Lit(QStringLiteral("pos"), QStringLiteral("w")).isEmpty())
         m_disposition.ElargitPourAdresse();
+}
 
-    // 17.
-    QCoreApplication::processEvents();
-    m_form.show();
-
-    // 18. The connection dialog, with its last-location button.
-    if (ouvrirDialogue) {
-        Form2 &dialogue = m_connexion.PrepareDialogue();
-        dialogue.Command4->setVisible(true);
-        dialogue.Command4->setToolTip(Reglages::Lit(Reglages::TxtSite) +
-                                      Reglages::Lit(Reglages::PathSite));
-        m_connexion.Command1_Click();
-    }
+// 18. The connection dialog, with its last-location button.
+void Demarrage::ouvreDialogueConnexion() {
+    Form2 &dialogue = m_connexion.PrepareDialogue();
+    dialogue.Command4->setVisible(true);
+    dialogue.Command4->setToolTip(Reglages::Lit(Reglages::TxtSite) +
+                                  Reglages::Lit(Reglages::PathSite));
+    m_connexion.Command1_Click();
 }
 
 void Demarrage::Form_Unload() {
@@ -194,10 +217,10 @@ void Demarrage::Form_Unload() {
     m_ui.Timer2->stop();
 
     // 1. Closes the connection.
-    m_form.LibereSessionFTP();
+    LibereSessionFTP();
 
     // 2. Nothing is saved after a command-line run.
-    if (!m_form.Commande.isEmpty())
+    if (!m_programme.Commande.isEmpty())
         return;
     Reglages::Groupe groupe; // one rewrite of the settings file
 
@@ -212,8 +235,8 @@ void Demarrage::Form_Unload() {
     Reglages::Ecrit(Reglages::FilLoc, m_ui.filLocal->Path());
 
     // 5. Window size.
-    Reglages::Ecrit(Reglages::PosW, QString::number(int(Twips::DePixels(m_form.width()))));
-    Reglages::Ecrit(Reglages::PosH, QString::number(int(Twips::DePixels(m_form.height()))));
+    Reglages::Ecrit(Reglages::PosW, QString::number(int(Twips::DePixels(m_fenetre.width()))));
+    Reglages::Ecrit(Reglages::PosH, QString::number(int(Twips::DePixels(m_fenetre.height()))));
 }
 
 void Demarrage::VideDossierTemporaire(const QString &dossier) {
@@ -236,12 +259,13 @@ void Demarrage::mnuQuitter_Click() {
     // Unload saves the state. A refused close (Form1::mnuQuitter_Click has
     // waited for the FTP call, so this is not expected) must not end the
     // program without it.
-    if (!m_form.close())
+    if (!m_fenetre.close())
         return;
-    if (m_form.FinProgramme)
-        m_form.FinProgramme();
+    if (m_programme.FinProgramme)
+        m_programme.FinProgramme();
 }
 
 void Demarrage::Command2_Click() {
-    m_form.mnuQuitter_Click();
+    if (Quitter)
+        Quitter();
 }

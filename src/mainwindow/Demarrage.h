@@ -3,18 +3,29 @@
 #include <QObject>
 #include <QString>
 
-class Form1;
+#include <functional>
+
+class EtatFenetre;
 class GestionConnexion;
 class JournalActivite;
 class Disposition;
+class QMainWindow;
 struct Form1Ui;
+struct Programme;
 
 // Start-up (Form_Load) and shutdown (Form_Unload, "Quitter") of the main window.
 class Demarrage : public QObject {
     Q_OBJECT
 public:
-    Demarrage(Form1 &form, Form1Ui &ui, JournalActivite &journal, GestionConnexion &connexion,
-              Disposition &disposition, QObject *parent = nullptr);
+    Demarrage(QMainWindow &fenetre, Programme &programme, Form1Ui &ui, JournalActivite &journal,
+              EtatFenetre &etat, GestionConnexion &connexion, Disposition &disposition,
+              QObject *parent = nullptr);
+
+    // Set by the window: create and release the program-wide FTP session, and
+    // "Quitter" as the window runs it (waiting for a running FTP call).
+    std::function<void()> CreeSessionFTP;
+    std::function<void()> LibereSessionFTP;
+    std::function<void()> Quitter;
 
     void Form_Load();
     void Form_Unload();
@@ -31,10 +42,17 @@ public:
 
 private:
     void stockeIndices();
+    void executeLigneDeCommande();
+    void prepareControles();
+    void restaureTaille();
+    void afficheAdresseSite();
+    void ouvreDialogueConnexion();
 
-    Form1 &m_form;
+    QMainWindow &m_fenetre;
+    Programme &m_programme;
     Form1Ui &m_ui;
     JournalActivite &m_journal;
+    EtatFenetre &m_etat;
     GestionConnexion &m_connexion;
     Disposition &m_disposition;
 };

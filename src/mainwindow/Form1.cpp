@@ -9,11 +9,11 @@
 #include "browsing/VuesComparees.h"
 #include "browsing/VuesTriees.h"
 #include "connection/GestionConnexion.h"
+#include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "layout/ActionsRapides.h"
 #include "layout/Disposition.h"
 #include "mainwindow/Demarrage.h"
-#include "platform/InstanceUnique.h"
 #include "platform/LocalLists.h"
 #include "platform/Shell.h"
 #include "transfers/ActionsLocales.h"
@@ -55,10 +55,10 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
     // Help, folders and documents the desktop could not open: a red line.
     DefinitRapportShell([this](const QString &ligne) { m_journal->Ecrit(ligne, "Ro"); });
     m_disposition = std::make_unique<Disposition>(*this, *m_ui);
-    m_connexion = std::make_unique<GestionConnexion>(*this, *m_ui, *m_journal);
-    m_demarrage =
-        std::make_unique<Demarrage>(*this, *m_ui, *m_journal, *m_connexion, *m_disposition);
-    FinProgramme = [this] { QCoreApplication::exit(CodeSortie); };
+    m_connexion = std::make_unique<GestionConnexion>(*this, *m_ui, *m_journal, *m_etat);
+    m_demarrage = std::make_unique<Demarrage>(*this, m_programme, *m_ui, *m_journal, *m_etat,
+                                              *m_connexion, *m_disposition);
+    m_programme.FinProgramme = [this] { QCoreApplication::exit(m_programme.CodeSortie); };
     m_glisser = std::make_unique<GlisserDeposer>(*this, *m_ui, *m_journal);
     // The drags the browsers start are the drag-and-drop controller's.
     LienGlisser glisser;
@@ -95,11 +95,35 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
     new BulleAide(*m_ui, this);
     new ActionsRapides(*m_ui, this);
     new PanneauInfo(
-        *this, *m_ui, [this] { return FichierAide; }, this);
+        *this, *m_ui, [this] { return m_programme.FichierAide; }, this);
+    lieDemarrageEtConnexion();
 
     // The local views follow each other: drive -> folders -> files.
     connect(m_ui->drvLocal, &DriveListBox::Change, this, &Form1::drvLocal_Change);
     connect(m_ui->dirLocal, &DirListBox::Change, this, &Form1::dirLocal_Change);
+}
+
+// The start-up and the connection manager reach the window, the program and
+// the other controllers only through these.
+void Form1::lieDemarrageEtConnexion() {
+    m_demarrage->CreeSessionFTP = [this] { CreeSessionFTP(); };
+    m_demarrage->LibereSessionFTP = [this] { LibereSessionFTP(); };
+    m_demarrage->Quitter = [this] { mnuQuitter_Click(); };
+    m_connexion->RafraichitSite = [this](const QString &dossier) {
+        m_navSite->RafraichitSite(dossier);
+    };
+    m_connexion->OuvreAutomatisation = [this] { m_automatisation->Ouvre(); };
+    // Read when the run ends: a test may have replaced it.
+    m_connexion->FinProgramme = [this] {
+        if (m_programme.FinProgramme)
+            m_programme.FinProgramme();
+    };
+}
+
+LiensForm2 LiensDialogueConnexion(Form1 &fenetre) {
+    GestionConnexion &connexion = fenetre.gestionConnexion();
+    return LiensForm2DeFenetre(fenetre, fenetre.Ui(), fenetre.etat(),
+                               [&connexion] { connexion.Komavant(); });
 }
 
 Form1::~Form1() {

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QMainWindow>
-#include <QString>
+#include "mainwindow/Programme.h"
 
-#include <functional>
+#include <QMainWindow>
+
 #include <memory>
 
-class InstanceUnique;
 class clsFTP;
 class Demarrage;
 class Disposition;
@@ -26,6 +25,7 @@ class Filtre;
 class Automatisation;
 class EtatFenetre;
 struct Form1Ui;
+struct LiensForm2;
 
 // The main window. Its widgets are built in one place (Form1Ui) and named by
 // their objectName; behaviour lives in one controller per responsibility.
@@ -39,49 +39,41 @@ public:
     // Every control, by its name.
     Form1Ui &Ui() { return *m_ui; }
 
-    // Start-up and shutdown
+    // Start-up, and the run's command line, end and help file.
     void Form_Load();
-    void Form_Unload();
-    void mnuQuitter_Click();
-    QString Commande;                   // the command-line argument text
-    std::function<void()> FinProgramme; // ends the program after "Quitter"
-    int CodeSortie = 0;                 // exit status (of a command-line run)
-    QString FichierAide;                // the help file
-    std::unique_ptr<InstanceUnique> Instance;
+    Programme &programme() { return m_programme; }
 
     // The window's state flags and its controllers
     EtatFenetre &etat() { return *m_etat; }
     JournalActivite &journal() { return *m_journal; }
     GestionConnexion &gestionConnexion() { return *m_connexion; }
-    Demarrage &demarrage() { return *m_demarrage; }
     Disposition &disposition() { return *m_disposition; }
     NavigateurSite &navigateurSite() { return *m_navSite; }
     NavigateurLocal &navigateurLocal() { return *m_navLocal; }
     GlisserDeposer &glisserDeposer() { return *m_glisser; }
     Progression &progression() { return *m_progression; }
-    TransfertsDossiers &transfertsDossiers() { return *m_dossiers; }
     ActionsSite &actionsSite() { return *m_actionsSite; }
     ActionsLocales &actionsLocales() { return *m_actionsLocales; }
-    VuesComparees &vuesComparees() { return *m_vuesComparees; }
-    VuesTriees &vuesTriees() { return *m_vuesTriees; }
-    OuvrirAvec &ouvrirAvec() { return *m_ouvrirAvec; }
-    Filtre &filtre() { return *m_filtre; }
     Automatisation &automatisation() { return *m_automatisation; }
 
     // The program-wide FTP session (oFTP), owned by this window.
     void CreeSessionFTP();
-    void LibereSessionFTP();
 
 protected:
     void closeEvent(QCloseEvent *evenement) override;
 
 private:
+    void Form_Unload();
+    void mnuQuitter_Click();
+    void LibereSessionFTP();
+    void lieDemarrageEtConnexion();
     bool attendFinOperation(void (Form1::*reprise)());
     void fermeApresOperation();
     void drvLocal_Change();
     void dirLocal_Change();
     void Vert_Click(int Index);
 
+    Programme m_programme;
     std::unique_ptr<Form1Ui> m_ui;
     std::unique_ptr<EtatFenetre> m_etat;
     std::unique_ptr<JournalActivite> m_journal;
@@ -104,3 +96,6 @@ private:
     bool m_decharge = false;
     void (Form1::*m_reprise)() = nullptr; // close or quit, once the FTP call is over
 };
+
+// The links of a connection dialog shown over this window.
+LiensForm2 LiensDialogueConnexion(Form1 &fenetre);

@@ -49,7 +49,7 @@ void EcritReglagesConnexion(const TestServeur &serveur, const QString &dossierSi
 
 std::unique_ptr<Form1> DemarreFenetre() {
     auto f = std::make_unique<Form1>();
-    f->FinProgramme = [] {};
+    f->programme().FinProgramme = [] {};
     f->gestionConnexion().MontreDialogue = [](Form2 &) { return 0; };
     f->Form_Load();
     return f;
