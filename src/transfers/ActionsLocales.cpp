@@ -2,7 +2,6 @@
 
 #include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
-#include "mainwindow/Form1.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Sablier.h"
@@ -70,9 +69,11 @@ QString elementCourant(const QListWidget *liste) {
 
 } // namespace
 
-ActionsLocales::ActionsLocales(Form1 &form, Form1Ui &ui, JournalActivite &journal,
-                               Progression &progression, QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal), m_progression(progression) {
+ActionsLocales::ActionsLocales(Form1Ui &ui, JournalActivite &journal, EtatFenetre &etat,
+                               NavigateurSite &navigateurSite, Progression &progression,
+                               QObject *parent)
+    : QObject(parent), m_ui(ui), m_journal(journal), m_etat(etat), m_navigateurSite(navigateurSite),
+      m_progression(progression) {
     RecDelta_Click = [this](int index) {
         if (QToolButton *b = m_ui.RecDelta.value(index))
             b->click();
@@ -114,7 +115,7 @@ void ActionsLocales::BTL_Click(int Index) {
     if (Index == 10 && oFTP && oFTP->EnCours())
         return;
     // It sends into the site tree's folder and lists it again after.
-    if (Index == 10 && m_form.navigateurSite().RefusePendantListe())
+    if (Index == 10 && m_navigateurSite.RefusePendantListe())
         return;
     Progression::Occupation occupation(m_progression);
     bool ok = true;
@@ -237,7 +238,7 @@ bool ActionsLocales::supprimeFichiers() {
         if (ok) {
             m_ui.filLocal->Refresh();
             m_ui.List1->hide();
-            RecDelta_Click(m_form.etat().ListeCliquee());
+            RecDelta_Click(m_etat.ListeCliquee());
         }
     }
     if (ok && tri && m_ui.List3->currentRow() >= 0) {
@@ -310,7 +311,7 @@ void ActionsLocales::envoieSelection() {
         return;
     }
     // "Annuler" is shown: it stops before the next file.
-    m_form.etat().DefinitCnDl(0);
+    m_etat.DefinitCnDl(0);
     bool annule = false;
     const bool comparaison = visible(m_ui.List1);
     const bool tri = visible(m_ui.List3);
@@ -329,19 +330,19 @@ void ActionsLocales::envoieSelection() {
             m_progression.AfficheProgression(fait, total, 0, 0);
             ++fait;
             QCoreApplication::processEvents();
-            if ((annule = m_form.etat().CnDl() != 0))
+            if ((annule = m_etat.CnDl() != 0))
                 break;
             if (envoie(cle, e.nom))
                 deselectionne(liste, e.ligne, e.nom);
         }
         if (annule)
             m_journal.Ecrit(LigneAnnulation, "Am");
-        m_form.navigateurSite().RafraichitSite(cle);
+        m_navigateurSite.RafraichitSite(cle);
     };
     if (comparaison) {
         envoieListe(m_ui.List1);
         m_ui.List1->hide();
-        RecDelta_Click(m_form.etat().ListeCliquee());
+        RecDelta_Click(m_etat.ListeCliquee());
     }
     if (tri && !annule)
         envoieListe(m_ui.List3);
@@ -356,7 +357,7 @@ void ActionsLocales::envoieSelection() {
         for (const Entree &e : noms) {
             if (e.choisie) {
                 // The click was taken by the yield after the previous entry.
-                if ((annule = m_form.etat().CnDl() != 0))
+                if ((annule = m_etat.CnDl() != 0))
                     break;
                 ++fait;
                 if (envoie(cle, e.nom))
@@ -370,7 +371,7 @@ void ActionsLocales::envoieSelection() {
         }
         if (annule)
             m_journal.Ecrit(LigneAnnulation, "Am");
-        m_form.navigateurSite().RafraichitSite(cle);
+        m_navigateurSite.RafraichitSite(cle);
     }
     m_progression.CacheCadre();
 }
@@ -378,6 +379,6 @@ void ActionsLocales::envoieSelection() {
 void ActionsLocales::recharge() {
     m_ui.filLocal->Refresh();
     m_ui.dirLocal->Refresh();
-    m_form.navigateurSite().AfficheListesNormales();
+    m_navigateurSite.AfficheListesNormales();
     metAJourCompte();
 }

@@ -4,7 +4,6 @@
 #include "browsing/NavigateurSite.h"
 #include "connection/GestionConnexion.h"
 #include "ftp/clsFTP.h"
-#include "mainwindow/Form1.h"
 #include "platform/Dossiers.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
@@ -85,9 +84,11 @@ private:
 
 } // namespace
 
-ActionsSite::ActionsSite(Form1 &form, Form1Ui &ui, JournalActivite &journal,
-                         Progression &progression, QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal), m_progression(progression) {
+ActionsSite::ActionsSite(Form1Ui &ui, JournalActivite &journal, EtatFenetre &etat,
+                         NavigateurSite &navigateurSite, Progression &progression,
+                         GestionConnexion &connexion, QObject *parent)
+    : QObject(parent), m_ui(ui), m_journal(journal), m_etat(etat), m_navigateurSite(navigateurSite),
+      m_progression(progression), m_connexion(connexion) {
     RecDelta_Click = [this](int index) {
         if (QToolButton *b = m_ui.RecDelta.value(index))
             b->click();
@@ -133,12 +134,12 @@ void ActionsSite::BTs_Click(int Index) {
         return;
     // Every action but the reconnection reads the site views; the
     // reconnection's listing waits for the running one by itself.
-    if (Index != 0 && m_form.navigateurSite().RefusePendantListe())
+    if (Index != 0 && m_navigateurSite.RefusePendantListe())
         return;
     Progression::Occupation occupation(m_progression);
     switch (Index) {
     case 0:
-        m_form.gestionConnexion().Reconnecte(0);
+        m_connexion.Reconnecte(0);
         break;
     case 1:
         remonte();
@@ -178,7 +179,7 @@ void ActionsSite::remonte() {
         return;
     }
     if (const QTreeWidgetItem *parent = noeud->parent())
-        m_form.navigateurSite().RafraichitSite(parent->data(0, Form1Ui::RoleCle).toString());
+        m_navigateurSite.RafraichitSite(parent->data(0, Form1Ui::RoleCle).toString());
 }
 
 void ActionsSite::creeDossier() {
@@ -198,7 +199,7 @@ void ActionsSite::creeDossier() {
         return;
     }
     m_journal.Ecrit(QStringLiteral(" > Création du répertoire ") + nom, "Am");
-    m_form.navigateurSite().RafraichitSite(cle);
+    m_navigateurSite.RafraichitSite(cle);
 }
 
 void ActionsSite::renomme() {
@@ -240,7 +241,7 @@ void ActionsSite::renomme() {
         return;
     }
     m_journal.Ecrit(QStringLiteral(" > ") + nom + QStringLiteral(" renommé en ") + nouveau, "Am");
-    m_form.navigateurSite().RafraichitSite(dossier);
+    m_navigateurSite.RafraichitSite(dossier);
 }
 
 void ActionsSite::supprimeFichiers() {
@@ -257,9 +258,9 @@ void ActionsSite::supprimeFichiers() {
             else
                 m_journal.Ecrit(LigneErreur, "Ro");
         }
-        m_form.navigateurSite().RafraichitSite(dossier);
+        m_navigateurSite.RafraichitSite(dossier);
         m_ui.List1->hide();
-        RecDelta_Click(m_form.etat().ListeCliquee());
+        RecDelta_Click(m_etat.ListeCliquee());
         return;
     }
 
@@ -280,7 +281,7 @@ void ActionsSite::supprimeFichiers() {
     }
     // Nothing handled: the view stays as it is.
     if (!dernierDossier.isEmpty())
-        m_form.navigateurSite().RafraichitSite(dernierDossier);
+        m_navigateurSite.RafraichitSite(dernierDossier);
 }
 
 void ActionsSite::supprimeDossier() {
@@ -305,7 +306,7 @@ void ActionsSite::supprimeDossier() {
         return;
     }
     m_journal.Ecrit(QStringLiteral(" > Suppresion du répertoire ") + texte, "Am");
-    m_form.navigateurSite().RafraichitSite(cleParent);
+    m_navigateurSite.RafraichitSite(cleParent);
 }
 
 bool ActionsSite::PrepareDossierTemp() {
@@ -385,7 +386,7 @@ void ActionsSite::telechargeSelection() {
     Sablier sablier;
     m_progression.InitProgression();
     // "Annuler" is shown: it stops before the next file.
-    m_form.etat().DefinitCnDl(0);
+    m_etat.DefinitCnDl(0);
     bool annule = false;
     const QString dossier = dossierAffiche();
     Cedeur cedeur;
@@ -397,7 +398,7 @@ void ActionsSite::telechargeSelection() {
             if (e.choisie) {
                 ++fait;
                 cedeur.cede();
-                if ((annule = m_form.etat().CnDl() != 0))
+                if ((annule = m_etat.CnDl() != 0))
                     break;
                 if (telecharge(dossier + e.nom, e.nom))
                     deselectionne(m_ui.List2, e.ligne, e.nom);
@@ -410,9 +411,9 @@ void ActionsSite::telechargeSelection() {
         }
         if (annule)
             m_journal.Ecrit(LigneAnnulation, "Am");
-        m_form.navigateurSite().RafraichitSite(dossier);
+        m_navigateurSite.RafraichitSite(dossier);
         m_ui.List1->hide();
-        RecDelta_Click(m_form.etat().ListeCliquee());
+        RecDelta_Click(m_etat.ListeCliquee());
     } else {
         const QVector<Entree> liste = entrees(m_ui.List4, m_ui.List5);
         const int total = nombreChoisies(liste);
@@ -422,7 +423,7 @@ void ActionsSite::telechargeSelection() {
                 ++fait;
                 m_progression.AfficheProgression(fait, total, 0, 0);
                 cedeur.cede();
-                if ((annule = m_form.etat().CnDl() != 0))
+                if ((annule = m_etat.CnDl() != 0))
                     break;
                 // The listed file itself, from the folder the list shows.
                 const QString distant =
@@ -436,7 +437,7 @@ void ActionsSite::telechargeSelection() {
         }
         if (annule)
             m_journal.Ecrit(LigneAnnulation, "Am");
-        m_form.navigateurSite().RafraichitSite(dossier);
+        m_navigateurSite.RafraichitSite(dossier);
     }
     m_progression.CacheCadre();
 }

@@ -2,7 +2,6 @@
 
 #include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
-#include "mainwindow/Form1.h"
 #include "platform/LocalLists.h"
 #include "settings/Reglages.h"
 #include "window/CedeDurantFTP.h"
@@ -45,8 +44,10 @@ QString GenreControle(const QObject *controle) {
     return QString::fromLatin1(controle->metaObject()->className());
 }
 
-GlisserDeposer::GlisserDeposer(Form1 &form, Form1Ui &ui, JournalActivite &journal, QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal) {
+GlisserDeposer::GlisserDeposer(QWidget &fenetre, Form1Ui &ui, JournalActivite &journal,
+                               EtatFenetre &etat, NavigateurSite &navigateurSite, QObject *parent)
+    : QObject(parent), m_fenetre(fenetre), m_ui(ui), m_journal(journal), m_etat(etat),
+      m_navigateurSite(navigateurSite) {
     initialiseImagesNavigation();
     const struct {
         int indice;
@@ -93,7 +94,7 @@ void GlisserDeposer::ecoute(QWidget *controle, bool source, bool cible) {
 
 QPixmap GlisserDeposer::Image(const QString &nom) const {
     if (nom == ImageFenetre)
-        return m_form.windowIcon().pixmap(32, 32);
+        return m_fenetre.windowIcon().pixmap(32, 32);
     if (nom.startsWith(QLatin1String("BTL("))) {
         const int indice = nom.mid(4, nom.size() - 5).toInt();
         if (const QToolButton *b = m_ui.BTL.value(indice))
@@ -232,7 +233,7 @@ void GlisserDeposer::DragDrop(QWidget *cible, QWidget *Source) {
         return;
     // Every drop of one list on another transfers to or from the site
     // views: none while they fill. (A click ends as a drop on the list itself.)
-    if (Source != cible && m_form.navigateurSite().RefusePendantListe())
+    if (Source != cible && m_navigateurSite.RefusePendantListe())
         return;
     // Dropped while a transfer yields: the session would refuse the call,
     // which is no failed transfer to report.
@@ -317,7 +318,7 @@ void GlisserDeposer::List1_DragDrop(QWidget *Source) {
     telecharge(m_ui.CleNoeudSelectionne() + element, element);
     // Successful or not, the comparison is computed again.
     m_ui.List1->hide();
-    RecDelta_Click(m_form.etat().ListeCliquee());
+    RecDelta_Click(m_etat.ListeCliquee());
 }
 
 void GlisserDeposer::List2_DragDrop(QWidget *Source) {
@@ -329,9 +330,9 @@ void GlisserDeposer::List2_DragDrop(QWidget *Source) {
     const QString cle = m_ui.CleNoeudSelectionne();
     if (!envoie(JoindreChemin(m_ui.filLocal->Path(), element), cle + element, element))
         return;
-    m_form.navigateurSite().RafraichitSite(cle);
+    m_navigateurSite.RafraichitSite(cle);
     m_ui.List1->hide();
-    RecDelta_Click(m_form.etat().ListeCliquee());
+    RecDelta_Click(m_etat.ListeCliquee());
 }
 
 void GlisserDeposer::List3_DragDrop(QWidget *Source) {
@@ -368,7 +369,7 @@ void GlisserDeposer::List4_DragDrop(QWidget *Source) {
         const auto *fichiers = qobject_cast<const FileListBox *>(Source);
         const QString dossier = fichiers ? fichiers->Path() : m_ui.filLocal->Path();
         if (envoie(JoindreChemin(dossier, element), cle + element, element))
-            m_form.navigateurSite().RafraichitSite(cle);
+            m_navigateurSite.RafraichitSite(cle);
     }
     // Whatever was dropped (a plain click on List4 ends here too): the web
     // address of the file.
