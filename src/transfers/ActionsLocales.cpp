@@ -6,6 +6,7 @@
 #include "platform/Prompts.h"
 #include "platform/Sablier.h"
 #include "platform/Shell.h"
+#include "transfers/EntreesListe.h"
 #include "transfers/Progression.h"
 #include "transfers/TransfertsDossiers.h"
 #include "window/EtatFenetre.h"
@@ -28,35 +29,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-struct Entree {
-    int ligne;
-    QString nom;
-    bool choisie;
-};
-
-// The entries as they are now: the lists may change while an action yields.
-QVector<Entree> entrees(const QListWidget *liste) {
-    QVector<Entree> resultat;
-    resultat.reserve(liste->count());
-    for (int i = 0; i < liste->count(); ++i) {
-        const QListWidgetItem *element = liste->item(i);
-        resultat.push_back({i, element->text(), element->isSelected()});
-    }
-    return resultat;
-}
-
-int nombreChoisies(const QVector<Entree> &liste) {
-    int n = 0;
-    for (const Entree &e : liste)
-        n += e.choisie ? 1 : 0;
-    return n;
-}
-
-void deselectionne(QListWidget *liste, int ligne, const QString &nom) {
-    if (QListWidgetItem *element = liste->item(ligne); element && element->text() == nom)
-        element->setSelected(false);
-}
 
 bool visible(const QWidget *w) {
     return !w->isHidden();
@@ -214,7 +186,7 @@ bool ActionsLocales::supprime(const QString &nom) {
 }
 
 bool ActionsLocales::supprimeChoisis(QListWidget *liste, bool compteApresChacun) {
-    for (const Entree &e : entrees(liste)) {
+    for (const EntreeListe &e : EntreesListe(liste)) {
         if (!e.choisie)
             continue;
         if (!supprime(e.nom))
@@ -293,12 +265,7 @@ bool ActionsLocales::envoie(const QString &cle, const QString &nom) {
         const QString distant = cle + nom;
         ok = m_progression.Transfert(nom, [&] { return oFTP->UploadFichier(local, distant); });
     }
-    if (!ok) {
-        m_journal.Ecrit(QStringLiteral(" > ''Upload'' échoué de ") + nom, "Ro");
-        return false;
-    }
-    m_journal.Ecrit(QStringLiteral(" > ''Upload'' réussi de ") + nom, "Ve");
-    return true;
+    return RapporteEnvoi(m_journal, ok != 0, nom);
 }
 
 void ActionsLocales::envoieSelection() {
@@ -321,10 +288,10 @@ void ActionsLocales::envoieSelection() {
 
     // The alternative lists count the files already handled.
     const auto envoieListe = [&](QListWidget *liste) {
-        const QVector<Entree> noms = entrees(liste);
-        total += nombreChoisies(noms);
+        const QVector<EntreeListe> noms = EntreesListe(liste);
+        total += NombreChoisies(noms);
         int fait = 0;
-        for (const Entree &e : noms) {
+        for (const EntreeListe &e : noms) {
             if (!e.choisie)
                 continue;
             m_progression.AfficheProgression(fait, total, 0, 0);
@@ -333,7 +300,7 @@ void ActionsLocales::envoieSelection() {
             if ((annule = m_etat.CnDl() != 0))
                 break;
             if (envoie(cle, e.nom))
-                deselectionne(liste, e.ligne, e.nom);
+                Deselectionne(liste, e.ligne, e.nom);
         }
         if (annule)
             m_journal.Ecrit(LigneAnnulation, "Am");
@@ -349,19 +316,19 @@ void ActionsLocales::envoieSelection() {
     if (normale) {
         // The file list counts the file being handled, and redraws for
         // every entry.
-        const QVector<Entree> noms = entrees(m_ui.filLocal);
-        total += nombreChoisies(noms);
+        const QVector<EntreeListe> noms = EntreesListe(m_ui.filLocal);
+        total += NombreChoisies(noms);
         int fait = 0;
         QElapsedTimer depuisCession;
         depuisCession.start();
-        for (const Entree &e : noms) {
+        for (const EntreeListe &e : noms) {
             if (e.choisie) {
                 // The click was taken by the yield after the previous entry.
                 if ((annule = m_etat.CnDl() != 0))
                     break;
                 ++fait;
                 if (envoie(cle, e.nom))
-                    deselectionne(m_ui.filLocal, e.ligne, e.nom);
+                    Deselectionne(m_ui.filLocal, e.ligne, e.nom);
             }
             m_progression.AfficheProgression(fait, total, 0, 0);
             if (e.choisie || depuisCession.elapsed() >= 15) {

@@ -10,6 +10,7 @@
 #include "platform/Sablier.h"
 #include "platform/Shell.h"
 #include "settings/Reglages.h"
+#include "transfers/EntreesListe.h"
 #include "transfers/Progression.h"
 #include "transfers/TransfertsDossiers.h"
 #include "window/EtatFenetre.h"
@@ -30,34 +31,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-struct Entree {
-    int ligne;
-    QString nom;
-    QString chemin; // full remote path (List5), when the list has one
-    bool choisie;
-};
-
-// The entries of a list as they are now: the lists may be rebuilt while an
-// action yields.
-QVector<Entree> entrees(const QListWidget *liste, const QListWidget *chemins) {
-    QVector<Entree> resultat;
-    resultat.reserve(liste->count());
-    for (int i = 0; i < liste->count(); ++i) {
-        const QListWidgetItem *element = liste->item(i);
-        const QListWidgetItem *chemin = chemins ? chemins->item(i) : nullptr;
-        resultat.push_back(
-            {i, element->text(), chemin ? chemin->text() : QString(), element->isSelected()});
-    }
-    return resultat;
-}
-
-int nombreChoisies(const QVector<Entree> &liste) {
-    int n = 0;
-    for (const Entree &e : liste)
-        n += e.choisie ? 1 : 0;
-    return n;
-}
 
 // A full path from List5 that names exactly the file shown in List4.
 bool cheminCorrespond(const QString &chemin, const QString &nom) {
@@ -249,7 +222,7 @@ void ActionsSite::supprimeFichiers() {
         if (m_ui.List2->currentRow() < 0)
             return;
         const QString dossier = dossierAffiche();
-        for (const Entree &e : entrees(m_ui.List2, nullptr)) {
+        for (const EntreeListe &e : EntreesListe(m_ui.List2, nullptr)) {
             if (!e.choisie)
                 continue;
             if (NomSimpleValide(e.nom) &&
@@ -265,7 +238,7 @@ void ActionsSite::supprimeFichiers() {
     }
 
     QString dernierDossier;
-    for (const Entree &e : entrees(m_ui.List4, m_ui.List5)) {
+    for (const EntreeListe &e : EntreesListe(m_ui.List4, m_ui.List5)) {
         if (!e.choisie)
             continue;
         // Only the very file the list shows.
@@ -359,12 +332,6 @@ void ActionsSite::ouvre() {
     ShellCourant().OuvreDocument(local);
 }
 
-void ActionsSite::deselectionne(QListWidget *liste, int ligne, const QString &nom) {
-    // Only when the list still holds that entry there.
-    if (QListWidgetItem *element = liste->item(ligne); element && element->text() == nom)
-        element->setSelected(false);
-}
-
 bool ActionsSite::telecharge(const QString &distant, const QString &nom) {
     short ok = 0;
     if (NomSimpleValide(nom)) {
@@ -372,14 +339,7 @@ bool ActionsSite::telecharge(const QString &distant, const QString &nom) {
         ok = m_progression.Transfert(
             nom, [&] { return oFTP->DownloadFichierDansDossier(distant, local); });
     }
-    if (!ok) {
-        m_journal.Ecrit(QStringLiteral(" > Téléchargement échoué de ") + nom, "Ro");
-        return false;
-    }
-    m_journal.Ecrit(QStringLiteral(" > Téléchargement réussi de ") + nom, "Ve");
-    m_ui.filLocal->Refresh();
-    m_ui.AfficheNombreLocal();
-    return true;
+    return RapporteTelechargement(m_journal, m_ui, ok != 0, nom);
 }
 
 void ActionsSite::telechargeSelection() {
@@ -391,17 +351,17 @@ void ActionsSite::telechargeSelection() {
     const QString dossier = dossierAffiche();
     Cedeur cedeur;
     if (vueComparaison()) {
-        const QVector<Entree> liste = entrees(m_ui.List2, nullptr);
-        const int total = nombreChoisies(liste);
+        const QVector<EntreeListe> liste = EntreesListe(m_ui.List2, nullptr);
+        const int total = NombreChoisies(liste);
         int fait = 0;
-        for (const Entree &e : liste) {
+        for (const EntreeListe &e : liste) {
             if (e.choisie) {
                 ++fait;
                 cedeur.cede();
                 if ((annule = m_etat.CnDl() != 0))
                     break;
                 if (telecharge(dossier + e.nom, e.nom))
-                    deselectionne(m_ui.List2, e.ligne, e.nom);
+                    Deselectionne(m_ui.List2, e.ligne, e.nom);
             }
             m_progression.AfficheProgression(fait, total, 0, 0);
             if (e.choisie)
@@ -415,10 +375,10 @@ void ActionsSite::telechargeSelection() {
         m_ui.List1->hide();
         RecDelta_Click(m_etat.ListeCliquee());
     } else {
-        const QVector<Entree> liste = entrees(m_ui.List4, m_ui.List5);
-        const int total = nombreChoisies(liste);
+        const QVector<EntreeListe> liste = EntreesListe(m_ui.List4, m_ui.List5);
+        const int total = NombreChoisies(liste);
         int fait = 0;
-        for (const Entree &e : liste) {
+        for (const EntreeListe &e : liste) {
             if (e.choisie) {
                 ++fait;
                 m_progression.AfficheProgression(fait, total, 0, 0);
@@ -429,7 +389,7 @@ void ActionsSite::telechargeSelection() {
                 const QString distant =
                     cheminCorrespond(e.chemin, e.nom) ? e.chemin : dossier + e.nom;
                 if (telecharge(distant, e.nom))
-                    deselectionne(m_ui.List4, e.ligne, e.nom);
+                    Deselectionne(m_ui.List4, e.ligne, e.nom);
                 cedeur.cede();
             } else {
                 cedeur.cedeParfois();
@@ -446,7 +406,7 @@ void ActionsSite::effaceCache() {
     const QString site = Reglages::Lit(Reglages::ADSITE);
     if (site.isEmpty())
         return;
-    for (const Entree &e : entrees(m_ui.List4, m_ui.List5)) {
+    for (const EntreeListe &e : EntreesListe(m_ui.List4, m_ui.List5)) {
         if (!e.choisie)
             continue;
         const QString adresse = site + e.chemin;

@@ -10,7 +10,6 @@ class GestionConnexion;
 class JournalActivite;
 class NavigateurSite;
 class Progression;
-class QListWidget;
 class QTreeWidgetItem;
 struct Form1Ui;
 
@@ -55,7 +54,6 @@ private:
     QString dossierAffiche() const;
     bool vueComparaison() const;
     bool telecharge(const QString &distant, const QString &nom);
-    static void deselectionne(QListWidget *liste, int ligne, const QString &nom);
 
     Form1Ui &m_ui;
     JournalActivite &m_journal;

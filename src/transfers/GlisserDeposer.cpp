@@ -4,6 +4,7 @@
 #include "ftp/clsFTP.h"
 #include "platform/LocalLists.h"
 #include "settings/Reglages.h"
+#include "transfers/TransfertsDossiers.h"
 #include "window/CedeDurantFTP.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
@@ -284,14 +285,7 @@ bool GlisserDeposer::telecharge(const QString &distant, const QString &element) 
         CedeDurantFTP cede;
         ok = oFTP->DownloadFichierDansDossier(distant, local);
     }
-    if (ok == 0) {
-        m_journal.Ecrit(QStringLiteral(" > Téléchargement échoué de ") + element, "Ro");
-        return false;
-    }
-    m_journal.Ecrit(QStringLiteral(" > Téléchargement réussi de ") + element, "Ve");
-    m_ui.filLocal->Refresh();
-    m_ui.AfficheNombreLocal();
-    return true;
+    return RapporteTelechargement(m_journal, m_ui, ok != 0, element);
 }
 
 bool GlisserDeposer::envoie(const QString &local, const QString &distant, const QString &element) {
@@ -301,12 +295,7 @@ bool GlisserDeposer::envoie(const QString &local, const QString &distant, const 
         CedeDurantFTP cede;
         ok = oFTP->UploadFichier(local, distant);
     }
-    if (ok == 0) {
-        m_journal.Ecrit(QStringLiteral(" > ''Upload'' échoué de ") + element, "Ro");
-        return false;
-    }
-    m_journal.Ecrit(QStringLiteral(" > ''Upload'' réussi de ") + element, "Ve");
-    return true;
+    return RapporteEnvoi(m_journal, ok != 0, element);
 }
 
 void GlisserDeposer::List1_DragDrop(QWidget *Source) {

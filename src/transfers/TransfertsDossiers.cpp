@@ -40,6 +40,26 @@ QString TexteConfirmationCopie(const QString &source, const QString &destination
            QStringLiteral("'' dans le répertoire ''") + destination + QStringLiteral("'' ?");
 }
 
+bool RapporteTelechargement(JournalActivite &journal, Form1Ui &ui, bool ok, const QString &nom) {
+    if (!ok) {
+        journal.Ecrit(QStringLiteral(" > Téléchargement échoué de ") + nom, "Ro");
+        return false;
+    }
+    journal.Ecrit(QStringLiteral(" > Téléchargement réussi de ") + nom, "Ve");
+    ui.filLocal->Refresh();
+    ui.AfficheNombreLocal();
+    return true;
+}
+
+bool RapporteEnvoi(JournalActivite &journal, bool ok, const QString &nom) {
+    if (!ok) {
+        journal.Ecrit(QStringLiteral(" > ''Upload'' échoué de ") + nom, "Ro");
+        return false;
+    }
+    journal.Ecrit(QStringLiteral(" > ''Upload'' réussi de ") + nom, "Ve");
+    return true;
+}
+
 namespace {
 
 const QString TitreConfirmation = QStringLiteral("Attention !!!");

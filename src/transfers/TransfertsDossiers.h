@@ -26,6 +26,11 @@ bool NomSimpleValide(const QString &nom);
 QString NomPropre(const QString &chemin);
 // The question asked before a folder is copied.
 QString TexteConfirmationCopie(const QString &source, const QString &destination);
+// The line of how one file's download ended; a success also reads filLocal
+// again with its count. Returns `ok`.
+bool RapporteTelechargement(JournalActivite &journal, Form1Ui &ui, bool ok, const QString &nom);
+// The line of how one file's upload ended. Returns `ok`.
+bool RapporteEnvoi(JournalActivite &journal, bool ok, const QString &nom);
 
 // Copies the files (one level, no sub-folders) of a folder between the two
 // sides: the site tree's selected folder into a new folder under the local
