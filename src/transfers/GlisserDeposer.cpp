@@ -275,6 +275,10 @@ QString GlisserDeposer::elementCourant(const QWidget *source) const {
     return QString();
 }
 
+QString GlisserDeposer::elementAccepte(const char *cible, const QWidget *source) const {
+    return accepte(cible, source) ? elementCourant(source) : QString();
+}
+
 // Logs the start (the log's change handler yields, so the line shows before
 // the transfer blocks), downloads into filLocal's folder, logs the outcome.
 bool GlisserDeposer::telecharge(const QString &distant, const QString &element) {
@@ -299,9 +303,7 @@ bool GlisserDeposer::envoie(const QString &local, const QString &distant, const 
 }
 
 void GlisserDeposer::List1_DragDrop(QWidget *Source) {
-    if (!accepte("List1", Source))
-        return;
-    const QString element = elementCourant(Source);
+    const QString element = elementAccepte("List1", Source);
     if (element.isEmpty())
         return;
     telecharge(m_ui.CleNoeudSelectionne() + element, element);
@@ -311,9 +313,7 @@ void GlisserDeposer::List1_DragDrop(QWidget *Source) {
 }
 
 void GlisserDeposer::List2_DragDrop(QWidget *Source) {
-    if (!accepte("List2", Source))
-        return;
-    const QString element = elementCourant(Source);
+    const QString element = elementAccepte("List2", Source);
     if (element.isEmpty())
         return;
     const QString cle = m_ui.CleNoeudSelectionne();
@@ -325,9 +325,7 @@ void GlisserDeposer::List2_DragDrop(QWidget *Source) {
 }
 
 void GlisserDeposer::List3_DragDrop(QWidget *Source) {
-    if (!accepte("List3", Source))
-        return;
-    const QString element = elementCourant(Source);
+    const QString element = elementAccepte("List3", Source);
     if (element.isEmpty())
         return;
     telecharge(m_ui.CleNoeudSelectionne() + element, element);

@@ -76,6 +76,8 @@ private:
     void differe(QWidget *cible, QWidget *source);
     bool accepte(const char *cible, const QWidget *source) const;
     QString elementCourant(const QWidget *source) const;
+    // The file a list dropped on `cible` names; "" when the drop is refused.
+    QString elementAccepte(const char *cible, const QWidget *source) const;
     bool telecharge(const QString &distant, const QString &element);
     bool envoie(const QString &local, const QString &distant, const QString &element);
 
