@@ -59,8 +59,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
     m_demarrage = std::make_unique<Demarrage>(*this, m_programme, *m_ui, *m_journal, *m_etat,
                                               *m_connexion, *m_disposition);
     m_programme.FinProgramme = [this] { QCoreApplication::exit(m_programme.CodeSortie); };
-    m_glisser = std::make_unique<GlisserDeposer>(*this, *m_ui, *m_journal);
-    // The drags the browsers start are the drag-and-drop controller's.
+    // The drags the browsers start are the drag-and-drop controller's, built after them.
     LienGlisser glisser;
     glisser.CommenceGlisser = [this](QWidget *s, const QString &i) {
         m_glisser->CommenceGlisser(s, i);
@@ -69,10 +68,14 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
     glisser.RapatrieDossierSite = [this] { m_glisser->RapatrieDossierSite(); };
     m_navSite = std::make_unique<NavigateurSite>(*m_ui, *m_journal, *m_etat, *this, glisser);
     m_navLocal = std::make_unique<NavigateurLocal>(*m_ui, *m_journal, *m_etat, *m_navSite, glisser);
-    m_progression = std::make_unique<Progression>(*this, *m_ui);
-    m_dossiers = std::make_unique<TransfertsDossiers>(*this, *m_ui, *m_journal, *m_progression);
-    m_actionsSite = std::make_unique<ActionsSite>(*this, *m_ui, *m_journal, *m_progression);
-    m_actionsLocales = std::make_unique<ActionsLocales>(*this, *m_ui, *m_journal, *m_progression);
+    m_glisser = std::make_unique<GlisserDeposer>(*this, *m_ui, *m_journal, *m_etat, *m_navSite);
+    m_progression = std::make_unique<Progression>(*m_ui, *m_etat);
+    m_dossiers = std::make_unique<TransfertsDossiers>(*m_ui, *m_journal, *m_etat, *m_navSite,
+                                                      *m_progression);
+    m_actionsSite = std::make_unique<ActionsSite>(*m_ui, *m_journal, *m_etat, *m_navSite,
+                                                  *m_progression, *m_connexion);
+    m_actionsLocales =
+        std::make_unique<ActionsLocales>(*m_ui, *m_journal, *m_etat, *m_navSite, *m_progression);
     m_glisser->EnvoieDossierLocal = [this] { m_dossiers->EnvoieDossierLocal(); };
     m_glisser->RapatrieDossierSite = [this] { m_dossiers->RapatrieDossierSite(); };
 

@@ -2,11 +2,11 @@
 
 #include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
-#include "mainwindow/Form1.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Sablier.h"
 #include "platform/Shell.h"
+#include "transfers/EntreesListe.h"
 #include "transfers/Progression.h"
 #include "transfers/TransfertsDossiers.h"
 #include "window/EtatFenetre.h"
@@ -30,35 +30,6 @@
 
 namespace {
 
-struct Entree {
-    int ligne;
-    QString nom;
-    bool choisie;
-};
-
-// The entries as they are now: the lists may change while an action yields.
-QVector<Entree> entrees(const QListWidget *liste) {
-    QVector<Entree> resultat;
-    resultat.reserve(liste->count());
-    for (int i = 0; i < liste->count(); ++i) {
-        const QListWidgetItem *element = liste->item(i);
-        resultat.push_back({i, element->text(), element->isSelected()});
-    }
-    return resultat;
-}
-
-int nombreChoisies(const QVector<Entree> &liste) {
-    int n = 0;
-    for (const Entree &e : liste)
-        n += e.choisie ? 1 : 0;
-    return n;
-}
-
-void deselectionne(QListWidget *liste, int ligne, const QString &nom) {
-    if (QListWidgetItem *element = liste->item(ligne); element && element->text() == nom)
-        element->setSelected(false);
-}
-
 bool visible(const QWidget *w) {
     return !w->isHidden();
 }
@@ -70,9 +41,11 @@ QString elementCourant(const QListWidget *liste) {
 
 } // namespace
 
-ActionsLocales::ActionsLocales(Form1 &form, Form1Ui &ui, JournalActivite &journal,
-                               Progression &progression, QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal), m_progression(progression) {
+ActionsLocales::ActionsLocales(Form1Ui &ui, JournalActivite &journal, EtatFenetre &etat,
+                               NavigateurSite &navigateurSite, Progression &progression,
+                               QObject *parent)
+    : QObject(parent), m_ui(ui), m_journal(journal), m_etat(etat), m_navigateurSite(navigateurSite),
+      m_progression(progression) {
     RecDelta_Click = [this](int index) {
         if (QToolButton *b = m_ui.RecDelta.value(index))
             b->click();
@@ -114,7 +87,7 @@ void ActionsLocales::BTL_Click(int Index) {
     if (Index == 10 && oFTP && oFTP->EnCours())
         return;
     // It sends into the site tree's folder and lists it again after.
-    if (Index == 10 && m_form.navigateurSite().RefusePendantListe())
+    if (Index == 10 && m_navigateurSite.RefusePendantListe())
         return;
     Progression::Occupation occupation(m_progression);
     bool ok = true;
@@ -213,7 +186,7 @@ bool ActionsLocales::supprime(const QString &nom) {
 }
 
 bool ActionsLocales::supprimeChoisis(QListWidget *liste, bool compteApresChacun) {
-    for (const Entree &e : entrees(liste)) {
+    for (const EntreeListe &e : EntreesListe(liste)) {
         if (!e.choisie)
             continue;
         if (!supprime(e.nom))
@@ -237,7 +210,7 @@ bool ActionsLocales::supprimeFichiers() {
         if (ok) {
             m_ui.filLocal->Refresh();
             m_ui.List1->hide();
-            RecDelta_Click(m_form.etat().ListeCliquee());
+            RecDelta_Click(m_etat.ListeCliquee());
         }
     }
     if (ok && tri && m_ui.List3->currentRow() >= 0) {
@@ -292,12 +265,7 @@ bool ActionsLocales::envoie(const QString &cle, const QString &nom) {
         const QString distant = cle + nom;
         ok = m_progression.Transfert(nom, [&] { return oFTP->UploadFichier(local, distant); });
     }
-    if (!ok) {
-        m_journal.Ecrit(QStringLiteral(" > ''Upload'' échoué de ") + nom, "Ro");
-        return false;
-    }
-    m_journal.Ecrit(QStringLiteral(" > ''Upload'' réussi de ") + nom, "Ve");
-    return true;
+    return RapporteEnvoi(m_journal, ok != 0, nom);
 }
 
 void ActionsLocales::envoieSelection() {
@@ -310,7 +278,7 @@ void ActionsLocales::envoieSelection() {
         return;
     }
     // "Annuler" is shown: it stops before the next file.
-    m_form.etat().DefinitCnDl(0);
+    m_etat.DefinitCnDl(0);
     bool annule = false;
     const bool comparaison = visible(m_ui.List1);
     const bool tri = visible(m_ui.List3);
@@ -320,47 +288,47 @@ void ActionsLocales::envoieSelection() {
 
     // The alternative lists count the files already handled.
     const auto envoieListe = [&](QListWidget *liste) {
-        const QVector<Entree> noms = entrees(liste);
-        total += nombreChoisies(noms);
+        const QVector<EntreeListe> noms = EntreesListe(liste);
+        total += NombreChoisies(noms);
         int fait = 0;
-        for (const Entree &e : noms) {
+        for (const EntreeListe &e : noms) {
             if (!e.choisie)
                 continue;
             m_progression.AfficheProgression(fait, total, 0, 0);
             ++fait;
             QCoreApplication::processEvents();
-            if ((annule = m_form.etat().CnDl() != 0))
+            if ((annule = m_etat.CnDl() != 0))
                 break;
             if (envoie(cle, e.nom))
-                deselectionne(liste, e.ligne, e.nom);
+                Deselectionne(liste, e.ligne, e.nom);
         }
         if (annule)
             m_journal.Ecrit(LigneAnnulation, "Am");
-        m_form.navigateurSite().RafraichitSite(cle);
+        m_navigateurSite.RafraichitSite(cle);
     };
     if (comparaison) {
         envoieListe(m_ui.List1);
         m_ui.List1->hide();
-        RecDelta_Click(m_form.etat().ListeCliquee());
+        RecDelta_Click(m_etat.ListeCliquee());
     }
     if (tri && !annule)
         envoieListe(m_ui.List3);
     if (normale) {
         // The file list counts the file being handled, and redraws for
         // every entry.
-        const QVector<Entree> noms = entrees(m_ui.filLocal);
-        total += nombreChoisies(noms);
+        const QVector<EntreeListe> noms = EntreesListe(m_ui.filLocal);
+        total += NombreChoisies(noms);
         int fait = 0;
         QElapsedTimer depuisCession;
         depuisCession.start();
-        for (const Entree &e : noms) {
+        for (const EntreeListe &e : noms) {
             if (e.choisie) {
                 // The click was taken by the yield after the previous entry.
-                if ((annule = m_form.etat().CnDl() != 0))
+                if ((annule = m_etat.CnDl() != 0))
                     break;
                 ++fait;
                 if (envoie(cle, e.nom))
-                    deselectionne(m_ui.filLocal, e.ligne, e.nom);
+                    Deselectionne(m_ui.filLocal, e.ligne, e.nom);
             }
             m_progression.AfficheProgression(fait, total, 0, 0);
             if (e.choisie || depuisCession.elapsed() >= 15) {
@@ -370,7 +338,7 @@ void ActionsLocales::envoieSelection() {
         }
         if (annule)
             m_journal.Ecrit(LigneAnnulation, "Am");
-        m_form.navigateurSite().RafraichitSite(cle);
+        m_navigateurSite.RafraichitSite(cle);
     }
     m_progression.CacheCadre();
 }
@@ -378,6 +346,6 @@ void ActionsLocales::envoieSelection() {
 void ActionsLocales::recharge() {
     m_ui.filLocal->Refresh();
     m_ui.dirLocal->Refresh();
-    m_form.navigateurSite().AfficheListesNormales();
+    m_navigateurSite.AfficheListesNormales();
     metAJourCompte();
 }

@@ -5,8 +5,9 @@
 
 #include <functional>
 
-class Form1;
+class EtatFenetre;
 class JournalActivite;
+class NavigateurSite;
 class Progression;
 class QListWidget;
 struct Form1Ui;
@@ -21,7 +22,8 @@ struct Form1Ui;
 class ActionsLocales : public QObject {
     Q_OBJECT
 public:
-    ActionsLocales(Form1 &form, Form1Ui &ui, JournalActivite &journal, Progression &progression,
+    ActionsLocales(Form1Ui &ui, JournalActivite &journal, EtatFenetre &etat,
+                   NavigateurSite &navigateurSite, Progression &progression,
                    QObject *parent = nullptr);
     ~ActionsLocales() override;
 
@@ -50,8 +52,9 @@ private:
     bool supprimeChoisis(QListWidget *liste, bool compteApresChacun);
     bool envoie(const QString &cle, const QString &nom);
 
-    Form1 &m_form;
     Form1Ui &m_ui;
     JournalActivite &m_journal;
+    EtatFenetre &m_etat;
+    NavigateurSite &m_navigateurSite;
     Progression &m_progression;
 };

@@ -4,13 +4,13 @@
 #include "browsing/NavigateurSite.h"
 #include "connection/GestionConnexion.h"
 #include "ftp/clsFTP.h"
-#include "mainwindow/Form1.h"
 #include "platform/Dossiers.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Sablier.h"
 #include "platform/Shell.h"
 #include "settings/Reglages.h"
+#include "transfers/EntreesListe.h"
 #include "transfers/Progression.h"
 #include "transfers/TransfertsDossiers.h"
 #include "window/EtatFenetre.h"
@@ -31,34 +31,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-struct Entree {
-    int ligne;
-    QString nom;
-    QString chemin; // full remote path (List5), when the list has one
-    bool choisie;
-};
-
-// The entries of a list as they are now: the lists may be rebuilt while an
-// action yields.
-QVector<Entree> entrees(const QListWidget *liste, const QListWidget *chemins) {
-    QVector<Entree> resultat;
-    resultat.reserve(liste->count());
-    for (int i = 0; i < liste->count(); ++i) {
-        const QListWidgetItem *element = liste->item(i);
-        const QListWidgetItem *chemin = chemins ? chemins->item(i) : nullptr;
-        resultat.push_back(
-            {i, element->text(), chemin ? chemin->text() : QString(), element->isSelected()});
-    }
-    return resultat;
-}
-
-int nombreChoisies(const QVector<Entree> &liste) {
-    int n = 0;
-    for (const Entree &e : liste)
-        n += e.choisie ? 1 : 0;
-    return n;
-}
 
 // A full path from List5 that names exactly the file shown in List4.
 bool cheminCorrespond(const QString &chemin, const QString &nom) {
@@ -85,9 +57,11 @@ private:
 
 } // namespace
 
-ActionsSite::ActionsSite(Form1 &form, Form1Ui &ui, JournalActivite &journal,
-                         Progression &progression, QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal), m_progression(progression) {
+ActionsSite::ActionsSite(Form1Ui &ui, JournalActivite &journal, EtatFenetre &etat,
+                         NavigateurSite &navigateurSite, Progression &progression,
+                         GestionConnexion &connexion, QObject *parent)
+    : QObject(parent), m_ui(ui), m_journal(journal), m_etat(etat), m_navigateurSite(navigateurSite),
+      m_progression(progression), m_connexion(connexion) {
     RecDelta_Click = [this](int index) {
         if (QToolButton *b = m_ui.RecDelta.value(index))
             b->click();
@@ -133,12 +107,12 @@ void ActionsSite::BTs_Click(int Index) {
         return;
     // Every action but the reconnection reads the site views; the
     // reconnection's listing waits for the running one by itself.
-    if (Index != 0 && m_form.navigateurSite().RefusePendantListe())
+    if (Index != 0 && m_navigateurSite.RefusePendantListe())
         return;
     Progression::Occupation occupation(m_progression);
     switch (Index) {
     case 0:
-        m_form.gestionConnexion().Reconnecte(0);
+        m_connexion.Reconnecte(0);
         break;
     case 1:
         remonte();
@@ -178,7 +152,7 @@ void ActionsSite::remonte() {
         return;
     }
     if (const QTreeWidgetItem *parent = noeud->parent())
-        m_form.navigateurSite().RafraichitSite(parent->data(0, Form1Ui::RoleCle).toString());
+        m_navigateurSite.RafraichitSite(parent->data(0, Form1Ui::RoleCle).toString());
 }
 
 void ActionsSite::creeDossier() {
@@ -198,7 +172,7 @@ void ActionsSite::creeDossier() {
         return;
     }
     m_journal.Ecrit(QStringLiteral(" > Création du répertoire ") + nom, "Am");
-    m_form.navigateurSite().RafraichitSite(cle);
+    m_navigateurSite.RafraichitSite(cle);
 }
 
 void ActionsSite::renomme() {
@@ -240,7 +214,7 @@ void ActionsSite::renomme() {
         return;
     }
     m_journal.Ecrit(QStringLiteral(" > ") + nom + QStringLiteral(" renommé en ") + nouveau, "Am");
-    m_form.navigateurSite().RafraichitSite(dossier);
+    m_navigateurSite.RafraichitSite(dossier);
 }
 
 void ActionsSite::supprimeFichiers() {
@@ -248,7 +222,7 @@ void ActionsSite::supprimeFichiers() {
         if (m_ui.List2->currentRow() < 0)
             return;
         const QString dossier = dossierAffiche();
-        for (const Entree &e : entrees(m_ui.List2, nullptr)) {
+        for (const EntreeListe &e : EntreesListe(m_ui.List2, nullptr)) {
             if (!e.choisie)
                 continue;
             if (NomSimpleValide(e.nom) &&
@@ -257,14 +231,14 @@ void ActionsSite::supprimeFichiers() {
             else
                 m_journal.Ecrit(LigneErreur, "Ro");
         }
-        m_form.navigateurSite().RafraichitSite(dossier);
+        m_navigateurSite.RafraichitSite(dossier);
         m_ui.List1->hide();
-        RecDelta_Click(m_form.etat().ListeCliquee());
+        RecDelta_Click(m_etat.ListeCliquee());
         return;
     }
 
     QString dernierDossier;
-    for (const Entree &e : entrees(m_ui.List4, m_ui.List5)) {
+    for (const EntreeListe &e : EntreesListe(m_ui.List4, m_ui.List5)) {
         if (!e.choisie)
             continue;
         // Only the very file the list shows.
@@ -280,7 +254,7 @@ void ActionsSite::supprimeFichiers() {
     }
     // Nothing handled: the view stays as it is.
     if (!dernierDossier.isEmpty())
-        m_form.navigateurSite().RafraichitSite(dernierDossier);
+        m_navigateurSite.RafraichitSite(dernierDossier);
 }
 
 void ActionsSite::supprimeDossier() {
@@ -305,7 +279,7 @@ void ActionsSite::supprimeDossier() {
         return;
     }
     m_journal.Ecrit(QStringLiteral(" > Suppresion du répertoire ") + texte, "Am");
-    m_form.navigateurSite().RafraichitSite(cleParent);
+    m_navigateurSite.RafraichitSite(cleParent);
 }
 
 bool ActionsSite::PrepareDossierTemp() {
@@ -358,12 +332,6 @@ void ActionsSite::ouvre() {
     ShellCourant().OuvreDocument(local);
 }
 
-void ActionsSite::deselectionne(QListWidget *liste, int ligne, const QString &nom) {
-    // Only when the list still holds that entry there.
-    if (QListWidgetItem *element = liste->item(ligne); element && element->text() == nom)
-        element->setSelected(false);
-}
-
 bool ActionsSite::telecharge(const QString &distant, const QString &nom) {
     short ok = 0;
     if (NomSimpleValide(nom)) {
@@ -371,36 +339,29 @@ bool ActionsSite::telecharge(const QString &distant, const QString &nom) {
         ok = m_progression.Transfert(
             nom, [&] { return oFTP->DownloadFichierDansDossier(distant, local); });
     }
-    if (!ok) {
-        m_journal.Ecrit(QStringLiteral(" > Téléchargement échoué de ") + nom, "Ro");
-        return false;
-    }
-    m_journal.Ecrit(QStringLiteral(" > Téléchargement réussi de ") + nom, "Ve");
-    m_ui.filLocal->Refresh();
-    m_ui.AfficheNombreLocal();
-    return true;
+    return RapporteTelechargement(m_journal, m_ui, ok != 0, nom);
 }
 
 void ActionsSite::telechargeSelection() {
     Sablier sablier;
     m_progression.InitProgression();
     // "Annuler" is shown: it stops before the next file.
-    m_form.etat().DefinitCnDl(0);
+    m_etat.DefinitCnDl(0);
     bool annule = false;
     const QString dossier = dossierAffiche();
     Cedeur cedeur;
     if (vueComparaison()) {
-        const QVector<Entree> liste = entrees(m_ui.List2, nullptr);
-        const int total = nombreChoisies(liste);
+        const QVector<EntreeListe> liste = EntreesListe(m_ui.List2, nullptr);
+        const int total = NombreChoisies(liste);
         int fait = 0;
-        for (const Entree &e : liste) {
+        for (const EntreeListe &e : liste) {
             if (e.choisie) {
                 ++fait;
                 cedeur.cede();
-                if ((annule = m_form.etat().CnDl() != 0))
+                if ((annule = m_etat.CnDl() != 0))
                     break;
                 if (telecharge(dossier + e.nom, e.nom))
-                    deselectionne(m_ui.List2, e.ligne, e.nom);
+                    Deselectionne(m_ui.List2, e.ligne, e.nom);
             }
             m_progression.AfficheProgression(fait, total, 0, 0);
             if (e.choisie)
@@ -410,25 +371,25 @@ void ActionsSite::telechargeSelection() {
         }
         if (annule)
             m_journal.Ecrit(LigneAnnulation, "Am");
-        m_form.navigateurSite().RafraichitSite(dossier);
+        m_navigateurSite.RafraichitSite(dossier);
         m_ui.List1->hide();
-        RecDelta_Click(m_form.etat().ListeCliquee());
+        RecDelta_Click(m_etat.ListeCliquee());
     } else {
-        const QVector<Entree> liste = entrees(m_ui.List4, m_ui.List5);
-        const int total = nombreChoisies(liste);
+        const QVector<EntreeListe> liste = EntreesListe(m_ui.List4, m_ui.List5);
+        const int total = NombreChoisies(liste);
         int fait = 0;
-        for (const Entree &e : liste) {
+        for (const EntreeListe &e : liste) {
             if (e.choisie) {
                 ++fait;
                 m_progression.AfficheProgression(fait, total, 0, 0);
                 cedeur.cede();
-                if ((annule = m_form.etat().CnDl() != 0))
+                if ((annule = m_etat.CnDl() != 0))
                     break;
                 // The listed file itself, from the folder the list shows.
                 const QString distant =
                     cheminCorrespond(e.chemin, e.nom) ? e.chemin : dossier + e.nom;
                 if (telecharge(distant, e.nom))
-                    deselectionne(m_ui.List4, e.ligne, e.nom);
+                    Deselectionne(m_ui.List4, e.ligne, e.nom);
                 cedeur.cede();
             } else {
                 cedeur.cedeParfois();
@@ -436,7 +397,7 @@ void ActionsSite::telechargeSelection() {
         }
         if (annule)
             m_journal.Ecrit(LigneAnnulation, "Am");
-        m_form.navigateurSite().RafraichitSite(dossier);
+        m_navigateurSite.RafraichitSite(dossier);
     }
     m_progression.CacheCadre();
 }
@@ -445,7 +406,7 @@ void ActionsSite::effaceCache() {
     const QString site = Reglages::Lit(Reglages::ADSITE);
     if (site.isEmpty())
         return;
-    for (const Entree &e : entrees(m_ui.List4, m_ui.List5)) {
+    for (const EntreeListe &e : EntreesListe(m_ui.List4, m_ui.List5)) {
         if (!e.choisie)
             continue;
         const QString adresse = site + e.chemin;

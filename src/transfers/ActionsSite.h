@@ -5,10 +5,11 @@
 
 #include <functional>
 
-class Form1;
+class EtatFenetre;
+class GestionConnexion;
 class JournalActivite;
+class NavigateurSite;
 class Progression;
-class QListWidget;
 class QTreeWidgetItem;
 struct Form1Ui;
 
@@ -22,8 +23,9 @@ struct Form1Ui;
 class ActionsSite : public QObject {
     Q_OBJECT
 public:
-    ActionsSite(Form1 &form, Form1Ui &ui, JournalActivite &journal, Progression &progression,
-                QObject *parent = nullptr);
+    ActionsSite(Form1Ui &ui, JournalActivite &journal, EtatFenetre &etat,
+                NavigateurSite &navigateurSite, Progression &progression,
+                GestionConnexion &connexion, QObject *parent = nullptr);
     ~ActionsSite() override;
 
     void BTs_Click(int Index);
@@ -52,10 +54,11 @@ private:
     QString dossierAffiche() const;
     bool vueComparaison() const;
     bool telecharge(const QString &distant, const QString &nom);
-    static void deselectionne(QListWidget *liste, int ligne, const QString &nom);
 
-    Form1 &m_form;
     Form1Ui &m_ui;
     JournalActivite &m_journal;
+    EtatFenetre &m_etat;
+    NavigateurSite &m_navigateurSite;
     Progression &m_progression;
+    GestionConnexion &m_connexion;
 };

@@ -2,9 +2,9 @@
 
 #include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
-#include "mainwindow/Form1.h"
 #include "platform/LocalLists.h"
 #include "settings/Reglages.h"
+#include "transfers/TransfertsDossiers.h"
 #include "window/CedeDurantFTP.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
@@ -45,8 +45,10 @@ QString GenreControle(const QObject *controle) {
     return QString::fromLatin1(controle->metaObject()->className());
 }
 
-GlisserDeposer::GlisserDeposer(Form1 &form, Form1Ui &ui, JournalActivite &journal, QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal) {
+GlisserDeposer::GlisserDeposer(QWidget &fenetre, Form1Ui &ui, JournalActivite &journal,
+                               EtatFenetre &etat, NavigateurSite &navigateurSite, QObject *parent)
+    : QObject(parent), m_fenetre(fenetre), m_ui(ui), m_journal(journal), m_etat(etat),
+      m_navigateurSite(navigateurSite) {
     initialiseImagesNavigation();
     const struct {
         int indice;
@@ -93,7 +95,7 @@ void GlisserDeposer::ecoute(QWidget *controle, bool source, bool cible) {
 
 QPixmap GlisserDeposer::Image(const QString &nom) const {
     if (nom == ImageFenetre)
-        return m_form.windowIcon().pixmap(32, 32);
+        return m_fenetre.windowIcon().pixmap(32, 32);
     if (nom.startsWith(QLatin1String("BTL("))) {
         const int indice = nom.mid(4, nom.size() - 5).toInt();
         if (const QToolButton *b = m_ui.BTL.value(indice))
@@ -232,7 +234,7 @@ void GlisserDeposer::DragDrop(QWidget *cible, QWidget *Source) {
         return;
     // Every drop of one list on another transfers to or from the site
     // views: none while they fill. (A click ends as a drop on the list itself.)
-    if (Source != cible && m_form.navigateurSite().RefusePendantListe())
+    if (Source != cible && m_navigateurSite.RefusePendantListe())
         return;
     // Dropped while a transfer yields: the session would refuse the call,
     // which is no failed transfer to report.
@@ -273,6 +275,10 @@ QString GlisserDeposer::elementCourant(const QWidget *source) const {
     return QString();
 }
 
+QString GlisserDeposer::elementAccepte(const char *cible, const QWidget *source) const {
+    return accepte(cible, source) ? elementCourant(source) : QString();
+}
+
 // Logs the start (the log's change handler yields, so the line shows before
 // the transfer blocks), downloads into filLocal's folder, logs the outcome.
 bool GlisserDeposer::telecharge(const QString &distant, const QString &element) {
@@ -283,14 +289,7 @@ bool GlisserDeposer::telecharge(const QString &distant, const QString &element) 
         CedeDurantFTP cede;
         ok = oFTP->DownloadFichierDansDossier(distant, local);
     }
-    if (ok == 0) {
-        m_journal.Ecrit(QStringLiteral(" > Téléchargement échoué de ") + element, "Ro");
-        return false;
-    }
-    m_journal.Ecrit(QStringLiteral(" > Téléchargement réussi de ") + element, "Ve");
-    m_ui.filLocal->Refresh();
-    m_ui.AfficheNombreLocal();
-    return true;
+    return RapporteTelechargement(m_journal, m_ui, ok != 0, element);
 }
 
 bool GlisserDeposer::envoie(const QString &local, const QString &distant, const QString &element) {
@@ -300,44 +299,33 @@ bool GlisserDeposer::envoie(const QString &local, const QString &distant, const 
         CedeDurantFTP cede;
         ok = oFTP->UploadFichier(local, distant);
     }
-    if (ok == 0) {
-        m_journal.Ecrit(QStringLiteral(" > ''Upload'' échoué de ") + element, "Ro");
-        return false;
-    }
-    m_journal.Ecrit(QStringLiteral(" > ''Upload'' réussi de ") + element, "Ve");
-    return true;
+    return RapporteEnvoi(m_journal, ok != 0, element);
 }
 
 void GlisserDeposer::List1_DragDrop(QWidget *Source) {
-    if (!accepte("List1", Source))
-        return;
-    const QString element = elementCourant(Source);
+    const QString element = elementAccepte("List1", Source);
     if (element.isEmpty())
         return;
     telecharge(m_ui.CleNoeudSelectionne() + element, element);
     // Successful or not, the comparison is computed again.
     m_ui.List1->hide();
-    RecDelta_Click(m_form.etat().ListeCliquee());
+    RecDelta_Click(m_etat.ListeCliquee());
 }
 
 void GlisserDeposer::List2_DragDrop(QWidget *Source) {
-    if (!accepte("List2", Source))
-        return;
-    const QString element = elementCourant(Source);
+    const QString element = elementAccepte("List2", Source);
     if (element.isEmpty())
         return;
     const QString cle = m_ui.CleNoeudSelectionne();
     if (!envoie(JoindreChemin(m_ui.filLocal->Path(), element), cle + element, element))
         return;
-    m_form.navigateurSite().RafraichitSite(cle);
+    m_navigateurSite.RafraichitSite(cle);
     m_ui.List1->hide();
-    RecDelta_Click(m_form.etat().ListeCliquee());
+    RecDelta_Click(m_etat.ListeCliquee());
 }
 
 void GlisserDeposer::List3_DragDrop(QWidget *Source) {
-    if (!accepte("List3", Source))
-        return;
-    const QString element = elementCourant(Source);
+    const QString element = elementAccepte("List3", Source);
     if (element.isEmpty())
         return;
     telecharge(m_ui.CleNoeudSelectionne() + element, element);
@@ -368,7 +356,7 @@ void GlisserDeposer::List4_DragDrop(QWidget *Source) {
         const auto *fichiers = qobject_cast<const FileListBox *>(Source);
         const QString dossier = fichiers ? fichiers->Path() : m_ui.filLocal->Path();
         if (envoie(JoindreChemin(dossier, element), cle + element, element))
-            m_form.navigateurSite().RafraichitSite(cle);
+            m_navigateurSite.RafraichitSite(cle);
     }
     // Whatever was dropped (a plain click on List4 ends here too): the web
     // address of the file.

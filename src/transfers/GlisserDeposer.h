@@ -9,8 +9,9 @@
 
 #include <functional>
 
-class Form1;
+class EtatFenetre;
 class JournalActivite;
+class NavigateurSite;
 class QDrag;
 class QDropEvent;
 class QWidget;
@@ -28,7 +29,9 @@ QString GenreControle(const QObject *controle);
 class GlisserDeposer : public QObject {
     Q_OBJECT
 public:
-    GlisserDeposer(Form1 &form, Form1Ui &ui, JournalActivite &journal, QObject *parent = nullptr);
+    // `fenetre` is the window whose icon pictures the drag of "Form1".
+    GlisserDeposer(QWidget &fenetre, Form1Ui &ui, JournalActivite &journal, EtatFenetre &etat,
+                   NavigateurSite &navigateurSite, QObject *parent = nullptr);
     ~GlisserDeposer() override;
 
     // The mime type of a drag between the lists: "name\nkind" in UTF-8.
@@ -73,12 +76,16 @@ private:
     void differe(QWidget *cible, QWidget *source);
     bool accepte(const char *cible, const QWidget *source) const;
     QString elementCourant(const QWidget *source) const;
+    // The file a list dropped on `cible` names; "" when the drop is refused.
+    QString elementAccepte(const char *cible, const QWidget *source) const;
     bool telecharge(const QString &distant, const QString &element);
     bool envoie(const QString &local, const QString &distant, const QString &element);
 
-    Form1 &m_form;
+    QWidget &m_fenetre;
     Form1Ui &m_ui;
     JournalActivite &m_journal;
+    EtatFenetre &m_etat;
+    NavigateurSite &m_navigateurSite;
     QHash<QObject *, QWidget *> m_vues; // viewport -> its control
     QHash<QWidget *, bool> m_sources;   // controls that can be dragged
     QPointer<QWidget> m_arme;           // pressed, not yet dragged

@@ -2,7 +2,6 @@
 
 #include "browsing/TextesTaille.h"
 #include "ftp/clsFTP.h"
-#include "mainwindow/Form1.h"
 #include "window/CedeDurantFTP.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
@@ -102,8 +101,8 @@ QString TexteOctetsEnCours(const QString &nom, qint64 fait, qint64 total, double
 
 // ------------------------------------------------------------- the frame
 
-Progression::Progression(Form1 &form, Form1Ui &ui, QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui) {
+Progression::Progression(Form1Ui &ui, EtatFenetre &etat, QObject *parent)
+    : QObject(parent), m_ui(ui), m_etat(etat) {
     m_panneau = new QLabel(m_ui.stbEtat);
     m_panneau->setObjectName(QStringLiteral("stbEtat.Panels(2)"));
     m_panneau->setFrameShape(QFrame::StyledPanel);
@@ -121,7 +120,7 @@ Progression::Progression(Form1 &form, Form1Ui &ui, QObject *parent)
 Progression::~Progression() = default;
 
 void Progression::Command5_Click() {
-    m_form.etat().DefinitCnDl(-1);
+    m_etat.DefinitCnDl(-1);
 }
 
 void Progression::InitProgression() {

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-class Form1;
+class EtatFenetre;
 class QLabel;
 struct Form1Ui;
 
@@ -48,7 +48,7 @@ QString TexteOctetsEnCours(const QString &nom, qint64 fait, qint64 total, double
 class Progression : public QObject {
     Q_OBJECT
 public:
-    Progression(Form1 &form, Form1Ui &ui, QObject *parent = nullptr);
+    Progression(Form1Ui &ui, EtatFenetre &etat, QObject *parent = nullptr);
     ~Progression() override;
 
     // Clears the bar and the caption; the frame keeps its visibility. The
@@ -108,8 +108,8 @@ private:
         }
     };
 
-    Form1 &m_form;
     Form1Ui &m_ui;
+    EtatFenetre &m_etat;
     QLabel *m_panneau = nullptr;
     Dessin m_dernierDessin;
     bool m_dessinValide = false;

@@ -2,7 +2,6 @@
 
 #include "browsing/NavigateurSite.h"
 #include "ftp/clsFTP.h"
-#include "mainwindow/Form1.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "transfers/Progression.h"
@@ -41,6 +40,26 @@ QString TexteConfirmationCopie(const QString &source, const QString &destination
            QStringLiteral("'' dans le répertoire ''") + destination + QStringLiteral("'' ?");
 }
 
+bool RapporteTelechargement(JournalActivite &journal, Form1Ui &ui, bool ok, const QString &nom) {
+    if (!ok) {
+        journal.Ecrit(QStringLiteral(" > Téléchargement échoué de ") + nom, "Ro");
+        return false;
+    }
+    journal.Ecrit(QStringLiteral(" > Téléchargement réussi de ") + nom, "Ve");
+    ui.filLocal->Refresh();
+    ui.AfficheNombreLocal();
+    return true;
+}
+
+bool RapporteEnvoi(JournalActivite &journal, bool ok, const QString &nom) {
+    if (!ok) {
+        journal.Ecrit(QStringLiteral(" > ''Upload'' échoué de ") + nom, "Ro");
+        return false;
+    }
+    journal.Ecrit(QStringLiteral(" > ''Upload'' réussi de ") + nom, "Ve");
+    return true;
+}
+
 namespace {
 
 const QString TitreConfirmation = QStringLiteral("Attention !!!");
@@ -59,9 +78,11 @@ QStringList entrees(const QListWidget *liste) {
 
 } // namespace
 
-TransfertsDossiers::TransfertsDossiers(Form1 &form, Form1Ui &ui, JournalActivite &journal,
-                                       Progression &progression, QObject *parent)
-    : QObject(parent), m_form(form), m_ui(ui), m_journal(journal), m_progression(progression) {}
+TransfertsDossiers::TransfertsDossiers(Form1Ui &ui, JournalActivite &journal, EtatFenetre &etat,
+                                       NavigateurSite &navigateurSite, Progression &progression,
+                                       QObject *parent)
+    : QObject(parent), m_ui(ui), m_journal(journal), m_etat(etat), m_navigateurSite(navigateurSite),
+      m_progression(progression) {}
 
 TransfertsDossiers::~TransfertsDossiers() = default;
 
@@ -76,40 +97,70 @@ void TransfertsDossiers::resume(bool annule, bool erreur, int nombre, const QStr
                         "Ve");
 }
 
-// ------------------------------------------------------- site to local disk
-
-void TransfertsDossiers::RapatrieDossierSite() {
+// Both copies start alike: one operation at a time, none while a listing
+// runs, no cancel left from before, an empty bar.
+void TransfertsDossiers::lance(void (TransfertsDossiers::*copie)()) {
     if (m_progression.OperationEnCours() || (oFTP && oFTP->EnCours()))
         return;
     // The copy takes the file names from the site list: never from a part.
-    if (m_form.navigateurSite().RefusePendantListe())
+    if (m_navigateurSite.RefusePendantListe())
         return;
     Progression::Occupation occupation(m_progression);
-    bool erreur = false;
-    m_form.etat().DefinitCnDl(0);
-    double octets = 0;
+    m_etat.DefinitCnDl(0);
     m_progression.InitProgression();
+    (this->*copie)();
+}
 
-    // Without a selected folder there is nothing to copy.
-    const QTreeWidgetItem *noeud = m_ui.NoeudSelectionne();
-    if (!noeud)
-        return;
-    const QString cle = noeud->data(0, Form1Ui::RoleCle).toString();
-    const QString source = noeud->text(0);
-    const QString parent = m_ui.dirLocal->List(m_ui.dirLocal->ListIndex());
-    if (cle.isEmpty() || parent.isEmpty())
-        return;
+bool TransfertsDossiers::confirme(const QString &source, const QString &destination) const {
+    return PromptsCourant().Question(TitreConfirmation, TexteConfirmationCopie(source, destination),
+                                     Prompts::Choix::OuiNon) == Prompts::Bouton::Oui;
+}
 
-    if (PromptsCourant().Question(TitreConfirmation,
-                                  TexteConfirmationCopie(source, NomPropre(parent)),
-                                  Prompts::Choix::OuiNon) != Prompts::Bouton::Oui)
-        return;
+void TransfertsDossiers::echoue(const QString &source) {
+    m_journal.Ecrit(LigneErreur, "Ro");
+    resume(false, true, 0, source);
+}
 
+TransfertsDossiers::Bilan TransfertsDossiers::copieFichiers(
+    const QStringList &noms, const std::function<QString(const QString &nom)> &copie,
+    const QString &ligneEchec, const std::function<void()> &apresFichier) {
+    Bilan bilan;
+    double octets = 0;
+    const int nombre = int(noms.size());
+    QElapsedTimer chrono;
+    chrono.start();
+    for (int i = 0; i < nombre; ++i) {
+        QCoreApplication::processEvents();
+        if (m_etat.CnDl()) {
+            bilan.annule = true;
+            break;
+        }
+        const QString &nom = noms.at(i);
+        const QString local = copie(nom);
+        if (!local.isEmpty()) {
+            octets += double(QFileInfo(local).size());
+            m_progression.AfficheProgression(i, nombre, octets, secondesDepuis(chrono));
+            if (apresFichier)
+                apresFichier();
+        } else {
+            bilan.erreur = true;
+            m_journal.Ecrit(ligneEchec + nom, "Ro");
+        }
+    }
+    return bilan;
+}
+
+// ------------------------------------------------------- site to local disk
+
+void TransfertsDossiers::RapatrieDossierSite() {
+    lance(&TransfertsDossiers::rapatrie);
+}
+
+QString TransfertsDossiers::creeDossierLocal(const QString &parent, const QString &source) {
     // The node's text names the local folder: it must stay under `parent`.
     if (!NomSimpleValide(source)) {
-        m_journal.Ecrit(LigneErreur, "Ro");
-        resume(false, true, 0, source);
-        return;
+        echoue(source);
+        return QString();
     }
     const QString destination = JoindreChemin(parent, source);
     const QFileInfo existant(destination);
@@ -119,7 +170,7 @@ void TransfertsDossiers::RapatrieDossierSite() {
                             QStringLiteral(" refusé : c'est un lien symbolique"),
                         "Ro");
         resume(false, true, 0, source);
-        return;
+        return QString();
     }
     if (existant.isDir()) {
         m_journal.Ecrit(
@@ -129,23 +180,33 @@ void TransfertsDossiers::RapatrieDossierSite() {
     } else {
         // A file of that name, or a folder that can't be written: nothing can
         // land there.
-        m_journal.Ecrit(LigneErreur, "Ro");
-        resume(false, true, 0, source);
-        return;
+        echoue(source);
+        return QString();
     }
+    return destination;
+}
+
+void TransfertsDossiers::rapatrie() {
+    // Without a selected folder there is nothing to copy.
+    const QTreeWidgetItem *noeud = m_ui.NoeudSelectionne();
+    if (!noeud)
+        return;
+    const QString cle = noeud->data(0, Form1Ui::RoleCle).toString();
+    const QString source = noeud->text(0);
+    const QString parent = m_ui.dirLocal->List(m_ui.dirLocal->ListIndex());
+    if (cle.isEmpty() || parent.isEmpty() || !confirme(source, NomPropre(parent)))
+        return;
+    const QString destination = creeDossierLocal(parent, source);
+    if (destination.isEmpty())
+        return;
     m_ui.dirLocal->setPath(destination);
 
     // A site folder that can't be entered would list as empty and the copy
-    // would report success with nothing copied.
-    if (!m_progression.Appel([&] { return oFTP->AttribueRepertoireCourant(cle); })) {
-        m_journal.Ecrit(LigneErreur, "Ro");
-        resume(false, true, 0, source);
-        return;
-    }
-    // A listing that fails would leave an empty list: not "0 files copied".
-    if (!m_form.navigateurSite().RafraichitSite(cle)) {
-        m_journal.Ecrit(LigneErreur, "Ro");
-        resume(false, true, 0, source);
+    // would report success with nothing copied; a listing that fails would
+    // leave an empty list: not "0 files copied".
+    if (!m_progression.Appel([&] { return oFTP->AttribueRepertoireCourant(cle); }) ||
+        !m_navigateurSite.RafraichitSite(cle)) {
+        echoue(source);
         return;
     }
     // The names as listed now: the lists may change while the loop yields.
@@ -161,51 +222,56 @@ void TransfertsDossiers::RapatrieDossierSite() {
         m_progression.MontreCadre();
     }
 
-    QElapsedTimer chrono;
-    chrono.start();
-    bool annule = false;
-    for (int i = 0; i < nombre; ++i) {
-        QCoreApplication::processEvents();
-        if (m_form.etat().CnDl()) {
-            annule = true;
-            break;
-        }
-        const QString &nom = noms.at(i);
-        const QString local = JoindreChemin(destination, nom);
-        short ok = 0;
-        if (NomSimpleValide(nom)) {
+    const Bilan bilan = copieFichiers(
+        noms,
+        [&](const QString &nom) {
+            if (!NomSimpleValide(nom))
+                return QString();
+            const QString local = JoindreChemin(destination, nom);
             const QString distant = cle + nom;
-            ok = m_progression.Transfert(
+            const short ok = m_progression.Transfert(
                 nom, [&] { return oFTP->DownloadFichierDansDossier(distant, local, true); });
-        }
-        if (ok) {
-            octets += double(QFileInfo(local).size());
-            m_progression.AfficheProgression(i, nombre, octets, secondesDepuis(chrono));
+            return ok ? local : QString();
+        },
+        QStringLiteral(" > Téléchargement échoué de "),
+        [this] {
             m_ui.filLocal->Refresh();
             m_ui.AfficheNombreLocal();
-        } else {
-            erreur = true;
-            m_journal.Ecrit(QStringLiteral(" > Téléchargement échoué de ") + nom, "Ro");
-        }
-    }
-    resume(annule, erreur, nombre, source);
+        });
+    resume(bilan.annule, bilan.erreur, nombre, source);
     m_progression.CacheCadre();
 }
 
 // ------------------------------------------------------ local disk to site
 
 void TransfertsDossiers::EnvoieDossierLocal() {
-    if (m_progression.OperationEnCours() || (oFTP && oFTP->EnCours()))
-        return;
-    if (m_form.navigateurSite().RefusePendantListe())
-        return;
-    Progression::Occupation occupation(m_progression);
-    bool erreur = false;
-    m_form.etat().DefinitCnDl(0);
-    double octets = 0;
-    m_progression.InitProgression();
-    m_progression.CentreCadre();
+    lance(&TransfertsDossiers::envoie);
+}
 
+QString TransfertsDossiers::creeDossierSite(const QString &cle, const QString &source) {
+    // "/" has no name to give the remote folder.
+    if (!NomSimpleValide(source)) {
+        m_progression.CacheCadre();
+        echoue(source);
+        return QString();
+    }
+    const QString cible = cle + source + QLatin1Char('/');
+    if (m_progression.Appel([&] { return oFTP->CreeRepertoire(cle + source); })) {
+        m_journal.Ecrit(QStringLiteral(" > Création du répertoire ") + source, "Am");
+    } else if (m_progression.Appel([&] { return oFTP->AttribueRepertoireCourant(cible); })) {
+        m_journal.Ecrit(
+            QStringLiteral(" > Répertoire ") + source + QStringLiteral(" déjà présent."), "Am");
+    } else {
+        // Neither created nor there (no right to write, connection lost).
+        m_progression.CacheCadre();
+        echoue(source);
+        return QString();
+    }
+    return cible;
+}
+
+void TransfertsDossiers::envoie() {
+    m_progression.CentreCadre();
     const QString dossier = m_ui.dirLocal->List(m_ui.dirLocal->ListIndex());
     if (dossier.isEmpty() || !m_ui.dirLocal->setPath(dossier))
         return;
@@ -222,63 +288,28 @@ void TransfertsDossiers::EnvoieDossierLocal() {
     if (!noeud)
         return;
     const QString cle = noeud->data(0, Form1Ui::RoleCle).toString();
-    if (cle.isEmpty())
-        return;
-
-    if (PromptsCourant().Question(TitreConfirmation, TexteConfirmationCopie(source, noeud->text(0)),
-                                  Prompts::Choix::OuiNon) != Prompts::Bouton::Oui)
+    if (cle.isEmpty() || !confirme(source, noeud->text(0)))
         return;
     m_progression.MontreCadre();
-
-    // "/" has no name to give the remote folder.
-    if (!NomSimpleValide(source)) {
-        m_progression.CacheCadre();
-        m_journal.Ecrit(LigneErreur, "Ro");
-        resume(false, true, 0, source);
+    const QString cible = creeDossierSite(cle, source);
+    if (cible.isEmpty())
         return;
-    }
-    const QString cible = cle + source + QLatin1Char('/');
-    if (m_progression.Appel([&] { return oFTP->CreeRepertoire(cle + source); })) {
-        m_journal.Ecrit(QStringLiteral(" > Création du répertoire ") + source, "Am");
-    } else if (m_progression.Appel([&] { return oFTP->AttribueRepertoireCourant(cible); })) {
-        m_journal.Ecrit(
-            QStringLiteral(" > Répertoire ") + source + QStringLiteral(" déjà présent."), "Am");
-    } else {
-        // Neither created nor there (no right to write, connection lost).
-        m_progression.CacheCadre();
-        m_journal.Ecrit(LigneErreur, "Ro");
-        resume(false, true, 0, source);
-        return;
-    }
-    m_form.navigateurSite().RafraichitSite(cible);
+    m_navigateurSite.RafraichitSite(cible);
     m_journal.Ecrit(QStringLiteral(" > Téléchargement vers site du dossier ") + source, "Ve");
 
     const QString chemin = fichiers->Path();
     const QStringList noms = entrees(fichiers);
-    const int nombre = int(noms.size());
-    QElapsedTimer chrono;
-    chrono.start();
-    bool annule = false;
-    for (int i = 0; i < nombre; ++i) {
-        QCoreApplication::processEvents();
-        if (m_form.etat().CnDl()) {
-            annule = true;
-            break;
-        }
-        const QString &nom = noms.at(i);
-        const QString local = JoindreChemin(chemin, nom);
-        const QString distant = cible + nom;
-        const short ok =
-            m_progression.Transfert(nom, [&] { return oFTP->UploadFichier(local, distant); });
-        if (ok) {
-            octets += double(QFileInfo(local).size());
-            m_progression.AfficheProgression(i, nombre, octets, secondesDepuis(chrono));
-        } else {
-            erreur = true;
-            m_journal.Ecrit(QStringLiteral(" > ''Upload'' échoué de ") + nom, "Ro");
-        }
-    }
-    m_form.navigateurSite().RafraichitSite(cible);
+    const Bilan bilan = copieFichiers(
+        noms,
+        [&](const QString &nom) {
+            const QString local = JoindreChemin(chemin, nom);
+            const QString distant = cible + nom;
+            const short ok =
+                m_progression.Transfert(nom, [&] { return oFTP->UploadFichier(local, distant); });
+            return ok ? local : QString();
+        },
+        QStringLiteral(" > ''Upload'' échoué de "));
+    m_navigateurSite.RafraichitSite(cible);
     m_progression.CacheCadre();
-    resume(annule, erreur, nombre, source);
+    resume(bilan.annule, bilan.erreur, int(noms.size()), source);
 }

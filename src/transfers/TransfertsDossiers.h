@@ -2,9 +2,13 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
-class Form1;
+#include <functional>
+
+class EtatFenetre;
 class JournalActivite;
+class NavigateurSite;
 class Progression;
 class QTreeWidgetItem;
 struct Form1Ui;
@@ -22,6 +26,11 @@ bool NomSimpleValide(const QString &nom);
 QString NomPropre(const QString &chemin);
 // The question asked before a folder is copied.
 QString TexteConfirmationCopie(const QString &source, const QString &destination);
+// The line of how one file's download ended; a success also reads filLocal
+// again with its count. Returns `ok`.
+bool RapporteTelechargement(JournalActivite &journal, Form1Ui &ui, bool ok, const QString &nom);
+// The line of how one file's upload ended. Returns `ok`.
+bool RapporteEnvoi(JournalActivite &journal, bool ok, const QString &nom);
 
 // Copies the files (one level, no sub-folders) of a folder between the two
 // sides: the site tree's selected folder into a new folder under the local
@@ -31,7 +40,8 @@ QString TexteConfirmationCopie(const QString &source, const QString &destination
 class TransfertsDossiers : public QObject {
     Q_OBJECT
 public:
-    TransfertsDossiers(Form1 &form, Form1Ui &ui, JournalActivite &journal, Progression &progression,
+    TransfertsDossiers(Form1Ui &ui, JournalActivite &journal, EtatFenetre &etat,
+                       NavigateurSite &navigateurSite, Progression &progression,
                        QObject *parent = nullptr);
     ~TransfertsDossiers() override;
 
@@ -39,10 +49,34 @@ public:
     void EnvoieDossierLocal();
 
 private:
+    // How a run of file copies ended.
+    struct Bilan {
+        bool annule = false;
+        bool erreur = false;
+    };
+
+    void lance(void (TransfertsDossiers::*copie)());
+    void rapatrie();
+    void envoie();
+    bool confirme(const QString &source, const QString &destination) const;
+    // The local folder `source` under `parent`, made if missing; "" (with the
+    // lines of a failure) when the copy can't land there.
+    QString creeDossierLocal(const QString &parent, const QString &source);
+    // The site folder `source` under `cle`, made if missing, with its "/";
+    // "" (frame hidden, lines of a failure) when it is neither made nor there.
+    QString creeDossierSite(const QString &cle, const QString &source);
+    // Copies `noms` one after the other with the progress bar: `copie` moves
+    // one file and returns its local path, "" when it failed (a red line
+    // `ligneEchec` + name). "Annuler" is read between two files.
+    Bilan copieFichiers(const QStringList &noms,
+                        const std::function<QString(const QString &nom)> &copie,
+                        const QString &ligneEchec, const std::function<void()> &apresFichier = {});
+    void echoue(const QString &source);
     void resume(bool annule, bool erreur, int nombre, const QString &source);
 
-    Form1 &m_form;
     Form1Ui &m_ui;
     JournalActivite &m_journal;
+    EtatFenetre &m_etat;
+    NavigateurSite &m_navigateurSite;
     Progression &m_progression;
 };
