@@ -89,7 +89,9 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
         m_ui->RecDelta, [this](int i) { m_vuesComparees->RecDelta_Click(i); },
         [this](int i) { m_vuesComparees->RecDelta_MouseMove(i); }, this);
     new RangeeBoutons(
-        m_ui->Vert, [this](int i) { Vert_Click(i); },
+        m_ui->Vert,
+        // Vert(4) is "open with"; the others sort the local views.
+        [this](int i) { i == 4 ? m_ouvrirAvec->Vert_Click(i) : m_vuesTriees->Vert_Click(i); },
         [this](int i) { m_vuesTriees->Vert_MouseMove(i); }, this);
     connect(m_ui->Command7, &QPushButton::clicked, this, [this] { m_filtre->Command7_Click(); });
     connect(m_ui->Command8, &QPushButton::clicked, this, [this] { m_filtre->Command8_Click(); });
@@ -102,8 +104,10 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
     lieDemarrageEtConnexion();
 
     // The local views follow each other: drive -> folders -> files.
-    connect(m_ui->drvLocal, &DriveListBox::Change, this, &Form1::drvLocal_Change);
-    connect(m_ui->dirLocal, &DirListBox::Change, this, &Form1::dirLocal_Change);
+    connect(m_ui->drvLocal, &DriveListBox::Change, m_navLocal.get(),
+            &NavigateurLocal::drvLocal_Change);
+    connect(m_ui->dirLocal, &DirListBox::Change, m_navLocal.get(),
+            &NavigateurLocal::dirLocal_Change);
 }
 
 // The start-up and the connection manager reach the window, the program and
@@ -197,19 +201,4 @@ void Form1::LibereSessionFTP() {
     if (oFTP == m_ftp.get())
         oFTP = nullptr;
     m_ftp.reset();
-}
-
-void Form1::drvLocal_Change() {
-    m_navLocal->drvLocal_Change();
-}
-
-void Form1::dirLocal_Change() {
-    m_navLocal->dirLocal_Change();
-}
-
-void Form1::Vert_Click(int Index) {
-    if (Index == 4)
-        m_ouvrirAvec->Vert_Click(Index);
-    else
-        m_vuesTriees->Vert_Click(Index);
 }

@@ -69,9 +69,6 @@ private:
     void lieDemarrageEtConnexion();
     bool attendFinOperation(void (Form1::*reprise)());
     void fermeApresOperation();
-    void drvLocal_Change();
-    void dirLocal_Change();
-    void Vert_Click(int Index);
 
     Programme m_programme;
     std::unique_ptr<Form1Ui> m_ui;
