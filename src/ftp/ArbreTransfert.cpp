@@ -53,6 +53,16 @@ QString ArbreTransfert::Joins(const QString &relatif, const QString &nom) {
     return relatif.isEmpty() ? nom : relatif + QLatin1Char('/') + nom;
 }
 
+bool ArbreTransfert::CreeDossierLocal(const QString &destination, const QString &relatif) {
+    const QString chemin = destination + QLatin1Char('/') + relatif;
+    const QFileInfo existant(chemin);
+    if (existant.isSymLink())
+        return false;
+    if (existant.isDir())
+        return true;
+    return !existant.exists() && QDir().mkdir(chemin);
+}
+
 void ArbreTransfert::echec(const QString &ligne) {
     m_incomplet = true;
     if (m_journal)

@@ -73,6 +73,10 @@ public:
     // name (empty, ".", "..", a separator, a control character), which would
     // reach outside the folder it is joined to.
     static QString Joins(const QString &relatif, const QString &nom);
+    // The folder `relatif` under the local copy `destination`, made if
+    // missing; false for a link (it would take the files wherever it points)
+    // or a file in its place.
+    static bool CreeDossierLocal(const QString &destination, const QString &relatif);
 
 private:
     bool compteEntree();

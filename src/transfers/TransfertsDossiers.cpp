@@ -214,7 +214,9 @@ void TransfertsDossiers::rapatrie() {
     QElapsedTimer chrono;
     chrono.start();
     const ArbreTransfert::Bilan bilan = arbre.Copie(
-        [&](const QString &relatif) { return creeSousDossierLocal(destination, relatif); },
+        [&](const QString &relatif) {
+            return ArbreTransfert::CreeDossierLocal(destination, relatif);
+        },
         [&](const QString &relatif) {
             // Every file through the folder copy's download: a link in the
             // local tree is never written through.
@@ -231,17 +233,6 @@ void TransfertsDossiers::rapatrie() {
         });
     resume(bilan.annule, bilan.erreur, bilan.copies, source);
     m_progression.CacheCadre();
-}
-
-bool TransfertsDossiers::creeSousDossierLocal(const QString &destination, const QString &relatif) {
-    const QString chemin = destination + QLatin1Char('/') + relatif;
-    const QFileInfo existant(chemin);
-    // A link would take the files wherever it points.
-    if (existant.isSymLink())
-        return false;
-    if (existant.isDir())
-        return true;
-    return !existant.exists() && QDir().mkdir(chemin);
 }
 
 // ------------------------------------------------------ local disk to site

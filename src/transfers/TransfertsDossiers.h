@@ -63,9 +63,6 @@ private:
     QString creeDossierSite(const QString &cle, const QString &source);
     // The walk with the window's log and cancel request.
     ArbreTransfert nouvelArbre();
-    // The sub-folder `relatif` of the local copy `destination`, made if
-    // missing; false for a link or a file in its place.
-    static bool creeSousDossierLocal(const QString &destination, const QString &relatif);
     void echoue(const QString &source);
     void resume(bool annule, bool erreur, int nombre, const QString &source);
 
