@@ -249,6 +249,7 @@ private slots:
     void rapatriementSansSuivreLesLiens();
     void arbreDansLesDeuxSens();
     void arbreHostileEtSansFin();
+    void arbreAnnule();
     void nomsEnDeuxCodages();
     void envoi();
     void envoiAnnuleAuTroisiemeFichier();
@@ -644,6 +645,35 @@ void TstTransferts::arbreHostileEtSansFin() {
                       Rouge},
                      DesErreurs}));
     QVERIFY(QDir(m_banc.Local(QStringLiteral("sans-fin"))).isEmpty());
+}
+
+void TstTransferts::arbreAnnule() {
+    // "Annuler" during a file deep in the tree: that file completes, the
+    // next ones are not sent, and the summary says it was cancelled.
+    demarre();
+    const QString chemin = m_banc.Local(QStringLiteral("annule"));
+    QVERIFY(QDir().mkpath(chemin + QStringLiteral("/s1/s2")));
+    for (const char *f : {"f1", "s1/f2", "s1/s2/f3", "s1/s2/f4"})
+        QVERIFY(EcritFichierLocal(chemin + u'/' + QLatin1String(f), OctetsTest(1000)));
+    dossierLocal(QStringLiteral("annule"), {});
+    bool clique = false;
+    Lignes vues;
+    {
+        Espion espion([&] {
+            if (!clique && m_f->progression().PanneauOctets()->text().startsWith(
+                               QStringLiteral("s1/s2/f3 : "))) {
+                clique = true;
+                u->Command5->click();
+            }
+        });
+        vues = envoie();
+    }
+    QVERIFY(clique);
+    const QString cible = m_dossier + QStringLiteral("annule/");
+    QCOMPARE(m_srv.contenu(cible + QStringLiteral("s1/s2")), QStringList{"f3"});
+    QCOMPARE(m_srv.litFichier(cible + QStringLiteral("s1/f2")), OctetsTest(1000));
+    QCOMPARE(vues.last(), Annule);
+    QVERIFY(u->Frame1->isHidden());
 }
 
 void TstTransferts::nomsEnDeuxCodages() {
