@@ -2,6 +2,7 @@
 // fixture) and, for the faults a real server won't produce, the scripted server.
 // Files are prepared and checked directly on the server's disk.
 
+#include "ftp/ArbreTransfert.h"
 #include "ftp/FtpSession.h"
 #include "ftp/Reponse.h"
 #include "ftp/clsFTP.h"
@@ -119,6 +120,7 @@ private slots:
     void enumereVideOuAbsent();
     void enumereListeHostile_data();
     void enumereListeHostile();
+    void arbreLocalBorne();
 
     void tailles();
     void repertoireCourantLong();
@@ -581,6 +583,51 @@ void TstClsFtp::appelPendantUnTransfertEchoue() {
     QVERIFY(!m_ftp->EnCours());
     m_ftp->setProgression({});
     QCOMPARE(m_ftp->CreeRepertoire(m_dossier + "après"), short(1));
+}
+
+void TstClsFtp::arbreLocalBorne() {
+    // Past either bound the walk stops with its line and nothing is left to
+    // copy; a pipe is named, never read; a link back up is not followed.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString racine = dir.path();
+    QVERIFY(QDir().mkpath(racine + QStringLiteral("/a/b/c")));
+    for (const char *f : {"1", "a/2", "a/b/3", "a/b/c/4"})
+        QVERIFY(EcritFichierLocal(racine + u'/' + QLatin1String(f), "x"));
+    QVERIFY(QFile::link(QStringLiteral(".."), racine + QStringLiteral("/a/b/haut")));
+    QVERIFY(::mkfifo(QFile::encodeName(racine + QStringLiteral("/a/tube")).constData(), 0600) == 0);
+    QList<QPair<QString, bool>> lignes;
+    ArbreTransfert arbre([&](const QString &l, bool echec) { lignes.append({l, echec}); });
+
+    QVERIFY(arbre.ParcoursLocal(racine));
+    QCOMPARE(arbre.Dossiers(), (QStringList{"a", "a/b", "a/b/c"}));
+    QCOMPARE(arbre.Fichiers(), (QStringList{"1", "a/2", "a/b/3", "a/b/c/4"}));
+    QCOMPARE(lignes, (QList<QPair<QString, bool>>{
+                         {QStringLiteral(" > Fichier spécial non copié : a/tube"), true},
+                         {QStringLiteral(" > Lien symbolique a/b/haut non suivi"), false}}));
+    QVERIFY(arbre.ParcoursIncomplet());
+
+    lignes.clear();
+    arbre.setLimites(2, 100);
+    QVERIFY(!arbre.ParcoursLocal(racine));
+    QCOMPARE(lignes.last(),
+             (QPair<QString, bool>{
+                 QStringLiteral(" > Arborescence trop profonde : plus de 2 niveaux sous a/b/c, "
+                                "copie arrêtée"),
+                 true}));
+    lignes.clear();
+    arbre.setLimites(64, 4);
+    QVERIFY(!arbre.ParcoursLocal(racine));
+    QCOMPARE(lignes.last(),
+             (QPair<QString, bool>{
+                 QStringLiteral(" > Arborescence trop grande : plus de 4 entrées, copie arrêtée"),
+                 true}));
+
+    // A name that would leave the folder is never joined.
+    for (const char *nom : {"", ".", "..", "a/b", "..\\x", "x\ny"})
+        QCOMPARE(ArbreTransfert::Joins(QStringLiteral("a"), QString::fromUtf8(nom)), QString());
+    QCOMPARE(ArbreTransfert::Joins(QStringLiteral("a"), QStringLiteral("b c")),
+             QStringLiteral("a/b c"));
 }
 
 void TstClsFtp::enumereRegles() {

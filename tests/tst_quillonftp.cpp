@@ -103,6 +103,7 @@ private slots:
     void lsListeInhabituelle();
     void getEtPut();
     void getEchoueGardeLeFichier();
+    void arbres();
     void tubesStandard();
     void dossiersEtFichiers();
     void pwd();
@@ -146,6 +147,8 @@ void TstQuillonFtp::usage_data() {
     QTest::newRow("unknown command") << QStringList{"cat", u};
     QTest::newRow("get without file") << QStringList{"get", u};
     QTest::newRow("put without URL") << QStringList{"put", "/tmp/x"};
+    QTest::newRow("get -r without folder") << QStringList{"get", "-r", u};
+    QTest::newRow("-r with ls") << QStringList{"ls", "-r", u};
     QTest::newRow("mv without new path") << QStringList{"mv", u};
     QTest::newRow("extra argument") << QStringList{"ls", u, "de trop"};
     QTest::newRow("not an ftp URL") << QStringList{"ls", "http://127.0.0.1/"};
@@ -240,6 +243,47 @@ void TstQuillonFtp::getEtPut() {
     VERIFIE_ECHEC(lance({"put", local("absent"), url("x")}));
     VERIFIE_ECHEC(lance({"put", local("source.bin"), url("absent/x")}));
     QVERIFY(!m_srv.existe(m_dossier + "x"));
+}
+
+void TstQuillonFtp::arbres() {
+    // A tree three levels deep down and up again, every file compared; a
+    // link back up in the local tree is named and not followed.
+    const QMap<QString, QByteArray> fichiers{{"a.txt", OctetsTest(10)},
+                                             {"n1/b.txt", OctetsTest(20)},
+                                             {"n1/n2/c.bin", OctetsTest(300000)},
+                                             {"n1/n2/n3/d.txt", OctetsTest(1)}};
+    for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it) {
+        QVERIFY(m_srv.creeDossier(m_dossier + "arbre/" + it.key().section(u'/', 0, -2)));
+        QVERIFY(m_srv.ecrisFichier(m_dossier + "arbre/" + it.key(), it.value()));
+    }
+    QVERIFY(m_srv.creeDossier(m_dossier + "arbre/vide"));
+    VERIFIE_SUCCES(lance({"get", "-r", url("arbre/"), local("copie")}));
+    for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it)
+        QCOMPARE(LitFichierLocal(local("copie/" + it.key())), it.value());
+    QVERIFY(QFileInfo(local("copie/vide")).isDir());
+
+    QVERIFY(QFile::link(QStringLiteral(".."), local("copie/n1/boucle")));
+    Resultat r = lance({"put", "-r", local("copie"), url("retour")});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.erreur, QByteArray("quillon-ftp: put: Lien symbolique n1/boucle non suivi\n"));
+    for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it)
+        QCOMPARE(m_srv.litFichier(m_dossier + "retour/" + it.key()), it.value());
+    QCOMPARE(m_srv.contenu(m_dossier + "retour/n1"), (QStringList{"b.txt", "n2"}));
+    QVERIFY(m_srv.contenu(m_dossier + "retour/vide").isEmpty());
+
+    // A file that can't land is named, the others come, and the status says
+    // the copy is not whole.
+    QVERIFY(QDir().mkpath(local("partiel/n1/n2/c.bin")));
+    r = lance({"get", "-r", url("arbre"), local("partiel")});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.erreur, QByteArray("quillon-ftp: get: Téléchargement échoué de n1/n2/c.bin\n"
+                                  "quillon-ftp: get: 3 fichiers copiés sur 4, il y a eu des "
+                                  "erreurs\n"));
+    QCOMPARE(LitFichierLocal(local("partiel/n1/n2/n3/d.txt")), OctetsTest(1));
+    // A site folder that is not there: not an empty copy.
+    r = lance({"get", "-r", url("absent/"), local("rien")});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.erreur.startsWith("quillon-ftp: get: Liste du dossier "), r.erreur.constData());
 }
 
 void TstQuillonFtp::getEchoueGardeLeFichier() {

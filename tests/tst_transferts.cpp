@@ -10,6 +10,7 @@
 #include "browsing/NavigateurSite.h"
 #include "connection/GestionConnexion.h"
 #include "dialogs/Form2.h"
+#include "ftp/ArbreTransfert.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
 #include "platform/LocalLists.h"
@@ -31,6 +32,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -245,6 +247,9 @@ private slots:
     void rapatriementDuDossierPresse();
     void rapatriementListeEchouee();
     void rapatriementSansSuivreLesLiens();
+    void arbreDansLesDeuxSens();
+    void arbreHostileEtSansFin();
+    void arbreAnnule();
     void nomsEnDeuxCodages();
     void envoi();
     void envoiAnnuleAuTroisiemeFichier();
@@ -389,22 +394,24 @@ void TstTransferts::rapatriement() {
     demarre();
     const QString cle =
         dossierDistant(QStringLiteral("source"), {{"a.txt", 100}, {"b.bin", 70000}, {"c", 0}});
-    m_srv.ecrisFichier(cle + QStringLiteral("sous/profond.txt"), "x");
+    QVERIFY(m_srv.creeDossier(cle + QStringLiteral("sous/")));
+    QVERIFY(m_srv.ecrisFichier(cle + QStringLiteral("sous/profond.txt"), "x"));
     QCOMPARE(rapatrie(), (Lignes{{" > Création du répertoire source", Orange},
-                                 {" > Début du chargement des 3 fichiers.", Vert},
-                                 {" > Déplacement réussi de 3 fichiers dans source", Vert}}));
+                                 {" > Début du chargement des 4 fichiers.", Vert},
+                                 {" > Déplacement réussi de 4 fichiers dans source", Vert}}));
     QCOMPARE(m_banc.prompts.demandes[0].titre, QStringLiteral("Attention !!!"));
     QCOMPARE(m_banc.prompts.demandes[0].texte,
              QStringLiteral("Voulez vous copier le répertoire ''source'' dans le répertoire ''") +
                  QDir(m_banc.Local()).dirName() + QStringLiteral("'' ?"));
-    // One level: the files, not the sub-folder; the lists show the copy.
+    // The files and the sub-folder with its own; the lists show the copy.
     const QString copie = m_banc.Local(QStringLiteral("source"));
     QCOMPARE(QDir(copie).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
-             (QStringList{"a.txt", "b.bin", "c"}));
+             (QStringList{"a.txt", "b.bin", "c", "sous"}));
+    QCOMPARE(LitFichierLocal(copie + QStringLiteral("/sous/profond.txt")), QByteArray("x"));
     QCOMPARE(LitFichierLocal(copie + QStringLiteral("/b.bin")), OctetsTest(70000));
     QCOMPARE(u->dirLocal->Path(), copie);
     QCOMPARE(u->LabNB[0]->text(), QStringLiteral("3 fichiers."));
-    QVERIFY(u->Label2->text().startsWith(QStringLiteral("2/3 (")));
+    QVERIFY(u->Label2->text().startsWith(QStringLiteral("3/4 (")));
     QVERIFY(u->Frame1->isHidden());
     QVERIFY(m_f->progression().PanneauOctets()->isHidden());
 
@@ -527,6 +534,148 @@ void TstTransferts::rapatriementSansSuivreLesLiens() {
              QStringList{"garde"});
 }
 
+void TstTransferts::arbreDansLesDeuxSens() {
+    // Three levels down and back: every file of the tree comes with its
+    // content, empty folders too; the count is the tree's.
+    demarre();
+    const QMap<QString, QByteArray> fichiers{{"a.txt", OctetsTest(10)},
+                                             {"n1/b.txt", OctetsTest(20)},
+                                             {"n1/n2/c.bin", OctetsTest(70000)},
+                                             {"n1/n2/n3/d.txt", OctetsTest(1)},
+                                             {"n1/autre/e.txt", OctetsTest(5)}};
+    const QString cle = m_dossier + QStringLiteral("arbre/");
+    for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it) {
+        QVERIFY(m_srv.creeDossier(cle + it.key().section(u'/', 0, -2)));
+        QVERIFY(m_srv.ecrisFichier(cle + it.key(), it.value()));
+    }
+    QVERIFY(m_srv.creeDossier(cle + QStringLiteral("vide/sous/")));
+    m_f->navigateurSite().RafraichitSite(cle);
+    u->dirLocal->setPath(m_banc.Local());
+    QCOMPARE(rapatrie(), (Lignes{{" > Création du répertoire arbre", Orange},
+                                 {" > Début du chargement des 5 fichiers.", Vert},
+                                 {" > Déplacement réussi de 5 fichiers dans arbre", Vert}}));
+    const QString copie = m_banc.Local(QStringLiteral("arbre"));
+    for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it)
+        QCOMPARE(LitFichierLocal(copie + u'/' + it.key()), it.value());
+    QVERIFY(QFileInfo(copie + QStringLiteral("/vide/sous")).isDir());
+    QVERIFY(u->Label2->text().startsWith(QStringLiteral("4/5 (")));
+
+    // A file that can't land and a folder that can't be made are named, and
+    // the summary is the error one, not a success over part of the tree.
+    QVERIFY(QDir(copie).removeRecursively());
+    QVERIFY(QDir().mkpath(copie + QStringLiteral("/n1/n2/c.bin")));
+    QVERIFY(EcritFichierLocal(copie + QStringLiteral("/n1/n2/n3"), "bouchon"));
+    m_f->navigateurSite().RafraichitSite(cle);
+    u->dirLocal->setPath(m_banc.Local());
+    QCOMPARE(rapatrie(), (Lignes{{" > Répertoire arbre déjà existant", Orange},
+                                 {" > Début du chargement des 5 fichiers.", Vert},
+                                 {" > Création échouée du répertoire n1/n2/n3", Rouge},
+                                 {" > Téléchargement échoué de n1/n2/c.bin", Rouge},
+                                 DesErreurs}));
+    QCOMPARE(LitFichierLocal(copie + QStringLiteral("/n1/autre/e.txt")), OctetsTest(5));
+    QCOMPARE(LitFichierLocal(copie + QStringLiteral("/n1/n2/n3")), QByteArray("bouchon"));
+
+    // Up: a local tree with a link to a file (sent as the file) and a link
+    // back up the tree (not followed: no loop).
+    const QString local = m_banc.Local(QStringLiteral("montee"));
+    QVERIFY(QDir().mkpath(local + QStringLiteral("/p1/p2/p3")));
+    const QMap<QString, QByteArray> envoyes{{"x.txt", OctetsTest(3)},
+                                            {"p1/y.txt", OctetsTest(4000)},
+                                            {"p1/p2/z.bin", OctetsTest(300000)},
+                                            {"p1/p2/p3/w.txt", OctetsTest(7)}};
+    for (auto it = envoyes.cbegin(); it != envoyes.cend(); ++it)
+        QVERIFY(EcritFichierLocal(local + u'/' + it.key(), it.value()));
+    QVERIFY(QFile::link(QStringLiteral("../../../x.txt"),
+                        local + QStringLiteral("/p1/p2/p3/lien.txt")));
+    QVERIFY(QFile::link(QStringLiteral("../.."), local + QStringLiteral("/p1/p2/boucle")));
+    dossierLocal(QStringLiteral("montee"), {});
+    QCOMPARE(envoie(), (Lignes{{" > Création du répertoire montee", Orange},
+                               {" > Téléchargement vers site du dossier montee", Vert},
+                               {" > Lien symbolique p1/p2/boucle non suivi", Orange},
+                               {" > Déplacement réussi de 5 fichiers dans montee", Vert}}));
+    const QString cible = m_dossier + QStringLiteral("montee/");
+    for (auto it = envoyes.cbegin(); it != envoyes.cend(); ++it)
+        QCOMPARE(m_srv.litFichier(cible + it.key()), it.value());
+    QCOMPARE(m_srv.litFichier(cible + QStringLiteral("p1/p2/p3/lien.txt")), OctetsTest(3));
+    QVERIFY(!QFileInfo(m_srv.disque(cible + QStringLiteral("p1/p2/p3/lien.txt"))).isSymLink());
+    QCOMPARE(m_srv.contenu(cible + QStringLiteral("p1/p2")), (QStringList{"p3", "z.bin"}));
+}
+
+void TstTransferts::arbreHostileEtSansFin() {
+    // Names at depth that would lead outside the copy are never used, a link
+    // on the server pointing back up is tried as a file and named when it
+    // fails; a tree without end stops at the depth bound, copying nothing.
+    ServeurScripte serveur(QStringLiteral("tree"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    demarreScripte(serveur, QStringLiteral("/t/"));
+    const QString racine = m_banc.Local();
+    u->dirLocal->setPath(racine);
+    QVERIFY(choisisNoeud(QStringLiteral("hostile")));
+    QCOMPARE(rapatrie(), (Lignes{{" > Création du répertoire hostile", Orange},
+                                 {" > Début du chargement des 3 fichiers.", Vert},
+                                 {" > Téléchargement échoué de n1/n2/boucle", Rouge},
+                                 DesErreurs}));
+    QStringList ecrits;
+    for (QDirIterator it(racine,
+                         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        ecrits << it.next();
+    for (const char *dehors : {"evade.txt", "haut", "passwd", "b", "x"})
+        QVERIFY(!QFileInfo::exists(QFileInfo(racine).path() + u'/' + QLatin1String(dehors)));
+    const QString base = racine + QStringLiteral("/hostile");
+    for (const QString &chemin : ecrits)
+        QVERIFY2(chemin == base || chemin.startsWith(base + u'/'), qPrintable(chemin));
+    QCOMPARE(LitFichierLocal(base + QStringLiteral("/haut.txt")), QByteArray("top of the tree"));
+    QCOMPARE(LitFichierLocal(base + QStringLiteral("/n1/n2/ok.txt")), QByteArray("ok at depth"));
+    QCOMPARE(QDir(base + QStringLiteral("/n1/n2"))
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{"ok.txt"});
+    QVERIFY(!serveur.journal().contains(QStringLiteral("RETR /t/hostile/n1/n2/..")));
+
+    m_f->navigateurSite().RafraichitSite(QStringLiteral("/t/"));
+    u->dirLocal->setPath(racine);
+    QVERIFY(choisisNoeud(QStringLiteral("sans-fin")));
+    const QString profond =
+        QStringList(ArbreTransfert::ProfondeurMax + 1, QStringLiteral("d")).join(u'/');
+    QCOMPARE(rapatrie(),
+             (Lignes{{" > Création du répertoire sans-fin", Orange},
+                     {QStringLiteral(" > Arborescence trop profonde : plus de 64 niveaux sous ") +
+                          profond + QStringLiteral(", copie arrêtée"),
+                      Rouge},
+                     DesErreurs}));
+    QVERIFY(QDir(m_banc.Local(QStringLiteral("sans-fin"))).isEmpty());
+}
+
+void TstTransferts::arbreAnnule() {
+    // "Annuler" during a file deep in the tree: that file completes, the
+    // next ones are not sent, and the summary says it was cancelled.
+    demarre();
+    const QString chemin = m_banc.Local(QStringLiteral("annule"));
+    QVERIFY(QDir().mkpath(chemin + QStringLiteral("/s1/s2")));
+    for (const char *f : {"f1", "s1/f2", "s1/s2/f3", "s1/s2/f4"})
+        QVERIFY(EcritFichierLocal(chemin + u'/' + QLatin1String(f), OctetsTest(1000)));
+    dossierLocal(QStringLiteral("annule"), {});
+    bool clique = false;
+    Lignes vues;
+    {
+        Espion espion([&] {
+            if (!clique && m_f->progression().PanneauOctets()->text().startsWith(
+                               QStringLiteral("s1/s2/f3 : "))) {
+                clique = true;
+                u->Command5->click();
+            }
+        });
+        vues = envoie();
+    }
+    QVERIFY(clique);
+    const QString cible = m_dossier + QStringLiteral("annule/");
+    QCOMPARE(m_srv.contenu(cible + QStringLiteral("s1/s2")), QStringList{"f3"});
+    QCOMPARE(m_srv.litFichier(cible + QStringLiteral("s1/f2")), OctetsTest(1000));
+    QCOMPARE(vues.last(), Annule);
+    QVERIFY(u->Frame1->isHidden());
+}
+
 void TstTransferts::nomsEnDeuxCodages() {
     // "été.txt" in Latin-1 and in UTF-8 on the same server: two entries, each
     // copied with its own content under its own local name, and a delete
@@ -636,7 +785,8 @@ void TstTransferts::envoi() {
              QStringLiteral("Voulez vous copier le répertoire ''envoi'' dans le répertoire ''") +
                  m_dossier.mid(1).chopped(1) + QStringLiteral("'' ?"));
     const QString cible = m_dossier + QStringLiteral("envoi/");
-    QCOMPARE(m_srv.contenu(cible), QStringList(cinq.keys()));
+    // The empty sub-folder is made too.
+    QCOMPARE(m_srv.contenu(cible), QStringList(cinq.keys()) << QStringLiteral("sous"));
     QCOMPARE(m_srv.litFichier(cible + QStringLiteral("3.bin")), OctetsTest(300000));
     QCOMPARE(m_f->Ui().CleNoeudSelectionne(), cible);
     QCOMPARE(u->List4->count(), 5);

@@ -1,6 +1,7 @@
 #include "transfers/TransfertsDossiers.h"
 
 #include "browsing/NavigateurSite.h"
+#include "ftp/Dictionnaire.h"
 #include "ftp/clsFTP.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
@@ -68,14 +69,6 @@ double secondesDepuis(const QElapsedTimer &chrono) {
     return double(chrono.nsecsElapsed()) / 1e9;
 }
 
-QStringList entrees(const QListWidget *liste) {
-    QStringList noms;
-    noms.reserve(liste->count());
-    for (int i = 0; i < liste->count(); ++i)
-        noms << liste->item(i)->text();
-    return noms;
-}
-
 } // namespace
 
 TransfertsDossiers::TransfertsDossiers(Form1Ui &ui, JournalActivite &journal, EtatFenetre &etat,
@@ -121,33 +114,15 @@ void TransfertsDossiers::echoue(const QString &source) {
     resume(false, true, 0, source);
 }
 
-TransfertsDossiers::Bilan TransfertsDossiers::copieFichiers(
-    const QStringList &noms, const std::function<QString(const QString &nom)> &copie,
-    const QString &ligneEchec, const std::function<void()> &apresFichier) {
-    Bilan bilan;
-    double octets = 0;
-    const int nombre = int(noms.size());
-    QElapsedTimer chrono;
-    chrono.start();
-    for (int i = 0; i < nombre; ++i) {
+ArbreTransfert TransfertsDossiers::nouvelArbre() {
+    ArbreTransfert arbre(
+        [this](const QString &ligne, bool echec) { m_journal.Ecrit(ligne, echec ? "Ro" : "Am"); });
+    // "Annuler" is read between two listings and between two files.
+    arbre.setAnnulation([this] {
         QCoreApplication::processEvents();
-        if (m_etat.CnDl()) {
-            bilan.annule = true;
-            break;
-        }
-        const QString &nom = noms.at(i);
-        const QString local = copie(nom);
-        if (!local.isEmpty()) {
-            octets += double(QFileInfo(local).size());
-            m_progression.AfficheProgression(i, nombre, octets, secondesDepuis(chrono));
-            if (apresFichier)
-                apresFichier();
-        } else {
-            bilan.erreur = true;
-            m_journal.Ecrit(ligneEchec + nom, "Ro");
-        }
-    }
-    return bilan;
+        return m_etat.CnDl() != 0;
+    });
+    return arbre;
 }
 
 // ------------------------------------------------------- site to local disk
@@ -209,9 +184,21 @@ void TransfertsDossiers::rapatrie() {
         echoue(source);
         return;
     }
-    // The names as listed now: the lists may change while the loop yields.
-    const QStringList noms = entrees(m_ui.List4);
-    const int nombre = int(noms.size());
+    // The whole tree, listed before anything is copied: the count is the
+    // tree's, and a tree past the bounds copies nothing.
+    ArbreTransfert arbre = nouvelArbre();
+    const bool parcouru =
+        arbre.ParcoursSite(cle, [this](Dictionnaire &dic, const QString &dossier, QString &raison) {
+            if (m_progression.Appel([&] { return oFTP->EnumereFichier(dic, dossier); }))
+                return true;
+            raison = oFTP ? oFTP->DerniereErreur() : QString();
+            return false;
+        });
+    if (!parcouru) {
+        resume(arbre.Annulee(), true, 0, source);
+        return;
+    }
+    const int nombre = arbre.NombreFichiers();
     m_journal.Ecrit(QStringLiteral(" > Début du chargement des ") + QString::number(nombre) +
                         QStringLiteral(" fichiers."),
                     "Ve");
@@ -222,23 +209,29 @@ void TransfertsDossiers::rapatrie() {
         m_progression.MontreCadre();
     }
 
-    const Bilan bilan = copieFichiers(
-        noms,
-        [&](const QString &nom) {
-            if (!NomSimpleValide(nom))
-                return QString();
-            const QString local = JoindreChemin(destination, nom);
-            const QString distant = cle + nom;
-            const short ok = m_progression.Transfert(
-                nom, [&] { return oFTP->DownloadFichierDansDossier(distant, local, true); });
-            return ok ? local : QString();
+    const QString base = destination + QLatin1Char('/');
+    double octets = 0;
+    QElapsedTimer chrono;
+    chrono.start();
+    const ArbreTransfert::Bilan bilan = arbre.Copie(
+        [&](const QString &relatif) {
+            return ArbreTransfert::CreeDossierLocal(destination, relatif);
+        },
+        [&](const QString &relatif) {
+            // Every file through the folder copy's download: a link in the
+            // local tree is never written through.
+            return m_progression.Transfert(relatif, [&] {
+                return oFTP->DownloadFichierDansDossier(cle + relatif, base + relatif, true);
+            }) != 0;
         },
         QStringLiteral(" > Téléchargement échoué de "),
-        [this] {
+        [&](int i, int total, const QString &relatif) {
+            octets += double(QFileInfo(base + relatif).size());
+            m_progression.AfficheProgression(i, total, octets, secondesDepuis(chrono));
             m_ui.filLocal->Refresh();
             m_ui.AfficheNombreLocal();
         });
-    resume(bilan.annule, bilan.erreur, nombre, source);
+    resume(bilan.annule, bilan.erreur, bilan.copies, source);
     m_progression.CacheCadre();
 }
 
@@ -298,18 +291,35 @@ void TransfertsDossiers::envoie() {
     m_journal.Ecrit(QStringLiteral(" > Téléchargement vers site du dossier ") + source, "Ve");
 
     const QString chemin = fichiers->Path();
-    const QStringList noms = entrees(fichiers);
-    const Bilan bilan = copieFichiers(
-        noms,
-        [&](const QString &nom) {
-            const QString local = JoindreChemin(chemin, nom);
-            const QString distant = cible + nom;
-            const short ok =
-                m_progression.Transfert(nom, [&] { return oFTP->UploadFichier(local, distant); });
-            return ok ? local : QString();
+    const QString base = chemin.endsWith(u'/') ? chemin : chemin + QLatin1Char('/');
+    ArbreTransfert arbre = nouvelArbre();
+    if (!arbre.ParcoursLocal(chemin)) {
+        m_progression.CacheCadre();
+        resume(arbre.Annulee(), true, 0, source);
+        return;
+    }
+    double octets = 0;
+    QElapsedTimer chrono;
+    chrono.start();
+    const ArbreTransfert::Bilan bilan = arbre.Copie(
+        [&](const QString &relatif) {
+            // Made, or already there (a folder of a former copy).
+            return m_progression.Appel([&] { return oFTP->CreeRepertoire(cible + relatif); }) ||
+                   m_progression.Appel([&] {
+                       return oFTP->AttribueRepertoireCourant(cible + relatif + QLatin1Char('/'));
+                   });
         },
-        QStringLiteral(" > ''Upload'' échoué de "));
+        [&](const QString &relatif) {
+            return m_progression.Transfert(relatif, [&] {
+                return oFTP->UploadFichier(base + relatif, cible + relatif);
+            }) != 0;
+        },
+        QStringLiteral(" > ''Upload'' échoué de "),
+        [&](int i, int total, const QString &relatif) {
+            octets += double(QFileInfo(base + relatif).size());
+            m_progression.AfficheProgression(i, total, octets, secondesDepuis(chrono));
+        });
     m_navigateurSite.RafraichitSite(cible);
     m_progression.CacheCadre();
-    resume(bilan.annule, bilan.erreur, int(noms.size()), source);
+    resume(bilan.annule, bilan.erreur, bilan.copies, source);
 }

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "ftp/ArbreTransfert.h"
+
 class EtatFenetre;
 class JournalActivite;
 class NavigateurSite;
@@ -32,11 +34,11 @@ bool RapporteTelechargement(JournalActivite &journal, Form1Ui &ui, bool ok, cons
 // The line of how one file's upload ended. Returns `ok`.
 bool RapporteEnvoi(JournalActivite &journal, bool ok, const QString &nom);
 
-// Copies the files (one level, no sub-folders) of a folder between the two
-// sides: the site tree's selected folder into a new folder under the local
-// folder highlighted in dirLocal, or the highlighted local folder into a new
-// folder under the site tree's selected folder. File after file, with the
-// progress frame; "Annuler" takes effect between two files.
+// Copies a folder with all its sub-folders between the two sides: the site
+// tree's selected folder into a new folder under the local folder highlighted
+// in dirLocal, or the highlighted local folder into a new folder under the
+// site tree's selected folder (the walk is ArbreTransfert's). File after
+// file, with the progress frame; "Annuler" takes effect between two files.
 class TransfertsDossiers : public QObject {
     Q_OBJECT
 public:
@@ -49,12 +51,6 @@ public:
     void EnvoieDossierLocal();
 
 private:
-    // How a run of file copies ended.
-    struct Bilan {
-        bool annule = false;
-        bool erreur = false;
-    };
-
     void lance(void (TransfertsDossiers::*copie)());
     void rapatrie();
     void envoie();
@@ -65,12 +61,8 @@ private:
     // The site folder `source` under `cle`, made if missing, with its "/";
     // "" (frame hidden, lines of a failure) when it is neither made nor there.
     QString creeDossierSite(const QString &cle, const QString &source);
-    // Copies `noms` one after the other with the progress bar: `copie` moves
-    // one file and returns its local path, "" when it failed (a red line
-    // `ligneEchec` + name). "Annuler" is read between two files.
-    Bilan copieFichiers(const QStringList &noms,
-                        const std::function<QString(const QString &nom)> &copie,
-                        const QString &ligneEchec, const std::function<void()> &apresFichier = {});
+    // The walk with the window's log and cancel request.
+    ArbreTransfert nouvelArbre();
     void echoue(const QString &source);
     void resume(bool annule, bool erreur, int nombre, const QString &source);
 

@@ -1,9 +1,12 @@
 // Command-line access to the FTP layer, for scripts, benchmarks and debugging.
 
+#include "ftp/ArbreTransfert.h"
 #include "ftp/clsFTP.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringEncoder>
 #include <QUrl>
 
@@ -28,6 +31,8 @@ const char Usage[] =
     "  URL = ftp[s]://[user[:password]@]host[:port]/path (percent-decoded; no user = anonymous)\n"
     "  ls URL            list folder `path`: one line per entry, key TAB item\n"
     "  get URL FILE      download            put FILE URL    upload\n"
+    "  get -r URL DIR    download folder `path` with all its sub-folders into DIR (made if\n"
+    "                    missing)            put -r DIR URL  the same upwards\n"
     "  mkdir URL  rmdir URL  rm URL          mv URL NEWPATH  rename\n"
     "  pwd URL           current folder after login, then after changing to path\n"
     "  size URL          size in bytes\n"
@@ -538,9 +543,96 @@ int taille(clsFTP &ftp, const Cible &cible) {
     return Reussite;
 }
 
+// ------------------------------------------------------------ folder trees
+
+// The lines of a tree copy, on stderr: what was not copied, and links left
+// alone.
+ArbreTransfert::Journal journalArbre(const char *quoi) {
+    return [quoi](const QString &ligne, bool) {
+        Sortie erreur(stderr);
+        erreur.ajoute("quillon-ftp: ");
+        erreur.ajoute(quoi);
+        erreur.ajoute(": ");
+        erreur.ajoute(ligne.startsWith(QLatin1String(" > ")) ? ligne.mid(3) : ligne);
+        erreur.ajoute('\n');
+        erreur.termine();
+    };
+}
+
+int finArbre(const ArbreTransfert &arbre, const ArbreTransfert::Bilan &bilan, const char *quoi) {
+    if (!bilan.erreur && !bilan.annule)
+        return Reussite;
+    std::fprintf(stderr, "quillon-ftp: %s: %d fichiers copiés sur %d, il y a eu des erreurs\n",
+                 quoi, bilan.copies, arbre.NombreFichiers());
+    return Echec;
+}
+
+QString dossierSite(const Cible &cible) {
+    return cible.chemin.endsWith(u'/') ? cible.chemin : cible.chemin + QLatin1Char('/');
+}
+
+// get -r URL DIR: the site folder's tree into DIR.
+int rapatrieArbre(clsFTP &ftp, const Cible &cible, const QString &dossier) {
+    const QString racine = dossierSite(cible);
+    // DIR is the user's own choice: a link given there is followed once, and
+    // nothing below it is.
+    if (!QDir().mkpath(dossier)) {
+        avertit(QStringLiteral("get: impossible de créer ") + dossier);
+        return Echec;
+    }
+    const QString base = QFileInfo(dossier).canonicalFilePath();
+    ArbreTransfert arbre(journalArbre("get"));
+    const bool parcouru =
+        arbre.ParcoursSite(racine, [&ftp](Dictionnaire &dic, const QString &d, QString &raison) {
+            if (ftp.EnumereFichier(dic, d))
+                return true;
+            raison = ftp.DerniereErreur().simplified();
+            return false;
+        });
+    if (!parcouru)
+        return Echec;
+    const ArbreTransfert::Bilan bilan = arbre.Copie(
+        [&](const QString &relatif) { return ArbreTransfert::CreeDossierLocal(base, relatif); },
+        [&](const QString &relatif) {
+            return ftp.DownloadFichierDansDossier(racine + relatif,
+                                                  base + QLatin1Char('/') + relatif, true) != 0;
+        },
+        QStringLiteral(" > Téléchargement échoué de "));
+    return finArbre(arbre, bilan, "get");
+}
+
+// put -r DIR URL: DIR's tree into the site folder, made if missing.
+int envoieArbre(clsFTP &ftp, const QString &dossier, const Cible &cible) {
+    const QString racine = dossierSite(cible);
+    if (!QFileInfo(dossier).isDir()) {
+        avertit(QStringLiteral("put: ") + dossier + QStringLiteral(" n'est pas un dossier"));
+        return Echec;
+    }
+    const auto creeOuEntre = [&ftp](const QString &d) {
+        return (d.size() > 1 && ftp.CreeRepertoire(d.chopped(1)) != 0) ||
+               ftp.AttribueRepertoireCourant(d) != 0;
+    };
+    if (!creeOuEntre(racine))
+        return echoue(ftp, "put");
+    ArbreTransfert arbre(journalArbre("put"));
+    if (!arbre.ParcoursLocal(dossier))
+        return Echec;
+    const QString base = dossier.endsWith(u'/') ? dossier : dossier + QLatin1Char('/');
+    const ArbreTransfert::Bilan bilan = arbre.Copie(
+        [&](const QString &relatif) { return creeOuEntre(racine + relatif + QLatin1Char('/')); },
+        [&](const QString &relatif) {
+            return ftp.UploadFichier(base + relatif, racine + relatif) != 0;
+        },
+        QStringLiteral(" > ''Upload'' échoué de "));
+    return finArbre(arbre, bilan, "put");
+}
+
 // Runs the command (args[0]) on a logged-in session.
-int execute(clsFTP &ftp, const QStringList &args, const Cible &cible) {
+int execute(clsFTP &ftp, const QStringList &args, const Cible &cible, bool recursif) {
     const QString &commande = args[0];
+    if (recursif)
+        return commande == QLatin1String("get") ? rapatrieArbre(ftp, cible, args[2])
+                                                : envoieArbre(ftp, args[1], cible);
     if (commande == QLatin1String("ls"))
         return liste(ftp, cible);
     if (commande == QLatin1String("get"))
@@ -567,12 +659,19 @@ int main(int argc, char *argv[]) {
     QStringList args = app.arguments().mid(1);
     Options options;
     Cible cible;
-    if (!analyseOptions(args, options) || !analyseLigne(args, options, cible))
+    if (!analyseOptions(args, options))
+        return usage();
+    // "get -r" and "put -r": the same arguments, a folder tree.
+    const bool recursif = args.size() > 1 && args[1] == QLatin1String("-r") &&
+                          (args[0] == QLatin1String("get") || args[0] == QLatin1String("put"));
+    if (recursif)
+        args.removeAt(1);
+    if (!analyseLigne(args, options, cible))
         return usage();
     completeIdentite(cible);
 
     clsFTP ftp;
     if (!connecte(ftp, options))
         return echoue(ftp, "connexion");
-    return execute(ftp, args, cible);
+    return execute(ftp, args, cible, recursif);
 }
