@@ -2,7 +2,7 @@
 
 #include "automation/Form3.h"
 #include "browsing/NavigateurSite.h"
-#include "ftp/clsFTP.h"
+#include "ftp/SessionDistante.h"
 #include "platform/LocalLists.h"
 #include "window/EtatFenetre.h"
 

@@ -2,7 +2,7 @@
 
 #include "automation/CreationRaccourci.h"
 #include "automation/LigneCommande.h"
-#include "ftp/clsFTP.h"
+#include "ftp/SessionDistante.h"
 #include "security/Trousseau.h"
 #include "settings/Reglages.h"
 #include "window/AjusteTexte.h"

@@ -2,6 +2,7 @@
 
 #include "ftp/clsFTP.h"
 #include "security/DecisionsCertificats.h"
+#include "session/FabriqueSession.h"
 #include "settings/Reglages.h"
 
 #include <cstdio>
@@ -57,13 +58,17 @@ short VideCacheTransfert(int n) {
     return EffaceCache(adresse + distant);
 }
 
-int LanceTransfert(int d, QChar lettre, clsFTP &ftp, AfficheurEtat &afficheur, short cacheVide) {
+int LanceTransfert(int d, QChar lettre, SessionDistante &ftp, AfficheurEtat &afficheur,
+                   short cacheVide) {
     const EmplacementTransfert e = LitEmplacement(d);
     sSite = e.site;
     sUtilisateur = e.utilisateur;
     sMotDePasse = e.motDePasse;
     sChiffrement = e.chiffrement;
-    ftp.setJugeCertificat(DecisionsCertificats::JugeSansDialogue);
+    // Certificates are FTP's own; another protocol checks its host its own way.
+    clsFTP *const ftps = dynamic_cast<clsFTP *>(&ftp);
+    if (ftps)
+        ftps->setJugeCertificat(DecisionsCertificats::JugeSansDialogue);
 
     afficheur.Affiche(Voyant::Blanc, QStringLiteral("Initialisation ..."));
     afficheur.AfficheCache(cacheVide == 1);
@@ -74,7 +79,7 @@ int LanceTransfert(int d, QChar lettre, clsFTP &ftp, AfficheurEtat &afficheur, s
         afficheur.Affiche(Voyant::Rouge, QStringLiteral("Echec à la connexion."));
         return 1;
     }
-    if (ftp.VersionTls().isEmpty() && e.chiffrement != Chiffrement::Aucun)
+    if (ftps && ftps->VersionTls().isEmpty() && e.chiffrement != Chiffrement::Aucun)
         afficheur.Avertit(QStringLiteral("Connexion non chiffrée à ") + e.site);
     if (upload) {
         afficheur.Affiche(Voyant::Jaune, QStringLiteral("Upload en cours ..."));
@@ -95,7 +100,7 @@ int LanceTransfert(int d, QChar lettre, clsFTP &ftp, AfficheurEtat &afficheur, s
     return 2;
 }
 
-int ExecuteLigneCommande(const QString &commande, clsFTP &ftp, AfficheurEtat &afficheur,
+int ExecuteLigneCommande(const QString &commande, SessionDistante &ftp, AfficheurEtat &afficheur,
                          short &cacheVide) {
     const DemandeTransfert d = AnalyseCommande(commande);
     if (!d.valide)
@@ -119,13 +124,13 @@ public:
 } // namespace
 
 int TransfertSansFenetre(const QString &commande) {
-    clsFTP ftp;
+    const std::unique_ptr<SessionDistante> ftp = CreeSession(Protocole::FTP);
     AfficheurTexte afficheur;
     short cacheVide = 0;
-    const int resultat = ExecuteLigneCommande(commande, ftp, afficheur, cacheVide);
+    const int resultat = ExecuteLigneCommande(commande, *ftp, afficheur, cacheVide);
     // Unattended (cron, ssh), the state alone does not say what to mend: a
     // refused certificate, a wrong password, a missing file.
-    QString raison = ftp.DerniereErreur().simplified();
+    QString raison = ftp->DerniereErreur().simplified();
     if (raison.isEmpty() && resultat == 1) {
         // No connection was even tried.
         const DemandeTransfert d = AnalyseCommande(commande);

@@ -101,20 +101,22 @@ bool GestionConnexion::JugeCertificat(const Certificat &certificat) {
 }
 
 bool GestionConnexion::tenteConnexion(const QString &message) {
-    if (oFTP)
-        oFTP->setJugeCertificat([this](const Certificat &c) { return JugeCertificat(c); });
+    // Certificates, TLS and its log lines are FTP's own.
+    clsFTP *const ftps = dynamic_cast<clsFTP *>(oFTP);
+    if (ftps)
+        ftps->setJugeCertificat([this](const Certificat &c) { return JugeCertificat(c); });
     m_certificatRefuse = m_refusDit = false;
     const bool ok = oFTP && oFTP->Connexion() != 0;
     m_etat.DefinitCO(ok ? -1 : 0);
     m_siteRefuse = ok || !m_certificatRefuse ? QString() : sSite;
     if (ok) {
-        const QString version = oFTP->VersionTls();
+        const QString version = ftps ? ftps->VersionTls() : QString();
         m_journal.EcritAction(
             JournalActivite::Heure() + message + sSite + QStringLiteral(" :") + sUtilisateur +
                 (version.isEmpty() ? QString() : QStringLiteral(" (") + version + u')'),
             QStringLiteral("BF"));
         // TLS was wanted and the server turned it down.
-        if (version.isEmpty() && sChiffrement != Chiffrement::Aucun)
+        if (ftps && version.isEmpty() && sChiffrement != Chiffrement::Aucun)
             m_journal.Ecrit(QStringLiteral(" > Connexion non chiffrée à ") + sSite, "Am");
         m_journal.AfficheConnecte(sSite);
     } else if (m_certificatRefuse) {
@@ -127,7 +129,7 @@ bool GestionConnexion::tenteConnexion(const QString &message) {
         m_journal.AfficheDeconnecte();
         m_journal.Ecrit(QStringLiteral(" > Connexion échouée à ") + sSite, "Ro");
         // Nothing else tells why a site that worked in clear text is now refused.
-        if (oFTP && oFTP->EnClairRefuse())
+        if (ftps && ftps->EnClairRefuse())
             m_journal.Ecrit(QStringLiteral(" > ") + oFTP->DerniereErreur(), "Ro");
     }
     return ok;

@@ -16,7 +16,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "ftp/clsFTP.h"
+#include "ftp/SessionDistante.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "security/Trousseau.h"

@@ -1,7 +1,7 @@
 #include "transfers/TransfertsDossiers.h"
 
 #include "browsing/NavigateurSite.h"
-#include "ftp/clsFTP.h"
+#include "ftp/SessionDistante.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "transfers/Progression.h"

@@ -1,6 +1,7 @@
 // Command-line access to the FTP layer, for scripts, benchmarks and debugging.
 
 #include "ftp/clsFTP.h"
+#include "session/FabriqueSession.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -424,7 +425,7 @@ bool analyseOptions(QStringList &args, Options &options) {
     return true;
 }
 
-int echoue(const clsFTP &ftp, const char *quoi) {
+int echoue(const SessionDistante &ftp, const char *quoi) {
     QString raison = ftp.DerniereErreur().simplified();
     if (raison.isEmpty())
         raison = QStringLiteral("échec");
@@ -439,7 +440,7 @@ int echoue(const clsFTP &ftp, const char *quoi) {
     return Echec;
 }
 
-int resultat(const clsFTP &ftp, short drapeau, const char *quoi) {
+int resultat(const SessionDistante &ftp, short drapeau, const char *quoi) {
     return drapeau != 0 ? Reussite : echoue(ftp, quoi);
 }
 
@@ -466,17 +467,19 @@ bool analyseLigne(const QStringList &args, const Options &options, Cible &cible)
 }
 
 // Connects and logs in with the session parameters; false when it failed.
-bool connecte(clsFTP &ftp, const Options &options) {
+bool connecte(SessionDistante &ftp, const Options &options) {
     sChiffrement = options.chiffrement;
     // No judge: an untrusted certificate ends the connection.
-    ftp.setEmpreinteImposee(options.empreinte);
+    clsFTP *const ftps = dynamic_cast<clsFTP *>(&ftp);
+    if (ftps)
+        ftps->setEmpreinteImposee(options.empreinte);
     bool ok = false;
     const int delai = qEnvironmentVariableIntValue("QUILLON_FTP_TIMEOUT", &ok);
     if (ok && delai > 0)
         ftp.setDelaiMs(delai * 1000);
     if (ftp.Connexion() == 0)
         return false;
-    if (ftp.VersionTls().isEmpty() && options.chiffrement != Chiffrement::Aucun) {
+    if (ftps && ftps->VersionTls().isEmpty() && options.chiffrement != Chiffrement::Aucun) {
         // The window says it in orange; a script's log is stderr.
         Sortie avertissement(stderr);
         avertissement.ajoute("quillon-ftp: Connexion non chiffrée à ");
@@ -487,7 +490,7 @@ bool connecte(clsFTP &ftp, const Options &options) {
     return true;
 }
 
-int liste(clsFTP &ftp, const Cible &cible) {
+int liste(SessionDistante &ftp, const Cible &cible) {
     QString dossier = cible.chemin;
     if (!dossier.endsWith(u'/'))
         dossier += u'/';
@@ -513,7 +516,7 @@ int liste(clsFTP &ftp, const Cible &cible) {
 }
 
 // The folder after login, then the one after changing to the URL's path.
-int repertoireCourant(clsFTP &ftp, const Cible &cible) {
+int repertoireCourant(SessionDistante &ftp, const Cible &cible) {
     const QString depart = ftp.DonneRepertoireCourant();
     if (depart.isEmpty())
         return echoue(ftp, "pwd");
@@ -530,7 +533,7 @@ int repertoireCourant(clsFTP &ftp, const Cible &cible) {
     return sortie.termine() ? Reussite : Echec;
 }
 
-int taille(clsFTP &ftp, const Cible &cible) {
+int taille(SessionDistante &ftp, const Cible &cible) {
     const qint64 octets = ftp.TailleOctets(cible.chemin);
     if (octets < 0)
         return echoue(ftp, "size");
@@ -539,7 +542,7 @@ int taille(clsFTP &ftp, const Cible &cible) {
 }
 
 // Runs the command (args[0]) on a logged-in session.
-int execute(clsFTP &ftp, const QStringList &args, const Cible &cible) {
+int execute(SessionDistante &ftp, const QStringList &args, const Cible &cible) {
     const QString &commande = args[0];
     if (commande == QLatin1String("ls"))
         return liste(ftp, cible);
@@ -571,8 +574,8 @@ int main(int argc, char *argv[]) {
         return usage();
     completeIdentite(cible);
 
-    clsFTP ftp;
-    if (!connecte(ftp, options))
-        return echoue(ftp, "connexion");
-    return execute(ftp, args, cible);
+    const std::unique_ptr<SessionDistante> ftp = CreeSession(Protocole::FTP);
+    if (!connecte(*ftp, options))
+        return echoue(*ftp, "connexion");
+    return execute(*ftp, args, cible);
 }
