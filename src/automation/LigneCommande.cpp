@@ -32,6 +32,7 @@ EmplacementTransfert LitEmplacement(int n) {
     e.distant = Reglages::Lit(s, CleLDC("FicDis", n));
     e.local = Reglages::Lit(s, CleLDC("FicLoc", n));
     e.chiffrement = ChiffrementDeTexte(Reglages::Lit(s, CleLDC("Chiffrement", n)));
+    e.protocole = ProtocoleDeTexte(Reglages::Lit(s, CleLDC("Protocole", n)));
     return e;
 }
 
@@ -45,6 +46,7 @@ void EcritEmplacement(int n, const EmplacementTransfert &e) {
     Reglages::Ecrit(s, CleLDC("FicDis", n), e.distant);
     Reglages::Ecrit(s, CleLDC("FicLoc", n), e.local);
     Reglages::Ecrit(s, CleLDC("Chiffrement", n), ChiffrementEnTexte(e.chiffrement));
+    Reglages::Ecrit(s, CleLDC("Protocole", n), ProtocoleEnTexte(e.protocole));
 }
 
 short VideCacheTransfert(int n) {
@@ -65,6 +67,7 @@ int LanceTransfert(int d, QChar lettre, SessionDistante &ftp, AfficheurEtat &aff
     sUtilisateur = e.utilisateur;
     sMotDePasse = e.motDePasse;
     sChiffrement = e.chiffrement;
+    sProtocole = e.protocole;
     // Certificates are FTP's own; another protocol checks its host its own way.
     clsFTP *const ftps = dynamic_cast<clsFTP *>(&ftp);
     if (ftps)
@@ -74,8 +77,9 @@ int LanceTransfert(int d, QChar lettre, SessionDistante &ftp, AfficheurEtat &aff
     afficheur.AfficheCache(cacheVide == 1);
 
     const bool upload = lettre == u'L';
-    // An unrecorded slot has no host: nothing to try.
-    if (e.site.isEmpty() || ftp.Connexion() == 0) {
+    // An unrecorded slot has no host: nothing to try. A session of another
+    // protocol than the slot's would talk to the host in the wrong language.
+    if (e.site.isEmpty() || ftp.protocole() != e.protocole || ftp.Connexion() == 0) {
         afficheur.Affiche(Voyant::Rouge, QStringLiteral("Echec à la connexion."));
         return 1;
     }
@@ -124,8 +128,19 @@ public:
 } // namespace
 
 int TransfertSansFenetre(const QString &commande) {
-    const std::unique_ptr<SessionDistante> ftp = CreeSession(Protocole::FTP);
     AfficheurTexte afficheur;
+    const DemandeTransfert d = AnalyseCommande(commande);
+    const Protocole protocole =
+        d.valide ? ProtocoleDeTexte(Reglages::Lit(QLatin1String(Reglages::SectionLDC),
+                                                  Reglages::CleLDC("Protocole", d.emplacement)))
+                 : Protocole::FTP;
+    QString indisponible;
+    const std::unique_ptr<SessionDistante> ftp = CreeSession(protocole, &indisponible);
+    if (!ftp) {
+        afficheur.Affiche(Voyant::Rouge, QStringLiteral("Echec à la connexion."));
+        afficheur.Affiche(Voyant::Rouge, QStringLiteral("Raison : ") + indisponible);
+        return 1;
+    }
     short cacheVide = 0;
     const int resultat = ExecuteLigneCommande(commande, *ftp, afficheur, cacheVide);
     // Unattended (cron, ssh), the state alone does not say what to mend: a
@@ -133,7 +148,6 @@ int TransfertSansFenetre(const QString &commande) {
     QString raison = ftp->DerniereErreur().simplified();
     if (raison.isEmpty() && resultat == 1) {
         // No connection was even tried.
-        const DemandeTransfert d = AnalyseCommande(commande);
         if (d.valide && LitEmplacement(d.emplacement).site.isEmpty())
             raison = QStringLiteral("aucun site n'est enregistré dans l'emplacement %1.")
                          .arg(d.emplacement);

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "ftp/SessionDistante.h"
 #include "security/Chiffrement.h"
 
 class SessionDistante;
@@ -23,6 +24,7 @@ struct EmplacementTransfert {
     QString distant;                                     // "FicDis": remote folder + file name
     QString local;                                       // "FicLoc": full local path
     Chiffrement chiffrement = Chiffrement::SiDisponible; // "Chiffrement"
+    Protocole protocole = Protocole::FTP;                // "Protocole"
 };
 EmplacementTransfert LitEmplacement(int n);
 void EcritEmplacement(int n, const EmplacementTransfert &e);

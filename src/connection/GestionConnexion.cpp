@@ -6,6 +6,7 @@
 #include "platform/Sablier.h"
 #include "security/DecisionsCertificats.h"
 #include "security/Trousseau.h"
+#include "session/FabriqueSession.h"
 #include "settings/Reglages.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
@@ -106,7 +107,9 @@ bool GestionConnexion::tenteConnexion(const QString &message) {
     if (ftps)
         ftps->setJugeCertificat([this](const Certificat &c) { return JugeCertificat(c); });
     m_certificatRefuse = m_refusDit = false;
-    const bool ok = oFTP && oFTP->Connexion() != 0;
+    // The window's session speaks one protocol; another one is not spoken yet.
+    const bool autreProtocole = oFTP && oFTP->protocole() != sProtocole;
+    const bool ok = oFTP && !autreProtocole && oFTP->Connexion() != 0;
     m_etat.DefinitCO(ok ? -1 : 0);
     m_siteRefuse = ok || !m_certificatRefuse ? QString() : sSite;
     if (ok) {
@@ -131,6 +134,8 @@ bool GestionConnexion::tenteConnexion(const QString &message) {
         // Nothing else tells why a site that worked in clear text is now refused.
         if (ftps && ftps->EnClairRefuse())
             m_journal.Ecrit(QStringLiteral(" > ") + oFTP->DerniereErreur(), "Ro");
+        if (autreProtocole)
+            m_journal.Ecrit(QStringLiteral(" > ") + QString::fromUtf8(SftpIndisponible), "Ro");
     }
     return ok;
 }
@@ -147,6 +152,7 @@ void GestionConnexion::ConnexionDemarrage() {
     sUtilisateur = Reglages::Lit(Reglages::TxtUtilisateur);
     sMotDePasse = Reglages::Lit(Reglages::TxtMDP);
     sChiffrement = ChiffrementDeTexte(Reglages::Lit(Reglages::Chiffrement));
+    sProtocole = ProtocoleDeTexte(Reglages::Lit(Reglages::Protocole));
     if (sSite.isEmpty() || refuseSiOccupee())
         return;
     const QString dossier = Reglages::Lit(Reglages::PathSite);
