@@ -360,7 +360,7 @@ void TstForm1::connexionParLeDialogue() {
         QCOMPARE(f->etat().CO(), short(-1));
         // The TLS version when the session is encrypted; otherwise, unless no
         // encryption was asked for, an orange line says so.
-        const QString version = oFTP->VersionTls();
+        const QString version = dynamic_cast<clsFTP &>(*oFTP).VersionTls();
         QCOMPARE(journal[0].texte.mid(8),
                  QStringLiteral(" > Connecté à ") + m_srv.site() + QStringLiteral(" :") +
                      m_srv.utilisateur() +

@@ -13,6 +13,7 @@
 
 #include <memory>
 
+#include "automation/LigneCommande.h"
 #include "dialogs/Form2.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
@@ -73,6 +74,7 @@ private slots:
     void dernierEmplacement();
     void automatisation();
     void chiffrement();
+    void protocole();
 
 private:
     std::unique_ptr<Form2> ouvre();
@@ -537,6 +539,54 @@ void TstForm2::chiffrement() {
         QCOMPARE(lit(6, "Chiffrement"), QStringLiteral("1"));
         QCOMPARE(Lit(Reglages::Chiffrement), QStringLiteral("1"));
     }
+}
+
+// The protocol is kept beside the host as the encryption is: in "data", in
+// each memory and each recorded slot; anything stored without it is FTP.
+void TstForm2::protocole() {
+    ecritMemoire(2, "Ancien", "a", "x", "ancien.fr"); // stored before the choice existed
+    ecritMemoire(4, "Ssh", "s", "y", "ssh.fr");
+    Reglages::Ecrit(Reglages::SectionMemoire(4), QLatin1String(Reglages::MemProtocole),
+                    QStringLiteral("1"));
+    {
+        auto f = ouvre();
+        QTest::mouseClick(f->Command1[2], Qt::LeftButton);
+        QCOMPARE(sSite, QStringLiteral("ancien.fr"));
+        QCOMPARE(sProtocole, Protocole::FTP);
+        QCOMPARE(Lit(Reglages::Protocole), QStringLiteral("0"));
+        QCOMPARE(lit(2, "Protocole"), QStringLiteral("0"));
+        QCOMPARE(lit(4, "Protocole"), QStringLiteral("1"));
+    }
+    {
+        auto f = ouvre();
+        QTest::mouseClick(f->Command1[4], Qt::LeftButton);
+        QCOMPARE(sSite, QStringLiteral("ssh.fr"));
+        QCOMPARE(sProtocole, Protocole::SFTP);
+        QCOMPARE(Lit(Reglages::Protocole), QStringLiteral("1"));
+    }
+    {
+        // The stored choice comes back with the host and goes into a new memory.
+        auto f = ouvre();
+        m_prompts->saisies.append(std::optional<QString>(QStringLiteral("Autre")));
+        f->Check1->setChecked(true);
+        QTest::mouseClick(f->Command1[6], Qt::LeftButton);
+        QTest::mouseClick(f->btnOK, Qt::LeftButton);
+        QCOMPARE(sProtocole, Protocole::SFTP);
+        QCOMPARE(lit(6, "Protocole"), QStringLiteral("1"));
+    }
+
+    // Recorded slots: one written before the choice existed reads as FTP.
+    Reglages::Ecrit(QLatin1String(Reglages::SectionLDC), Reglages::CleLDC("TxtSite", 5),
+                    QStringLiteral("ancien.fr"));
+    QCOMPARE(LitEmplacement(5).site, QStringLiteral("ancien.fr"));
+    QCOMPARE(LitEmplacement(5).protocole, Protocole::FTP);
+    EmplacementTransfert e;
+    e.site = QStringLiteral("ssh.fr");
+    e.protocole = Protocole::SFTP;
+    EcritEmplacement(5, e);
+    QCOMPARE(Reglages::Lit(QLatin1String(Reglages::SectionLDC), Reglages::CleLDC("Protocole", 5)),
+             QStringLiteral("1"));
+    QCOMPARE(LitEmplacement(5).protocole, Protocole::SFTP);
 }
 
 QTEST_MAIN(TstForm2)

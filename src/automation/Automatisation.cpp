@@ -2,7 +2,7 @@
 
 #include "automation/Form3.h"
 #include "browsing/NavigateurSite.h"
-#include "ftp/clsFTP.h"
+#include "ftp/SessionDistante.h"
 #include "platform/LocalLists.h"
 #include "window/EtatFenetre.h"
 
@@ -23,6 +23,7 @@ Automatisation::Automatisation(EtatFenetre &etat, NavigateurSite &site, QWidget 
         f.txtUtilisateur->setText(choix.utilisateur);
         f.txtMDP->setText(choix.motDePasse);
         f.chiffrement = sChiffrement;
+        f.protocole = sProtocole;
         // Selected by program, even while the option is still disabled.
         f.Option1[1]->setChecked(true);
         f.LabInfo->setText(choix.info);

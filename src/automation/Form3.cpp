@@ -2,7 +2,7 @@
 
 #include "automation/CreationRaccourci.h"
 #include "automation/LigneCommande.h"
-#include "ftp/clsFTP.h"
+#include "ftp/SessionDistante.h"
 #include "security/Trousseau.h"
 #include "settings/Reglages.h"
 #include "window/AjusteTexte.h"
@@ -170,6 +170,7 @@ void Form3::Form_Load() {
     txtUtilisateur->setText(sUtilisateur);
     txtMDP->setText(sMotDePasse);
     chiffrement = sChiffrement;
+    protocole = sProtocole;
     const QString section = QLatin1String(Reglages::SectionLDC);
     for (int n = 0; n < NombreBoutons; ++n) {
         const QString distant = Reglages::Lit(section, Reglages::CleLDC("FicDis", n));
@@ -200,6 +201,7 @@ void Form3::Command2_Click(int Index) {
         e.distant = ficDist->text();
         e.local = ficLoc->text();
         e.chiffrement = chiffrement;
+        e.protocole = protocole;
         EcritEmplacement(Index, e);
         marqueBouton(Index, NomFichierLocal(e.local) + QStringLiteral(" sur ") + e.utilisateur);
     } else if (Option1[Ouvrir]->isChecked()) {
@@ -222,6 +224,7 @@ void Form3::Command2_Click(int Index) {
         }
         chiffrement =
             ChiffrementDeTexte(Reglages::Lit(section, Reglages::CleLDC("Chiffrement", Index)));
+        protocole = ProtocoleDeTexte(Reglages::Lit(section, Reglages::CleLDC("Protocole", Index)));
         Option1[Enregistrer]->setEnabled(true);
         Option1[Raccourcis]->setEnabled(true);
     } else if (Option1[Raccourcis]->isChecked()) {

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "ftp/SessionDistante.h"
 #include "security/Chiffrement.h"
 
 class QLabel;
@@ -31,9 +32,10 @@ public:
     QLineEdit *ficLoc = nullptr, *ficDist = nullptr;
     QLabel *LabInfo = nullptr, *Label6 = nullptr, *Label7 = nullptr, *Label8 = nullptr;
 
-    // The encryption recorded with a slot: the session's, or the one of the
-    // slot last opened.
+    // The encryption and protocol recorded with a slot: the session's, or
+    // those of the slot last opened.
     Chiffrement chiffrement = Chiffrement::SiDisponible;
+    Protocole protocole = Protocole::FTP;
 
     // Starts the pick mode in the main window (red lists).
     std::function<void()> CommenceChoix;

@@ -2,6 +2,7 @@
 
 #include "ftp/clsFTP.h"
 #include "security/DecisionsCertificats.h"
+#include "session/FabriqueSession.h"
 #include "settings/Reglages.h"
 
 #include <cstdio>
@@ -31,6 +32,7 @@ EmplacementTransfert LitEmplacement(int n) {
     e.distant = Reglages::Lit(s, CleLDC("FicDis", n));
     e.local = Reglages::Lit(s, CleLDC("FicLoc", n));
     e.chiffrement = ChiffrementDeTexte(Reglages::Lit(s, CleLDC("Chiffrement", n)));
+    e.protocole = ProtocoleDeTexte(Reglages::Lit(s, CleLDC("Protocole", n)));
     return e;
 }
 
@@ -44,6 +46,7 @@ void EcritEmplacement(int n, const EmplacementTransfert &e) {
     Reglages::Ecrit(s, CleLDC("FicDis", n), e.distant);
     Reglages::Ecrit(s, CleLDC("FicLoc", n), e.local);
     Reglages::Ecrit(s, CleLDC("Chiffrement", n), ChiffrementEnTexte(e.chiffrement));
+    Reglages::Ecrit(s, CleLDC("Protocole", n), ProtocoleEnTexte(e.protocole));
 }
 
 short VideCacheTransfert(int n) {
@@ -57,24 +60,30 @@ short VideCacheTransfert(int n) {
     return EffaceCache(adresse + distant);
 }
 
-int LanceTransfert(int d, QChar lettre, clsFTP &ftp, AfficheurEtat &afficheur, short cacheVide) {
+int LanceTransfert(int d, QChar lettre, SessionDistante &ftp, AfficheurEtat &afficheur,
+                   short cacheVide) {
     const EmplacementTransfert e = LitEmplacement(d);
     sSite = e.site;
     sUtilisateur = e.utilisateur;
     sMotDePasse = e.motDePasse;
     sChiffrement = e.chiffrement;
-    ftp.setJugeCertificat(DecisionsCertificats::JugeSansDialogue);
+    sProtocole = e.protocole;
+    // Certificates are FTP's own; another protocol checks its host its own way.
+    clsFTP *const ftps = dynamic_cast<clsFTP *>(&ftp);
+    if (ftps)
+        ftps->setJugeCertificat(DecisionsCertificats::JugeSansDialogue);
 
     afficheur.Affiche(Voyant::Blanc, QStringLiteral("Initialisation ..."));
     afficheur.AfficheCache(cacheVide == 1);
 
     const bool upload = lettre == u'L';
-    // An unrecorded slot has no host: nothing to try.
-    if (e.site.isEmpty() || ftp.Connexion() == 0) {
+    // An unrecorded slot has no host: nothing to try. A session of another
+    // protocol than the slot's would talk to the host in the wrong language.
+    if (e.site.isEmpty() || ftp.protocole() != e.protocole || ftp.Connexion() == 0) {
         afficheur.Affiche(Voyant::Rouge, QStringLiteral("Echec à la connexion."));
         return 1;
     }
-    if (ftp.VersionTls().isEmpty() && e.chiffrement != Chiffrement::Aucun)
+    if (ftps && ftps->VersionTls().isEmpty() && e.chiffrement != Chiffrement::Aucun)
         afficheur.Avertit(QStringLiteral("Connexion non chiffrée à ") + e.site);
     if (upload) {
         afficheur.Affiche(Voyant::Jaune, QStringLiteral("Upload en cours ..."));
@@ -95,7 +104,7 @@ int LanceTransfert(int d, QChar lettre, clsFTP &ftp, AfficheurEtat &afficheur, s
     return 2;
 }
 
-int ExecuteLigneCommande(const QString &commande, clsFTP &ftp, AfficheurEtat &afficheur,
+int ExecuteLigneCommande(const QString &commande, SessionDistante &ftp, AfficheurEtat &afficheur,
                          short &cacheVide) {
     const DemandeTransfert d = AnalyseCommande(commande);
     if (!d.valide)
@@ -119,16 +128,26 @@ public:
 } // namespace
 
 int TransfertSansFenetre(const QString &commande) {
-    clsFTP ftp;
     AfficheurTexte afficheur;
+    const DemandeTransfert d = AnalyseCommande(commande);
+    const Protocole protocole =
+        d.valide ? ProtocoleDeTexte(Reglages::Lit(QLatin1String(Reglages::SectionLDC),
+                                                  Reglages::CleLDC("Protocole", d.emplacement)))
+                 : Protocole::FTP;
+    QString indisponible;
+    const std::unique_ptr<SessionDistante> ftp = CreeSession(protocole, &indisponible);
+    if (!ftp) {
+        afficheur.Affiche(Voyant::Rouge, QStringLiteral("Echec à la connexion."));
+        afficheur.Affiche(Voyant::Rouge, QStringLiteral("Raison : ") + indisponible);
+        return 1;
+    }
     short cacheVide = 0;
-    const int resultat = ExecuteLigneCommande(commande, ftp, afficheur, cacheVide);
+    const int resultat = ExecuteLigneCommande(commande, *ftp, afficheur, cacheVide);
     // Unattended (cron, ssh), the state alone does not say what to mend: a
     // refused certificate, a wrong password, a missing file.
-    QString raison = ftp.DerniereErreur().simplified();
+    QString raison = ftp->DerniereErreur().simplified();
     if (raison.isEmpty() && resultat == 1) {
         // No connection was even tried.
-        const DemandeTransfert d = AnalyseCommande(commande);
         if (d.valide && LitEmplacement(d.emplacement).site.isEmpty())
             raison = QStringLiteral("aucun site n'est enregistré dans l'emplacement %1.")
                          .arg(d.emplacement);

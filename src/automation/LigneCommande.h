@@ -2,9 +2,10 @@
 
 #include <QString>
 
+#include "ftp/SessionDistante.h"
 #include "security/Chiffrement.h"
 
-class clsFTP;
+class SessionDistante;
 
 // A recorded transfer asked for on the command line: the first character is
 // the direction ("L" exactly: upload; anything else: download), the last one
@@ -23,6 +24,7 @@ struct EmplacementTransfert {
     QString distant;                                     // "FicDis": remote folder + file name
     QString local;                                       // "FicLoc": full local path
     Chiffrement chiffrement = Chiffrement::SiDisponible; // "Chiffrement"
+    Protocole protocole = Protocole::FTP;                // "Protocole"
 };
 EmplacementTransfert LitEmplacement(int n);
 void EcritEmplacement(int n, const EmplacementTransfert &e);
@@ -50,11 +52,12 @@ short VideCacheTransfert(int n);
 // Nobody is there to judge a certificate: only a valid one or the one
 // accepted for good for that host and port is trusted.
 // Returns the process exit status: 0 done, 1 no connection, 2 transfer failed.
-int LanceTransfert(int d, QChar lettre, clsFTP &ftp, AfficheurEtat &afficheur, short cacheVide);
+int LanceTransfert(int d, QChar lettre, SessionDistante &ftp, AfficheurEtat &afficheur,
+                   short cacheVide);
 
 // The whole run for a valid argument: cache, then transfer. Stored settings
 // are only read.
-int ExecuteLigneCommande(const QString &commande, clsFTP &ftp, AfficheurEtat &afficheur,
+int ExecuteLigneCommande(const QString &commande, SessionDistante &ftp, AfficheurEtat &afficheur,
                          short &cacheVide);
 
 // Without any display: each state is one line on stderr; returns the status.

@@ -4,7 +4,7 @@
 #include "browsing/NavigateurLocal.h"
 #include "browsing/TextesTaille.h"
 #include "ftp/Dictionnaire.h"
-#include "ftp/clsFTP.h"
+#include "ftp/SessionDistante.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Sablier.h"

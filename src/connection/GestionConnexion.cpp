@@ -6,6 +6,7 @@
 #include "platform/Sablier.h"
 #include "security/DecisionsCertificats.h"
 #include "security/Trousseau.h"
+#include "session/FabriqueSession.h"
 #include "settings/Reglages.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
@@ -101,20 +102,24 @@ bool GestionConnexion::JugeCertificat(const Certificat &certificat) {
 }
 
 bool GestionConnexion::tenteConnexion(const QString &message) {
-    if (oFTP)
-        oFTP->setJugeCertificat([this](const Certificat &c) { return JugeCertificat(c); });
+    // Certificates, TLS and its log lines are FTP's own.
+    clsFTP *const ftps = dynamic_cast<clsFTP *>(oFTP);
+    if (ftps)
+        ftps->setJugeCertificat([this](const Certificat &c) { return JugeCertificat(c); });
     m_certificatRefuse = m_refusDit = false;
-    const bool ok = oFTP && oFTP->Connexion() != 0;
+    // The window's session speaks one protocol; another one is not spoken yet.
+    const bool autreProtocole = oFTP && oFTP->protocole() != sProtocole;
+    const bool ok = oFTP && !autreProtocole && oFTP->Connexion() != 0;
     m_etat.DefinitCO(ok ? -1 : 0);
     m_siteRefuse = ok || !m_certificatRefuse ? QString() : sSite;
     if (ok) {
-        const QString version = oFTP->VersionTls();
+        const QString version = ftps ? ftps->VersionTls() : QString();
         m_journal.EcritAction(
             JournalActivite::Heure() + message + sSite + QStringLiteral(" :") + sUtilisateur +
                 (version.isEmpty() ? QString() : QStringLiteral(" (") + version + u')'),
             QStringLiteral("BF"));
         // TLS was wanted and the server turned it down.
-        if (version.isEmpty() && sChiffrement != Chiffrement::Aucun)
+        if (ftps && version.isEmpty() && sChiffrement != Chiffrement::Aucun)
             m_journal.Ecrit(QStringLiteral(" > Connexion non chiffrée à ") + sSite, "Am");
         m_journal.AfficheConnecte(sSite);
     } else if (m_certificatRefuse) {
@@ -127,8 +132,10 @@ bool GestionConnexion::tenteConnexion(const QString &message) {
         m_journal.AfficheDeconnecte();
         m_journal.Ecrit(QStringLiteral(" > Connexion échouée à ") + sSite, "Ro");
         // Nothing else tells why a site that worked in clear text is now refused.
-        if (oFTP && oFTP->EnClairRefuse())
+        if (ftps && ftps->EnClairRefuse())
             m_journal.Ecrit(QStringLiteral(" > ") + oFTP->DerniereErreur(), "Ro");
+        if (autreProtocole)
+            m_journal.Ecrit(QStringLiteral(" > ") + QString::fromUtf8(SftpIndisponible), "Ro");
     }
     return ok;
 }
@@ -145,6 +152,7 @@ void GestionConnexion::ConnexionDemarrage() {
     sUtilisateur = Reglages::Lit(Reglages::TxtUtilisateur);
     sMotDePasse = Reglages::Lit(Reglages::TxtMDP);
     sChiffrement = ChiffrementDeTexte(Reglages::Lit(Reglages::Chiffrement));
+    sProtocole = ProtocoleDeTexte(Reglages::Lit(Reglages::Protocole));
     if (sSite.isEmpty() || refuseSiOccupee())
         return;
     const QString dossier = Reglages::Lit(Reglages::PathSite);

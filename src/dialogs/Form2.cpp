@@ -16,7 +16,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "ftp/clsFTP.h"
+#include "ftp/SessionDistante.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "security/Trousseau.h"
@@ -219,6 +219,7 @@ void Form2::Form_Load() {
     txtUtilisateur->setText(Lit(TxtUtilisateur));
     txtMDP->setText(Lit(TxtMDP));
     choisitChiffrement(ChiffrementDeTexte(Lit(Reglages::Chiffrement)));
+    m_protocole = ProtocoleDeTexte(Lit(Reglages::Protocole));
 
     for (int i = 0; i < NombreMemoires; ++i) {
         const QString section = SectionMemoire(i);
@@ -231,6 +232,7 @@ void Form2::Form_Load() {
         s.dossier = Lit(section, QLatin1String(MemDirLoc));
         s.dossierFichiers = Lit(section, QLatin1String(MemFilLoc));
         s.chiffrement = ChiffrementDeTexte(Lit(section, QLatin1String(MemChiffrement)));
+        s.protocole = ProtocoleDeTexte(Lit(section, QLatin1String(MemProtocole)));
         if (!s.site.isEmpty())
             Command1[i]->setText(s.nom.isEmpty() ? s.utilisateur : s.nom);
         else
@@ -315,6 +317,7 @@ void Form2::btnOK_Click() {
         sMotDePasse = txtMDP->text();
     }
     sChiffrement = chiffrementChoisi();
+    sProtocole = m_protocole;
     GarderParametres = true;
 
     using namespace Reglages;
@@ -329,6 +332,7 @@ void Form2::btnOK_Click() {
     if (connu(txtMDP->text()))
         Ecrit(TxtMDP, txtMDP->text());
     Ecrit(Reglages::Chiffrement, ChiffrementEnTexte(sChiffrement));
+    Ecrit(Reglages::Protocole, ProtocoleEnTexte(sProtocole));
     for (int i = 0; i < NombreMemoires; ++i) {
         const QString section = SectionMemoire(i);
         const Souvenir &s = Souvenirs[i];
@@ -341,6 +345,7 @@ void Form2::btnOK_Click() {
         Ecrit(section, QLatin1String(MemFilLoc), s.dossierFichiers);
         Ecrit(section, QLatin1String(MemNomBout), s.nom);
         Ecrit(section, QLatin1String(MemChiffrement), ChiffrementEnTexte(s.chiffrement));
+        Ecrit(section, QLatin1String(MemProtocole), ProtocoleEnTexte(s.protocole));
     }
     accept();
 }
@@ -396,6 +401,7 @@ void Form2::Command1_Click(int index) {
         s.motDePasse = txtMDP->text();
         s.site = TxtSite->text();
         s.chiffrement = chiffrementChoisi();
+        s.protocole = m_protocole;
         if (m_liens.drvLocal)
             s.lecteur = m_liens.drvLocal->Drive();
         if (m_liens.dirLocal)
@@ -408,6 +414,7 @@ void Form2::Command1_Click(int index) {
         txtMDP->setText(s.motDePasse);
         TxtSite->setText(s.site);
         choisitChiffrement(s.chiffrement);
+        m_protocole = s.protocole;
         if (!Check4->isChecked()) {
             // Each step on its own: a drive or folder that has gone is skipped.
             if (m_liens.drvLocal)

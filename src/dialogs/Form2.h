@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 
+#include "ftp/SessionDistante.h"
 #include "security/Chiffrement.h"
 
 class DirListBox;
@@ -62,6 +63,7 @@ public:
     struct Souvenir {
         QString nom, utilisateur, motDePasse, site, lecteur, dossier, dossierFichiers;
         Chiffrement chiffrement = Chiffrement::SiDisponible;
+        Protocole protocole = Protocole::FTP;
     };
     static constexpr int NombreMemoires = 9;
 
@@ -120,5 +122,7 @@ private:
     LiensForm2 m_liens;
     bool m_decharge = false;
     bool m_okEnCours = false;
+    // The protocol of the host shown, stored and recalled with it.
+    Protocole m_protocole = Protocole::FTP;
     bool m_curseurAttente = false;
 };

@@ -4,12 +4,6 @@
 #include "ftp/ListingParser.h"
 #include "security/DecisionsCertificats.h"
 
-QString sSite;
-QString sUtilisateur;
-QString sMotDePasse;
-Chiffrement sChiffrement = Chiffrement::SiDisponible;
-clsFTP *oFTP = nullptr;
-
 namespace {
 
 constexpr short Vrai = -1;
@@ -207,12 +201,3 @@ short clsFTP::EnumereFichier(Dictionnaire &Pdic, const QString &sRepertoire) {
 }
 
 #undef QUILLON_UNE_OPERATION
-
-short EffaceCache(const QString &) {
-    return 0;
-}
-
-double TailleFichierSite(clsFTP &ftp, const QString &sNomSurSite) {
-    const qint64 octets = ftp.TailleOctets(sNomSurSite.trimmed());
-    return double(octets < 0 ? -1 : octets) / 1024.0;
-}

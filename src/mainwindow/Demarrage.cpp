@@ -4,7 +4,7 @@
 #include "automation/LigneCommande.h"
 #include "connection/GestionConnexion.h"
 #include "dialogs/Form2.h"
-#include "ftp/clsFTP.h"
+#include "ftp/SessionDistante.h"
 #include "layout/Disposition.h"
 #include "mainwindow/Programme.h"
 #include "platform/Dossiers.h"

@@ -10,12 +10,12 @@
 #include "browsing/VuesTriees.h"
 #include "connection/GestionConnexion.h"
 #include "dialogs/Form2.h"
-#include "ftp/clsFTP.h"
 #include "layout/ActionsRapides.h"
 #include "layout/Disposition.h"
 #include "mainwindow/Demarrage.h"
 #include "platform/LocalLists.h"
 #include "platform/Shell.h"
+#include "session/FabriqueSession.h"
 #include "transfers/ActionsLocales.h"
 #include "transfers/ActionsSite.h"
 #include "transfers/GlisserDeposer.h"
@@ -191,7 +191,7 @@ void Form1::mnuQuitter_Click() {
 void Form1::CreeSessionFTP() {
     if (m_ftp)
         return;
-    m_ftp = std::make_unique<clsFTP>();
+    m_ftp = CreeSession(Protocole::FTP);
     oFTP = m_ftp.get();
 }
 

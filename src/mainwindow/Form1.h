@@ -6,9 +6,9 @@
 
 #include <memory>
 
-class clsFTP;
 class Demarrage;
 class Disposition;
+class SessionDistante;
 class GestionConnexion;
 class JournalActivite;
 class GlisserDeposer;
@@ -56,7 +56,7 @@ public:
     ActionsLocales &actionsLocales() { return *m_actionsLocales; }
     Automatisation &automatisation() { return *m_automatisation; }
 
-    // The program-wide FTP session (oFTP), owned by this window.
+    // The program-wide session (oFTP), owned by this window; an FTP one.
     void CreeSessionFTP();
 
 protected:
@@ -89,7 +89,7 @@ private:
     std::unique_ptr<OuvrirAvec> m_ouvrirAvec;
     std::unique_ptr<Filtre> m_filtre;
     std::unique_ptr<Automatisation> m_automatisation;
-    std::unique_ptr<clsFTP> m_ftp;
+    std::unique_ptr<SessionDistante> m_ftp;
     bool m_decharge = false;
     void (Form1::*m_reprise)() = nullptr; // close or quit, once the FTP call is over
 };

@@ -34,6 +34,8 @@ inline constexpr Cle ADSITE{"data", "ADSITE", ""};
 inline constexpr Cle AutreProg{"Data", "AutreProg", ""};
 // How the connection is protected: ChiffrementEnTexte, read with ChiffrementDeTexte.
 inline constexpr Cle Chiffrement{"data", "Chiffrement", "0"};
+// The protocol spoken to the host: ProtocoleEnTexte, read with ProtocoleDeTexte.
+inline constexpr Cle Protocole{"data", "Protocole", "0"};
 // "path" (drvloc, dirloc, filloc default to the executable's folder)
 inline constexpr Cle PathSite{"path", "PathSite", "/"};
 inline constexpr Cle DrvLoc{"path", "drvloc", "", DefautDynamique::DossierProgramme};
@@ -54,6 +56,7 @@ inline constexpr const char *MemDrvLoc = "drvloc";
 inline constexpr const char *MemDirLoc = "dirloc";
 inline constexpr const char *MemFilLoc = "filloc";
 inline constexpr const char *MemChiffrement = "Chiffrement";
+inline constexpr const char *MemProtocole = "Protocole";
 
 // Keys of recorded transfer n (section "LDC", key name directly followed by n).
 inline constexpr const char *SectionLDC = "LDC";

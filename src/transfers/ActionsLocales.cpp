@@ -1,7 +1,7 @@
 #include "transfers/ActionsLocales.h"
 
 #include "browsing/NavigateurSite.h"
-#include "ftp/clsFTP.h"
+#include "ftp/SessionDistante.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "platform/Sablier.h"

@@ -3,7 +3,7 @@
 #include "browsing/CheminsSite.h"
 #include "browsing/NavigateurSite.h"
 #include "connection/GestionConnexion.h"
-#include "ftp/clsFTP.h"
+#include "ftp/SessionDistante.h"
 #include "platform/Dossiers.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"

@@ -1,7 +1,7 @@
 #include "transfers/GlisserDeposer.h"
 
 #include "browsing/NavigateurSite.h"
-#include "ftp/clsFTP.h"
+#include "ftp/SessionDistante.h"
 #include "platform/LocalLists.h"
 #include "settings/Reglages.h"
 #include "transfers/TransfertsDossiers.h"

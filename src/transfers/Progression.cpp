@@ -1,7 +1,7 @@
 #include "transfers/Progression.h"
 
 #include "browsing/TextesTaille.h"
-#include "ftp/clsFTP.h"
+#include "ftp/SessionDistante.h"
 #include "window/CedeDurantFTP.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
@@ -197,7 +197,7 @@ void Progression::dessine(double fait, int total) {
 // -------------------------------------------------------- bytes in flight
 
 short Progression::Transfert(const QString &nom, const std::function<short()> &operation) {
-    clsFTP *session = oFTP;
+    SessionDistante *session = oFTP;
     if (!session)
         return 0;
     CedeDurantFTP cedeur;

@@ -2,7 +2,7 @@
 
 #include "browsing/NavigateurSite.h"
 #include "ftp/Dictionnaire.h"
-#include "ftp/clsFTP.h"
+#include "ftp/SessionDistante.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
 #include "transfers/Progression.h"

@@ -1,12 +1,12 @@
 #include "window/CedeDurantFTP.h"
 
-#include "ftp/clsFTP.h"
+#include "ftp/SessionDistante.h"
 
 #include <QCoreApplication>
 
 namespace {
 int profondeur = 0;
-clsFTP *session = nullptr;
+SessionDistante *session = nullptr;
 } // namespace
 
 CedeDurantFTP::CedeDurantFTP() {

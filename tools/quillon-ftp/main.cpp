@@ -2,6 +2,7 @@
 
 #include "ftp/ArbreTransfert.h"
 #include "ftp/clsFTP.h"
+#include "session/FabriqueSession.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -429,7 +430,7 @@ bool analyseOptions(QStringList &args, Options &options) {
     return true;
 }
 
-int echoue(const clsFTP &ftp, const char *quoi) {
+int echoue(const SessionDistante &ftp, const char *quoi) {
     QString raison = ftp.DerniereErreur().simplified();
     if (raison.isEmpty())
         raison = QStringLiteral("échec");
@@ -444,7 +445,7 @@ int echoue(const clsFTP &ftp, const char *quoi) {
     return Echec;
 }
 
-int resultat(const clsFTP &ftp, short drapeau, const char *quoi) {
+int resultat(const SessionDistante &ftp, short drapeau, const char *quoi) {
     return drapeau != 0 ? Reussite : echoue(ftp, quoi);
 }
 
@@ -471,17 +472,19 @@ bool analyseLigne(const QStringList &args, const Options &options, Cible &cible)
 }
 
 // Connects and logs in with the session parameters; false when it failed.
-bool connecte(clsFTP &ftp, const Options &options) {
+bool connecte(SessionDistante &ftp, const Options &options) {
     sChiffrement = options.chiffrement;
     // No judge: an untrusted certificate ends the connection.
-    ftp.setEmpreinteImposee(options.empreinte);
+    clsFTP *const ftps = dynamic_cast<clsFTP *>(&ftp);
+    if (ftps)
+        ftps->setEmpreinteImposee(options.empreinte);
     bool ok = false;
     const int delai = qEnvironmentVariableIntValue("QUILLON_FTP_TIMEOUT", &ok);
     if (ok && delai > 0)
         ftp.setDelaiMs(delai * 1000);
     if (ftp.Connexion() == 0)
         return false;
-    if (ftp.VersionTls().isEmpty() && options.chiffrement != Chiffrement::Aucun) {
+    if (ftps && ftps->VersionTls().isEmpty() && options.chiffrement != Chiffrement::Aucun) {
         // The window says it in orange; a script's log is stderr.
         Sortie avertissement(stderr);
         avertissement.ajoute("quillon-ftp: Connexion non chiffrée à ");
@@ -492,7 +495,7 @@ bool connecte(clsFTP &ftp, const Options &options) {
     return true;
 }
 
-int liste(clsFTP &ftp, const Cible &cible) {
+int liste(SessionDistante &ftp, const Cible &cible) {
     QString dossier = cible.chemin;
     if (!dossier.endsWith(u'/'))
         dossier += u'/';
@@ -518,7 +521,7 @@ int liste(clsFTP &ftp, const Cible &cible) {
 }
 
 // The folder after login, then the one after changing to the URL's path.
-int repertoireCourant(clsFTP &ftp, const Cible &cible) {
+int repertoireCourant(SessionDistante &ftp, const Cible &cible) {
     const QString depart = ftp.DonneRepertoireCourant();
     if (depart.isEmpty())
         return echoue(ftp, "pwd");
@@ -535,7 +538,7 @@ int repertoireCourant(clsFTP &ftp, const Cible &cible) {
     return sortie.termine() ? Reussite : Echec;
 }
 
-int taille(clsFTP &ftp, const Cible &cible) {
+int taille(SessionDistante &ftp, const Cible &cible) {
     const qint64 octets = ftp.TailleOctets(cible.chemin);
     if (octets < 0)
         return echoue(ftp, "size");
@@ -572,7 +575,7 @@ QString dossierSite(const Cible &cible) {
 }
 
 // get -r URL DIR: the site folder's tree into DIR.
-int rapatrieArbre(clsFTP &ftp, const Cible &cible, const QString &dossier) {
+int rapatrieArbre(SessionDistante &ftp, const Cible &cible, const QString &dossier) {
     const QString racine = dossierSite(cible);
     // DIR is the user's own choice: a link given there is followed once, and
     // nothing below it is.
@@ -602,7 +605,7 @@ int rapatrieArbre(clsFTP &ftp, const Cible &cible, const QString &dossier) {
 }
 
 // put -r DIR URL: DIR's tree into the site folder, made if missing.
-int envoieArbre(clsFTP &ftp, const QString &dossier, const Cible &cible) {
+int envoieArbre(SessionDistante &ftp, const QString &dossier, const Cible &cible) {
     const QString racine = dossierSite(cible);
     if (!QFileInfo(dossier).isDir()) {
         avertit(QStringLiteral("put: ") + dossier + QStringLiteral(" n'est pas un dossier"));
@@ -628,7 +631,7 @@ int envoieArbre(clsFTP &ftp, const QString &dossier, const Cible &cible) {
 }
 
 // Runs the command (args[0]) on a logged-in session.
-int execute(clsFTP &ftp, const QStringList &args, const Cible &cible, bool recursif) {
+int execute(SessionDistante &ftp, const QStringList &args, const Cible &cible, bool recursif) {
     const QString &commande = args[0];
     if (recursif)
         return commande == QLatin1String("get") ? rapatrieArbre(ftp, cible, args[2])
@@ -670,8 +673,8 @@ int main(int argc, char *argv[]) {
         return usage();
     completeIdentite(cible);
 
-    clsFTP ftp;
-    if (!connecte(ftp, options))
-        return echoue(ftp, "connexion");
-    return execute(ftp, args, cible, recursif);
+    const std::unique_ptr<SessionDistante> ftp = CreeSession(Protocole::FTP);
+    if (!connecte(*ftp, options))
+        return echoue(*ftp, "connexion");
+    return execute(*ftp, args, cible, recursif);
 }
