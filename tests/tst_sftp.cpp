@@ -14,6 +14,14 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,6 +46,77 @@ QString empreinteDe(const QString &ligne) {
            QString::fromLatin1(QCryptographicHash::hash(blob, QCryptographicHash::Sha256)
                                    .toBase64(QByteArray::OmitTrailingEquals));
 }
+
+// A relay between the client and sshd that stops passing the server's bytes
+// after `limite` of them, keeping both connections open: a server that stalls
+// mid-transfer.
+class RelaisMuet {
+public:
+    RelaisMuet(quint16 portServeur, qint64 limite) : m_limite(limite) {
+        m_ecoute = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t l = sizeof a;
+        ::bind(m_ecoute, reinterpret_cast<sockaddr *>(&a), sizeof a);
+        ::listen(m_ecoute, 1);
+        ::getsockname(m_ecoute, reinterpret_cast<sockaddr *>(&a), &l);
+        m_port = ntohs(a.sin_port);
+        m_fil = std::thread([this, portServeur] { relaie(portServeur); });
+    }
+    ~RelaisMuet() {
+        m_fin = true;
+        m_fil.join();
+        for (int fd : {m_ecoute, m_client, m_serveur})
+            if (fd >= 0)
+                ::close(fd);
+    }
+    quint16 port() const { return m_port; }
+
+private:
+    void relaie(quint16 portServeur) {
+        pollfd p{m_ecoute, POLLIN, 0};
+        while (!m_fin && ::poll(&p, 1, 50) == 0) {
+        }
+        if (m_fin)
+            return;
+        m_client = ::accept4(m_ecoute, nullptr, nullptr, SOCK_CLOEXEC);
+        m_serveur = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(portServeur);
+        if (::connect(m_serveur, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
+            return;
+        char tampon[16384];
+        qint64 passes = 0;
+        while (!m_fin) {
+            pollfd fds[2] = {{m_client, POLLIN, 0},
+                             {m_serveur, short(passes < m_limite ? POLLIN : 0), 0}};
+            if (::poll(fds, 2, 50) <= 0)
+                continue;
+            if (fds[0].revents) {
+                const ssize_t n = ::read(m_client, tampon, sizeof tampon);
+                if (n <= 0 || ::write(m_serveur, tampon, size_t(n)) != n)
+                    return;
+            }
+            if (fds[1].revents) {
+                const ssize_t n = ::read(m_serveur, tampon, sizeof tampon);
+                if (n <= 0 || ::write(m_client, tampon, size_t(n)) != n)
+                    return;
+                passes += n;
+            }
+        }
+    }
+
+    qint64 m_limite;
+    int m_ecoute = -1;
+    int m_client = -1;
+    int m_serveur = -1;
+    quint16 m_port = 0;
+    std::atomic<bool> m_fin{false};
+    std::thread m_fil;
+};
 
 QStringList clesTriees(const Dictionnaire &dic) {
     QStringList liste;
@@ -256,6 +335,26 @@ private slots:
         QVERIFY2(s.Connecte(site(), m_info["user"], QString()), qPrintable(s.Erreur()));
         QCOMPARE(s.DossierCourant().value_or(QString()), m_info["root"]);
 
+        // A key under a passphrase: asked for it; without an answer the key
+        // is skipped and the password is tried.
+        QStringList demandes;
+        std::optional<QString> phrase = m_info["passphrase"];
+        const auto demande = [&](const QString &cle) {
+            demandes << cle;
+            return phrase;
+        };
+        SessionSftp avecPhrase;
+        prepare(avecPhrase, m_info["known_hosts"], m_info["keydir_phrase"]);
+        avecPhrase.setDemandePhrase(demande);
+        QVERIFY2(avecPhrase.Connecte(site(), m_info["user"], QString()),
+                 qPrintable(avecPhrase.Erreur()));
+        QCOMPARE(demandes, QStringList({m_info["keydir_phrase"] + "/id_ed25519"}));
+        phrase.reset();
+        QVERIFY(!avecPhrase.Connecte(site(), m_info["user"], QString()));
+        QCOMPARE(demandes.size(), 2);
+        QVERIFY2(avecPhrase.Connecte(site(), m_info["user"], m_info["password"]),
+                 qPrintable(avecPhrase.Erreur()));
+
         SessionSftp refuse;
         prepare(refuse, m_info["known_hosts"]);
         QVERIFY(!refuse.Connecte(site(), m_info["user"], QStringLiteral("faux")));
@@ -276,6 +375,32 @@ private slots:
         QVERIFY2(s.Erreur().startsWith(QStringLiteral("connexion à 127.0.0.1 impossible")),
                  qPrintable(s.Erreur()));
         QVERIFY(!s.Connectee());
+    }
+
+    // A server that stops answering in the middle of a download: the
+    // request's deadline ends it, the old file is left as it was.
+    void serveurArreteEnCours() {
+        const QString dossier = nouveauDossier("arret");
+        QVERIFY(EcritFichierLocal(dossier + "gros.bin", OctetsTest(8 * 1024 * 1024)));
+        RelaisMuet relais(quint16(m_info["port"].toUInt()), 2 * 1024 * 1024);
+        SessionSftp s;
+        // Through the relay, the host is 127.0.0.1 on the relay's port.
+        prepare(s, QString());
+        s.setEmpreinteImposee(m_info["fingerprint"]);
+        s.setDelaiMs(2000);
+        QVERIFY2(s.Connecte(QStringLiteral("127.0.0.1:%1").arg(relais.port()), m_info["user"],
+                            m_info["password"]),
+                 qPrintable(s.Erreur()));
+        s.setDelaiMs(400);
+        QTemporaryDir local;
+        QVERIFY(EcritFichierLocal(local.filePath("gros.bin"), "ancien"));
+        QVERIFY(!s.Telecharge(dossier + "gros.bin", local.filePath("gros.bin"),
+                              FtpSession::Cible::DansDossier));
+        QCOMPARE(s.Erreur(), QStringLiteral("le serveur ne répond plus (délai dépassé)"));
+        QVERIFY(!s.Connectee());
+        QCOMPARE(LitFichierLocal(local.filePath("gros.bin")), QByteArray("ancien"));
+        QCOMPARE(QDir(local.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"gros.bin"}));
     }
 
     void analyseHote() {

@@ -98,6 +98,43 @@ QString empreinte(ssh_key cle) {
     return QStringLiteral("SHA256:") + QString::fromLatin1(b64);
 }
 
+// The fingerprint known_hosts holds for host:port, preferring a key of the
+// type received (libssh 0.10 gives no entry for a changed key). Hashed
+// entries match too: libssh parses each line.
+QString empreinteConnue(ssh_session s, const QString &hote, quint16 port, const QString &type) {
+    char *chemin = nullptr;
+    if (ssh_options_get(s, SSH_OPTIONS_KNOWNHOSTS, &chemin) != SSH_OK || chemin == nullptr)
+        return {};
+    QFile fichier(QFile::decodeName(chemin));
+    ssh_string_free_char(chemin);
+    if (!fichier.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray nom =
+        (port == 22 ? hote : QStringLiteral("[%1]:%2").arg(hote).arg(port)).toUtf8();
+    QString trouvee;
+    constexpr int LignesMax = 100000; // a known_hosts file is the user's own, but bounded
+    for (int i = 0; i < LignesMax && !fichier.atEnd(); ++i) {
+        const QByteArray ligne = fichier.readLine(64 * 1024).trimmed();
+        if (ligne.isEmpty() || ligne.startsWith('#'))
+            continue;
+        ssh_knownhosts_entry *entree = nullptr;
+        if (ssh_known_hosts_parse_line(nom.constData(), ligne.constData(), &entree) == SSH_OK &&
+            entree != nullptr && entree->publickey != nullptr) {
+            const QString e = empreinte(entree->publickey);
+            const bool memeType =
+                QString::fromLatin1(ssh_key_type_to_char(ssh_key_type(entree->publickey))) == type;
+            if (memeType || trouvee.isEmpty())
+                trouvee = e;
+            if (memeType) {
+                ssh_knownhosts_entry_free(entree);
+                break;
+            }
+        }
+        ssh_knownhosts_entry_free(entree);
+    }
+    return trouvee;
+}
+
 } // namespace
 
 struct SessionSftp::Etat {
@@ -200,6 +237,8 @@ public:
         if (m_s.m_minuterie)
             m_s.m_minuterie->desarme();
         m_s.m_occupee = false;
+        if (m_s.m_aFermer)
+            m_s.Deconnecte();
     }
     RequeteSftp(const RequeteSftp &) = delete;
     RequeteSftp &operator=(const RequeteSftp &) = delete;
@@ -224,12 +263,13 @@ SessionSftp::~SessionSftp() {
 }
 
 bool SessionSftp::Connectee() const {
-    return m_etat && m_etat->sftp != nullptr;
+    return m_etat && m_etat->sftp != nullptr && !m_aFermer;
 }
 
 void SessionSftp::Deconnecte() {
     if (m_minuterie)
         m_minuterie->desarme();
+    m_aFermer = false;
     m_etat.reset();
     m_courant.clear();
 }
@@ -241,7 +281,12 @@ bool SessionSftp::echec(const QString &raison) {
 
 bool SessionSftp::perdue(const QString &raison) {
     const bool expire = m_minuterie && m_minuterie->expire();
-    Deconnecte();
+    // Inside an operation, its open file or folder is closed first: the
+    // session goes when the operation ends.
+    if (m_occupee)
+        m_aFermer = true;
+    else
+        Deconnecte();
     return echec(expire ? QStringLiteral("le serveur ne répond plus (délai dépassé)") : raison);
 }
 
@@ -429,11 +474,7 @@ bool SessionSftp::verifieCle(const QString &hote, quint16 port) {
     const enum ssh_known_hosts_e connu = ssh_session_is_known_server(s);
     if (connu == SSH_KNOWN_HOSTS_CHANGED || connu == SSH_KNOWN_HOSTS_OTHER) {
         m_cle.etat = EtatCle::Changee;
-        ssh_knownhosts_entry *entree = nullptr;
-        if (ssh_session_get_known_hosts_entry(s, &entree) != SSH_KNOWN_HOSTS_ERROR &&
-            entree != nullptr)
-            m_cle.empreinteConnue = empreinte(entree->publickey);
-        ssh_knownhosts_entry_free(entree);
+        m_cle.empreinteConnue = empreinteConnue(s, hote, port, m_cle.type);
     } else if (connu == SSH_KNOWN_HOSTS_OK) {
         m_cle.etat = EtatCle::Connue;
     } else if (connu == SSH_KNOWN_HOSTS_ERROR) {

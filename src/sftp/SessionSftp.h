@@ -109,6 +109,7 @@ private:
     CleHote m_cle;
     QString m_courant;
     bool m_occupee = false;
+    bool m_aFermer = false; // the connection is lost: closed when the operation ends
     int m_delaiMs = 30000;
     QString m_erreur;
     Progression m_progression;
