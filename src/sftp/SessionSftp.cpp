@@ -381,6 +381,11 @@ bool SessionSftp::Connecte(const QString &hoteTexte, const QString &utilisateur,
     ssh_options_set(s, SSH_OPTIONS_PORT, &portOption);
     if (!utilisateur.isEmpty())
         ssh_options_set(s, SSH_OPTIONS_USER, utilisateurOctets.constData());
+    // Each SFTP request waits for its reply: with Nagle's algorithm on, a
+    // small request sits up to 40 ms behind the previous one's unacknowledged
+    // bytes.
+    int sansDelai = 1;
+    ssh_options_set(s, SSH_OPTIONS_NODELAY, &sansDelai);
     ssh_options_set(s, SSH_OPTIONS_TIMEOUT, &secondes);
     ssh_options_set(s, SSH_OPTIONS_TIMEOUT_USEC, &microsecondes);
     if (!m_dossierSsh.isEmpty())
