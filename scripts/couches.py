@@ -18,7 +18,7 @@ RACINE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src")
 # path (a folder, or one file without extension). docs/ARCHITECTURE.md says the
 # same in words.
 ETAGES = [
-    ("noyau", ["ftp", "security", "session", "settings", "platform/Dossiers",
+    ("noyau", ["ftp", "sftp", "security", "session", "settings", "platform/Dossiers",
                "platform/InstanceUnique", "about/InfoProduit", "automation/ArgumentsProgramme",
                "automation/LigneCommande", "browsing/CheminsSite", "browsing/TextesTaille"]),
     ("plateforme", ["platform"]),

@@ -13,9 +13,11 @@ packages=(
     libssl-dev openssl qtkeychain-qt6-dev python3-openssl
     vsftpd gnome-keyring dbus libsecret-tools python3-dbus python3-gi
     file dpkg-dev lintian
+    libssh-dev openssh-server
 )
 # Packages whose install enables a system service that nothing here wants.
-services=(vsftpd)
+# openssh-server's service is named ssh; the SFTP tests run their own sshd.
+services=(vsftpd ssh)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -40,7 +42,9 @@ apt-get install -y -qq --no-install-recommends "${missing[@]}"
 # A service installed just now is switched off for good, whatever the init
 # system; one the machine had before is the owner's business.
 for s in "${services[@]}"; do
-    case " ${missing[*]} " in *" $s "*) ;; *) continue ;; esac
+    pkg=$s
+    [ "$s" = ssh ] && pkg=openssh-server
+    case " ${missing[*]} " in *" $pkg "*) ;; *) continue ;; esac
     if [ -d /run/systemd/system ]; then
         systemctl disable --now "$s" >/dev/null 2>&1 || true
     fi
