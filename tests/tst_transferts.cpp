@@ -608,7 +608,10 @@ void TstTransferts::arbreHostileEtSansFin() {
     ServeurScripte serveur(QStringLiteral("tree"));
     QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
     demarreScripte(serveur, QStringLiteral("/t/"));
-    const QString racine = m_banc.Local();
+    // A folder of its own, so that the one above it is private too: names
+    // escaping upwards are looked for there, never in the shared /tmp.
+    const QString racine = m_banc.Local(QStringLiteral("arbre"));
+    QVERIFY(QDir().mkpath(racine));
     u->dirLocal->setPath(racine);
     QVERIFY(choisisNoeud(QStringLiteral("hostile")));
     QCOMPARE(rapatrie(), (Lignes{{" > Création du répertoire hostile", Orange},
@@ -644,7 +647,7 @@ void TstTransferts::arbreHostileEtSansFin() {
                           profond + QStringLiteral(", copie arrêtée"),
                       Rouge},
                      DesErreurs}));
-    QVERIFY(QDir(m_banc.Local(QStringLiteral("sans-fin"))).isEmpty());
+    QVERIFY(QDir(racine + QStringLiteral("/sans-fin")).isEmpty());
 }
 
 void TstTransferts::arbreAnnule() {
