@@ -10,7 +10,12 @@ short drapeau(bool ok) {
 
 } // namespace
 
-clsSFTP::clsSFTP() : m_session(std::make_unique<SessionSftp>()) {}
+clsSFTP::clsSFTP() : m_session(std::make_unique<SessionSftp>()) {
+    // Another known_hosts than ~/.ssh's, for a machine account or a test run.
+    const QString hotesConnus = qEnvironmentVariable("QUILLON_KNOWN_HOSTS");
+    if (!hotesConnus.isEmpty())
+        m_session->setFichierHotesConnus(hotesConnus);
+}
 
 clsSFTP::~clsSFTP() = default;
 

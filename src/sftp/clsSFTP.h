@@ -9,7 +9,8 @@
 
 // The SFTP session as the rest of the program sees it: the same calls and
 // return values as clsFTP. Host keys (judge, pinned fingerprint, known_hosts
-// file) are the connection code's business, set through Sftp().
+// file) are the connection code's business, set through Sftp(). The
+// known_hosts file is QUILLON_KNOWN_HOSTS when that variable is set.
 class clsSFTP final : public SessionDistante {
 public:
     clsSFTP();
