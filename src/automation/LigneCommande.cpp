@@ -4,6 +4,7 @@
 #include "security/DecisionsCertificats.h"
 #include "session/FabriqueSession.h"
 #include "settings/Reglages.h"
+#include "sftp/clsSFTP.h"
 
 #include <cstdio>
 
@@ -72,6 +73,11 @@ int LanceTransfert(int d, QChar lettre, SessionDistante &ftp, AfficheurEtat &aff
     clsFTP *const ftps = dynamic_cast<clsFTP *>(&ftp);
     if (ftps)
         ftps->setJugeCertificat(DecisionsCertificats::JugeSansDialogue);
+    // Nor is anyone asked about a host key: a known one, or none.
+    if (auto *const ssh = dynamic_cast<clsSFTP *>(&ftp)) {
+        ssh->Sftp().setJugeCle(nullptr);
+        ssh->Sftp().setEmpreinteImposee({});
+    }
 
     afficheur.Affiche(Voyant::Blanc, QStringLiteral("Initialisation ..."));
     afficheur.AfficheCache(cacheVide == 1);

@@ -1,6 +1,7 @@
 #include "session/FabriqueSession.h"
 
 #include "ftp/clsFTP.h"
+#include "sftp/clsSFTP.h"
 
 const char *const SftpIndisponible = "SFTP pas encore disponible";
 
@@ -9,7 +10,7 @@ std::unique_ptr<SessionDistante> CreeSession(Protocole protocole, QString *raiso
     case Protocole::FTP:
         return std::make_unique<clsFTP>();
     case Protocole::SFTP:
-        break;
+        return std::make_unique<clsSFTP>();
     }
     if (raison)
         *raison = QString::fromUtf8(SftpIndisponible);

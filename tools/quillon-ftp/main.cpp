@@ -3,6 +3,7 @@
 #include "ftp/ArbreTransfert.h"
 #include "ftp/clsFTP.h"
 #include "session/FabriqueSession.h"
+#include "sftp/clsSFTP.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,8 +29,10 @@ constexpr int Echec = 1;
 constexpr int ErreurUsage = 2;
 
 const char Usage[] =
-    "usage: quillon-ftp [--tls=auto|required|off] [--pin SHA256] COMMAND URL [ARG]\n"
+    "usage: quillon-ftp [--tls=auto|required|off] [--pin FINGERPRINT] COMMAND URL [ARG]\n"
     "  URL = ftp[s]://[user[:password]@]host[:port]/path (percent-decoded; no user = anonymous)\n"
+    "     or sftp://[user[:password]@]host[:port]/path (port 22; no user = the local user)\n"
+    "  path is absolute from the server's root\n"
     "  ls URL            list folder `path`: one line per entry, key TAB item\n"
     "  get URL FILE      download            put FILE URL    upload\n"
     "  get -r URL DIR    download folder `path` with all its sub-folders into DIR (made if\n"
@@ -44,12 +47,18 @@ const char Usage[] =
     "  that one certificate, and no other, is accepted, and TLS is required (a server\n"
     "  refusing AUTH TLS is left before the password is sent; --pin with --tls=off is an\n"
     "  error). Falling back to clear text under --tls=auto prints a warning on stderr\n"
+    "sftp://: the server's host key must be in ~/.ssh/known_hosts (or the file\n"
+    "  QUILLON_KNOWN_HOSTS names), unless --pin gives its fingerprint as ssh shows it\n"
+    "  (SHA256:base64): then that one key, and no other, is accepted. Nothing is ever\n"
+    "  asked: an unknown key fails, with its type and fingerprint on stderr. Keys from the\n"
+    "  SSH agent and ~/.ssh are tried before the password; --tls does not apply\n"
     "output: UTF-8; in names and paths a control character prints as \\xNN (U+0000-U+001F\n"
     "  and U+007F, TAB included) or \\u{NN} (U+0080-U+009F), a backslash as \\\\\n"
     "password: from the URL, else QUILLON_FTP_PASSWORD (when the URL names a user), else\n"
     "  the netrc file ($NETRC or ~/.netrc, used only when no one else may read it), whose\n"
     "  entry for the host may also give the user; prefer these two to a URL that ps shows\n"
-    "environment: QUILLON_FTP_TIMEOUT (seconds, default 30), QUILLON_FTP_PASSWORD, NETRC\n";
+    "environment: QUILLON_FTP_TIMEOUT (seconds, default 30), QUILLON_FTP_PASSWORD, NETRC,\n"
+    "  QUILLON_KNOWN_HOSTS\n";
 
 int usage() {
     std::fputs(Usage, stderr);
@@ -180,6 +189,7 @@ private:
 };
 
 struct Cible {
+    Protocole protocole = Protocole::FTP;
     QString chemin;
     QString hote; // as the URL names it, for the netrc lookup
     bool utilisateurDonne = false;
@@ -369,15 +379,18 @@ void completeIdentite(const Cible &cible) {
         sMotDePasse = *entree->motDePasse;
 }
 
-// Fills the session parameters from the URL; false when it is not an ftp or
-// ftps URL.
+// Fills the session parameters from the URL; false when it is not an ftp,
+// ftps or sftp URL.
 bool analyseUrl(const QString &texte, Cible &cible) {
     const QUrl url(texte, QUrl::StrictMode);
     const bool ftps = url.scheme() == QLatin1String("ftps");
-    if (!url.isValid() || (url.scheme() != QLatin1String("ftp") && !ftps) || url.host().isEmpty())
+    const bool sftp = url.scheme() == QLatin1String("sftp");
+    if (!url.isValid() || (url.scheme() != QLatin1String("ftp") && !ftps && !sftp) ||
+        url.host().isEmpty())
         return false;
+    cible.protocole = sftp ? Protocole::SFTP : Protocole::FTP;
     // QUrl takes ":0" for a port; no server listens there, so it is a usage error.
-    const int port = url.port(ftps ? 990 : 21);
+    const int port = url.port(ftps ? 990 : sftp ? 22 : 21);
     if (port < 1)
         return false;
     QString hote = url.host(QUrl::FullyDecoded);
@@ -398,13 +411,31 @@ bool analyseUrl(const QString &texte, Cible &cible) {
 
 struct Options {
     Chiffrement chiffrement = Chiffrement::SiDisponible;
-    QString empreinte;
+    bool tlsDonne = false;
+    QString epingle;   // --pin as given: its form depends on the protocol
+    QString empreinte; // the pin in the session's own form
 };
+
+// An SSH host key's fingerprint as ssh prints it: "SHA256:" and the hash in
+// base64 (padding optional); empty when it is not one.
+QString EmpreinteSsh(const QString &texte) {
+    const QString t = SessionSftp::NormaliseEmpreinte(texte);
+    if (t.isEmpty())
+        return {};
+    const QString corps = t.mid(7);
+    for (const QChar c : corps)
+        if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != u'+' && c != u'/')
+            return {};
+    const auto decode = QByteArray::fromBase64Encoding(corps.toLatin1());
+    return decode && decode.decoded.size() == 32 ? t : QString();
+}
 
 // Takes the leading options off `args`; false on a malformed one.
 bool analyseOptions(QStringList &args, Options &options) {
     while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
         const QString option = args.takeFirst();
+        if (option.startsWith(QLatin1String("--tls=")))
+            options.tlsDonne = true;
         if (option == QLatin1String("--tls=auto")) {
             options.chiffrement = Chiffrement::SiDisponible;
         } else if (option == QLatin1String("--tls=required")) {
@@ -420,8 +451,8 @@ bool analyseOptions(QStringList &args, Options &options) {
             } else {
                 valeur = option.mid(6);
             }
-            options.empreinte = NormaliseEmpreinte(valeur);
-            if (options.empreinte.isEmpty())
+            options.epingle = valeur;
+            if (valeur.trimmed().isEmpty())
                 return false;
         } else {
             return false;
@@ -449,12 +480,26 @@ int resultat(const SessionDistante &ftp, short drapeau, const char *quoi) {
     return drapeau != 0 ? Reussite : echoue(ftp, quoi);
 }
 
+// The pin in the form of the URL's protocol; false when it is not one, or
+// when an option does not apply to that protocol.
+bool accordeOptions(Options &options, const Cible &cible) {
+    if (cible.protocole == Protocole::SFTP) {
+        // SSH has no TLS to choose.
+        if (options.tlsDonne)
+            return false;
+        options.empreinte = EmpreinteSsh(options.epingle);
+    } else {
+        // A pin is a demand for TLS: it can't go with clear text.
+        if (!options.epingle.isEmpty() && options.chiffrement == Chiffrement::Aucun)
+            return false;
+        options.empreinte = NormaliseEmpreinte(options.epingle);
+    }
+    return options.epingle.isEmpty() || !options.empreinte.isEmpty();
+}
+
 // The command and its URL, after the options; false on a usage error.
-bool analyseLigne(const QStringList &args, const Options &options, Cible &cible) {
+bool analyseLigne(const QStringList &args, Options &options, Cible &cible) {
     if (args.size() < 2)
-        return false;
-    // A pin is a demand for TLS: it can't go with clear text.
-    if (!options.empreinte.isEmpty() && options.chiffrement == Chiffrement::Aucun)
         return false;
     const QString &commande = args[0];
     const bool fichierAvant = commande == QLatin1String("put");
@@ -468,7 +513,7 @@ bool analyseLigne(const QStringList &args, const Options &options, Cible &cible)
         QStringLiteral("mv"),    QStringLiteral("pwd"),   QStringLiteral("size")};
     if (!connues.contains(commande) || args.size() != attendus)
         return false;
-    return analyseUrl(fichierAvant ? args[2] : args[1], cible);
+    return analyseUrl(fichierAvant ? args[2] : args[1], cible) && accordeOptions(options, cible);
 }
 
 // Connects and logs in with the session parameters; false when it failed.
@@ -478,6 +523,11 @@ bool connecte(SessionDistante &ftp, const Options &options) {
     clsFTP *const ftps = dynamic_cast<clsFTP *>(&ftp);
     if (ftps)
         ftps->setEmpreinteImposee(options.empreinte);
+    // No judge either: a host key neither known nor pinned ends the connection.
+    if (auto *const ssh = dynamic_cast<clsSFTP *>(&ftp)) {
+        ssh->Sftp().setJugeCle(nullptr);
+        ssh->Sftp().setEmpreinteImposee(options.empreinte);
+    }
     bool ok = false;
     const int delai = qEnvironmentVariableIntValue("QUILLON_FTP_TIMEOUT", &ok);
     if (ok && delai > 0)
@@ -673,7 +723,7 @@ int main(int argc, char *argv[]) {
         return usage();
     completeIdentite(cible);
 
-    const std::unique_ptr<SessionDistante> ftp = CreeSession(Protocole::FTP);
+    const std::unique_ptr<SessionDistante> ftp = CreeSession(cible.protocole);
     if (!connecte(*ftp, options))
         return echoue(*ftp, "connexion");
     return execute(*ftp, args, cible, recursif);
