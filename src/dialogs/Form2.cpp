@@ -165,13 +165,13 @@ QLayout *Form2::construitChamps() {
     Image1->setAlignment(Qt::AlignCenter);
 
     auto *formulaire = new QFormLayout;
-    // The protocol beside the host: the two are read together.
-    auto *ligneSite = new QHBoxLayout;
-    ligneSite->addWidget(TxtSite, 1);
-    ligneSite->addSpacing(6);
-    ligneSite->addWidget(lblProtocole);
-    ligneSite->addWidget(cboProtocole);
-    formulaire->addRow(Label1, ligneSite);
+    formulaire->addRow(Label1, TxtSite);
+    // Right under the host, which it is read with; as wide as its items, so
+    // that the dialog keeps its width.
+    auto *ligneProtocole = new QHBoxLayout;
+    ligneProtocole->addWidget(cboProtocole);
+    ligneProtocole->addStretch(1);
+    formulaire->addRow(lblProtocole, ligneProtocole);
     formulaire->addRow(Label2, txtUtilisateur);
     formulaire->addRow(Label3, txtMDP);
     formulaire->addRow(QString(), chkAnonyme);
