@@ -75,6 +75,7 @@ private slots:
     void automatisation();
     void chiffrement();
     void protocole();
+    void choixDuProtocole();
 
 private:
     std::unique_ptr<Form2> ouvre();
@@ -587,6 +588,74 @@ void TstForm2::protocole() {
     QCOMPARE(Reglages::Lit(QLatin1String(Reglages::SectionLDC), Reglages::CleLDC("Protocole", 5)),
              QStringLiteral("1"));
     QCOMPARE(LitEmplacement(5).protocole, Protocole::SFTP);
+}
+
+// The protocol choice beside the host: the host text's prefix selects it, the
+// person's choice takes off a prefix naming the other protocol, and SFTP
+// shows the encryption choice disabled.
+void TstForm2::choixDuProtocole() {
+    auto f = ouvre();
+    QCOMPARE(f->findChild<QComboBox *>(QStringLiteral("cboProtocole")), f->cboProtocole);
+    QCOMPARE(f->lblProtocole->text(), QStringLiteral("Protocole"));
+    QCOMPARE(f->lblProtocole->buddy(), f->cboProtocole);
+    QCOMPARE(f->cboProtocole->count(), 2);
+    QCOMPARE(f->cboProtocole->itemText(0), QStringLiteral("FTP"));
+    QCOMPARE(f->cboProtocole->itemText(1), QStringLiteral("SFTP"));
+    QCOMPARE(f->cboProtocole->currentText(), QStringLiteral("FTP"));
+    QVERIFY(f->cboChiffrement->isEnabled());
+
+    // Typed prefixes select the protocol they name; a bare host leaves it.
+    f->TxtSite->clear();
+    QTest::keyClicks(f->TxtSite, QStringLiteral("SFTP://ssh.fr:2222"));
+    QCOMPARE(f->cboProtocole->currentText(), QStringLiteral("SFTP"));
+    QVERIFY(!f->cboChiffrement->isEnabled());
+    QVERIFY(!f->lblChiffrement->isEnabled());
+    f->TxtSite->clear();
+    QTest::keyClicks(f->TxtSite, QStringLiteral("ssh.fr"));
+    QCOMPARE(f->cboProtocole->currentText(), QStringLiteral("SFTP"));
+    f->TxtSite->clear();
+    QTest::keyClicks(f->TxtSite, QStringLiteral("ftps://tls.fr"));
+    QCOMPARE(f->cboProtocole->currentText(), QStringLiteral("FTP"));
+    QVERIFY(f->cboChiffrement->isEnabled());
+
+    // Choosing the other protocol drops the prefix and its default port, not
+    // a port of the person's.
+    const auto choisit = [&](int index) {
+        f->cboProtocole->setFocus();
+        QTest::keyClick(f->cboProtocole, index ? Qt::Key_Down : Qt::Key_Up);
+        QCOMPARE(f->cboProtocole->currentIndex(), index);
+    };
+    f->TxtSite->setText(QStringLiteral("ftps://tls.fr:990"));
+    choisit(1);
+    QCOMPARE(f->TxtSite->text(), QStringLiteral("tls.fr"));
+    f->TxtSite->setText(QStringLiteral("sftp://[::1]:22"));
+    choisit(0);
+    QCOMPARE(f->TxtSite->text(), QStringLiteral("[::1]"));
+    f->TxtSite->setText(QStringLiteral("ftps://tls.fr:2990"));
+    choisit(1);
+    QCOMPARE(f->TxtSite->text(), QStringLiteral("tls.fr:2990"));
+    f->TxtSite->setText(QStringLiteral("sftp://ssh.fr:2222"));
+    choisit(0);
+    QCOMPARE(f->TxtSite->text(), QStringLiteral("ssh.fr:2222"));
+
+    // OK stores the choice on screen and hands it to the connection.
+    choisit(1);
+    QTest::mouseClick(f->btnOK, Qt::LeftButton);
+    QCOMPARE(sSite, QStringLiteral("ssh.fr:2222"));
+    QCOMPARE(sProtocole, Protocole::SFTP);
+    QCOMPARE(Lit(Reglages::Protocole), QStringLiteral("1"));
+
+    // Shown again with the stored choice; a memory whose host text names SFTP
+    // is SFTP whatever was stored beside it.
+    ecritMemoire(3, "Ssh", "s", "y", "sftp://ssh.fr");
+    Reglages::Ecrit(Reglages::SectionMemoire(3), QLatin1String(Reglages::MemProtocole),
+                    QStringLiteral("0"));
+    auto g = ouvre();
+    QCOMPARE(g->cboProtocole->currentText(), QStringLiteral("SFTP"));
+    QVERIFY(!g->cboChiffrement->isEnabled());
+    QTest::mouseClick(g->Command1[3], Qt::LeftButton);
+    QCOMPARE(sSite, QStringLiteral("sftp://ssh.fr"));
+    QCOMPARE(sProtocole, Protocole::SFTP);
 }
 
 QTEST_MAIN(TstForm2)

@@ -8,6 +8,7 @@
 #include "automation/Form4.h"
 #include "dialogs/Form2.h"
 #include "dialogs/FormCertificat.h"
+#include "dialogs/FormCleHote.h"
 #include "mainwindow/Form1.h"
 #include "support/BancFenetre.h"
 #include "window/Form1Ui.h"
@@ -141,9 +142,15 @@ void TstLibelles::dialogues() {
     Form3 d3;
     Form4 d4;
     FormCertificat dc(c);
+    SessionSftp::CleHote cle;
+    cle.hote = QStringLiteral("sftp.exemple.fr");
+    cle.port = 2222;
+    cle.type = QStringLiteral("ecdsa-sha2-nistp256");
+    cle.empreinte = QStringLiteral("SHA256:") + QString(43, u'W');
+    FormCleHote dk(cle);
     QStringList cut;
     d2.Command4->show();
-    for (QWidget *d : std::initializer_list<QWidget *>{&d2, &d3, &d4, &dc}) {
+    for (QWidget *d : std::initializer_list<QWidget *>{&d2, &d3, &d4, &dc, &dk}) {
         d->show();
         // Form3's explanation, shown while the pointer is over its button.
         if (d == &d3)

@@ -2,12 +2,14 @@
 
 #include "dialogs/Form2.h"
 #include "dialogs/FormCertificat.h"
+#include "dialogs/FormCleHote.h"
 #include "ftp/clsFTP.h"
 #include "platform/Sablier.h"
 #include "security/DecisionsCertificats.h"
 #include "security/Trousseau.h"
 #include "session/FabriqueSession.h"
 #include "settings/Reglages.h"
+#include "sftp/clsSFTP.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
 #include "window/Globales.h"
@@ -19,6 +21,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -35,12 +38,24 @@ bool sessionOccupee() {
     return oFTP && oFTP->EnCours();
 }
 
+// "host:port fingerprint" -> accepted, for the unknown host keys the person
+// answered during this run.
+QHash<QString, bool> &clesDecidees() {
+    static QHash<QString, bool> decisions;
+    return decisions;
+}
+
+QString memoCle(const SessionSftp::CleHote &cle) {
+    return cle.hote.toLower() + u':' + QString::number(cle.port) + u' ' + cle.empreinte;
+}
+
 } // namespace
 
 GestionConnexion::GestionConnexion(QWidget &fenetre, Form1Ui &ui, JournalActivite &journal,
                                    EtatFenetre &etat, QObject *parent)
     : QObject(parent), m_fenetre(fenetre), m_ui(ui), m_journal(journal), m_etat(etat) {
     MontreDialogue = [](Form2 &dialogue) { return dialogue.exec(); };
+    MontreCleHote = [](FormCleHote &dialogue) { return dialogue.exec(); };
 
     connect(m_ui.mnuConnexion, &QAction::triggered, this, &GestionConnexion::mnuConnexion_Click);
     connect(m_ui.Command1, &QPushButton::clicked, this, &GestionConnexion::Command1_Click);
@@ -101,19 +116,70 @@ bool GestionConnexion::JugeCertificat(const Certificat &certificat) {
     return accepte;
 }
 
+SessionSftp::Decision GestionConnexion::JugeCleHote(const SessionSftp::CleHote &cle) {
+    const QString memo = memoCle(cle);
+    const auto deja = clesDecidees().constFind(memo);
+    if (deja != clesDecidees().cend()) {
+        m_certificatRefuse = !*deja;
+        return *deja ? SessionSftp::Decision::AccepterUneFois : SessionSftp::Decision::Refuser;
+    }
+    FormCleHote dialogue(cle, &m_fenetre);
+    // A connection in progress shows the wait cursor; the question needs the pointer.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const SessionSftp::Decision decision = FormCleHote::EnDecision(MontreCleHote(dialogue));
+    QApplication::restoreOverrideCursor();
+    const bool accepte = decision != SessionSftp::Decision::Refuser;
+    // The answer holds for the rest of the run: reconnections don't ask again.
+    clesDecidees().insert(memo, accepte);
+    m_certificatRefuse = !accepte;
+    return decision;
+}
+
+bool GestionConnexion::accordeProtocole() {
+    if (!oFTP || oFTP->protocole() == sProtocole)
+        return oFTP != nullptr;
+    QString raison;
+    // The call under way keeps its session; callers refuse before this.
+    if (!oFTP->EnCours() && ChangeSession && ChangeSession(sProtocole, raison) && oFTP &&
+        oFTP->protocole() == sProtocole)
+        return true;
+    m_journal.Ecrit(QStringLiteral(" > ") +
+                        (raison.isEmpty() ? QString::fromUtf8(SftpIndisponible) : raison),
+                    "Ro");
+    return false;
+}
+
 bool GestionConnexion::tenteConnexion(const QString &message) {
-    // Certificates, TLS and its log lines are FTP's own.
+    m_certificatRefuse = m_refusDit = false;
+    const bool protocoleOk = accordeProtocole();
+    // Certificates, TLS and its log lines are FTP's own; host keys SFTP's.
     clsFTP *const ftps = dynamic_cast<clsFTP *>(oFTP);
     if (ftps)
         ftps->setJugeCertificat([this](const Certificat &c) { return JugeCertificat(c); });
-    m_certificatRefuse = m_refusDit = false;
-    // The window's session speaks one protocol; another one is not spoken yet.
-    const bool autreProtocole = oFTP && oFTP->protocole() != sProtocole;
-    const bool ok = oFTP && !autreProtocole && oFTP->Connexion() != 0;
+    clsSFTP *const sftp = dynamic_cast<clsSFTP *>(oFTP);
+    if (sftp)
+        sftp->Sftp().setJugeCle(
+            [this](const SessionSftp::CleHote &cle) { return JugeCleHote(cle); });
+    const bool ok = protocoleOk && oFTP->Connexion() != 0;
+    // Never asked: a changed key is what an interception looks like.
+    if (!ok && sftp && sftp->Sftp().DerniereCle().etat == SessionSftp::EtatCle::Changee &&
+        !sftp->Sftp().DerniereCle().empreinte.isEmpty()) {
+        const SessionSftp::CleHote &cle = sftp->Sftp().DerniereCle();
+        m_journal.Ecrit(
+            QStringLiteral(" > Clé d'hôte de %1 différente de celle connue (connue : %2, reçue : "
+                           "%3) : connexion refusée")
+                .arg(sSite,
+                     cle.empreinteConnue.isEmpty() ? QStringLiteral("?") : cle.empreinteConnue,
+                     cle.empreinte),
+            "Ro");
+        m_certificatRefuse = m_refusDit = true;
+    }
     m_etat.DefinitCO(ok ? -1 : 0);
     m_siteRefuse = ok || !m_certificatRefuse ? QString() : sSite;
     if (ok) {
-        const QString version = ftps ? ftps->VersionTls() : QString();
+        QString version = ftps ? ftps->VersionTls() : QString();
+        if (sftp)
+            version = QStringLiteral("SFTP");
         m_journal.EcritAction(
             JournalActivite::Heure() + message + sSite + QStringLiteral(" :") + sUtilisateur +
                 (version.isEmpty() ? QString() : QStringLiteral(" (") + version + u')'),
@@ -125,17 +191,17 @@ bool GestionConnexion::tenteConnexion(const QString &message) {
     } else if (m_certificatRefuse) {
         m_journal.AfficheDeconnecte();
         if (!m_refusDit)
-            m_journal.Ecrit(QStringLiteral(" > Certificat refusé pour ") + sSite +
-                                QStringLiteral(" : connexion refusée"),
+            m_journal.Ecrit((sftp ? QStringLiteral(" > Clé d'hôte refusée pour ")
+                                  : QStringLiteral(" > Certificat refusé pour ")) +
+                                sSite + QStringLiteral(" : connexion refusée"),
                             "Ro");
     } else {
         m_journal.AfficheDeconnecte();
         m_journal.Ecrit(QStringLiteral(" > Connexion échouée à ") + sSite, "Ro");
-        // Nothing else tells why a site that worked in clear text is now refused.
-        if (ftps && ftps->EnClairRefuse())
+        // Nothing else tells why a site that worked in clear text is now
+        // refused; nor what an SSH server turned down.
+        if ((ftps && ftps->EnClairRefuse()) || (sftp && !sftp->DerniereErreur().isEmpty()))
             m_journal.Ecrit(QStringLiteral(" > ") + oFTP->DerniereErreur(), "Ro");
-        if (autreProtocole)
-            m_journal.Ecrit(QStringLiteral(" > ") + QString::fromUtf8(SftpIndisponible), "Ro");
     }
     return ok;
 }

@@ -7,8 +7,12 @@
 #include <functional>
 #include <memory>
 
+#include "ftp/SessionDistante.h"
+#include "sftp/SessionSftp.h"
+
 class EtatFenetre;
 class Form2;
+class FormCleHote;
 class JournalActivite;
 class QEventLoop;
 class QWidget;
@@ -33,6 +37,10 @@ public:
     std::function<void(const QString &dossier)> RafraichitSite;
     std::function<void()> OuvreAutomatisation;
     std::function<void()> FinProgramme;
+    // Set by the window, which owns the session: replaces it by a new,
+    // unconnected one speaking `protocole`; false (with the reason) when none
+    // can be made. Never called while the session is in use.
+    std::function<bool(Protocole protocole, QString &raison)> ChangeSession;
 
     // Connects with the parameters stored in the settings, to the stored folder.
     void Komavant();
@@ -49,6 +57,13 @@ public:
     // and port is refused with a red line, an unknown certificate is shown to
     // the person (FormCertificat), whose answer holds for the rest of the run.
     bool JugeCertificat(const Certificat &certificat);
+    // The same for an SSH server's key that known_hosts does not hold
+    // (FormCleHote): accepted once or refused, the answer holds for the rest
+    // of the run for this host, port and fingerprint. A changed key never
+    // comes here: the session refuses it.
+    SessionSftp::Decision JugeCleHote(const SessionSftp::CleHote &cle);
+    // Shows the host key dialog modally and returns its answer; tests replace it.
+    std::function<int(FormCleHote &)> MontreCleHote;
 
     // Handlers
     void mnuConnexion_Click();
@@ -75,6 +90,9 @@ public:
 
 private:
     bool tenteConnexion(const QString &message);
+    // The window's session speaks sProtocole: replaced when it speaks the
+    // other one. False, with a red line, when it can't be.
+    bool accordeProtocole();
     // True, with a line, when the session is in use: a new connection would
     // only fail (and say "lost" of a connection that is fine).
     bool refuseSiOccupee();

@@ -46,6 +46,29 @@ QString numero(int index) {
     return QString::number(index + 1);
 }
 
+// The host text without `schema` and without the port that only makes sense
+// with it (`portSchema`); unchanged when it does not start with `schema`.
+QString sansSchema(const QString &texte, QLatin1String schema, int portSchema) {
+    const QString t = texte.trimmed();
+    if (!t.startsWith(schema, Qt::CaseInsensitive))
+        return texte;
+    QString hote = t.mid(schema.size());
+    const int deuxPoints = hote.lastIndexOf(u':');
+    // "host:port" or "[v6addr]:port"; a bare IPv6 address has no port.
+    const bool avecPort =
+        deuxPoints > 0 && (hote.indexOf(u':') == deuxPoints || hote.at(deuxPoints - 1) == u']');
+    if (avecPort) {
+        bool nombre = false;
+        const int port = hote.mid(deuxPoints + 1).toInt(&nombre);
+        if (nombre && (port == portSchema || port == 21))
+            hote.truncate(deuxPoints);
+    }
+    return hote;
+}
+
+const QLatin1String SchemaSftp("sftp://");
+const QLatin1String SchemaFtps("ftps://");
+
 } // namespace
 
 LiensForm2 LiensForm2DeFenetre(QWidget &fenetre, Form1Ui &ui, const EtatFenetre &etat,
@@ -128,6 +151,13 @@ QLayout *Form2::construitChamps() {
     lblChiffrement = new QLabel(QStringLiteral("Chiffrement"), this);
     lblChiffrement->setObjectName(QStringLiteral("lblChiffrement"));
     lblChiffrement->setBuddy(cboChiffrement);
+    cboProtocole = new QComboBox(this);
+    cboProtocole->setObjectName(QStringLiteral("cboProtocole"));
+    cboProtocole->addItem(QStringLiteral("FTP"), int(Protocole::FTP));
+    cboProtocole->addItem(QStringLiteral("SFTP"), int(Protocole::SFTP));
+    lblProtocole = new QLabel(QStringLiteral("Protocole"), this);
+    lblProtocole->setObjectName(QStringLiteral("lblProtocole"));
+    lblProtocole->setBuddy(cboProtocole);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -136,6 +166,12 @@ QLayout *Form2::construitChamps() {
 
     auto *formulaire = new QFormLayout;
     formulaire->addRow(Label1, TxtSite);
+    // Right under the host, which it is read with; as wide as its items, so
+    // that the dialog keeps its width.
+    auto *ligneProtocole = new QHBoxLayout;
+    ligneProtocole->addWidget(cboProtocole);
+    ligneProtocole->addStretch(1);
+    formulaire->addRow(lblProtocole, ligneProtocole);
     formulaire->addRow(Label2, txtUtilisateur);
     formulaire->addRow(Label3, txtMDP);
     formulaire->addRow(QString(), chkAnonyme);
@@ -202,6 +238,16 @@ void Form2::connecteControles() {
     connect(Check5, &QCheckBox::clicked, this, &Form2::Check5_MouseUp);
     connect(txtUtilisateur, &QLineEdit::returnPressed, this, &Form2::btnOK_Click);
     connect(txtMDP, &QLineEdit::returnPressed, this, &Form2::btnOK_Click);
+    connect(TxtSite, &QLineEdit::textChanged, this, &Form2::TxtSite_Change);
+    // Only the person's choice rewrites the host text; a recalled one doesn't.
+    connect(cboProtocole, &QComboBox::activated, this, &Form2::cboProtocole_Click);
+    connect(cboProtocole, &QComboBox::currentIndexChanged, this, [this] {
+        m_protocole = static_cast<Protocole>(cboProtocole->currentData().toInt());
+        // SSH protects every session: the TLS choice does not apply.
+        const bool ftp = m_protocole == Protocole::FTP;
+        cboChiffrement->setEnabled(ftp);
+        lblChiffrement->setEnabled(ftp);
+    });
 }
 
 Chiffrement Form2::chiffrementChoisi() const {
@@ -212,14 +258,35 @@ void Form2::choisitChiffrement(Chiffrement c) {
     cboChiffrement->setCurrentIndex(qMax(0, cboChiffrement->findData(int(c))));
 }
 
+void Form2::choisitProtocole(Protocole p) {
+    cboProtocole->setCurrentIndex(qMax(0, cboProtocole->findData(int(p))));
+}
+
+void Form2::TxtSite_Change() {
+    const QString t = TxtSite->text().trimmed();
+    if (t.startsWith(SchemaSftp, Qt::CaseInsensitive))
+        choisitProtocole(Protocole::SFTP);
+    else if (t.startsWith(SchemaFtps, Qt::CaseInsensitive))
+        choisitProtocole(Protocole::FTP);
+}
+
+void Form2::cboProtocole_Click() {
+    const QString t = TxtSite->text();
+    const QString corrige = m_protocole == Protocole::SFTP ? sansSchema(t, SchemaFtps, 990)
+                                                           : sansSchema(t, SchemaSftp, 22);
+    if (corrige != t)
+        TxtSite->setText(corrige);
+}
+
 void Form2::Form_Load() {
     using namespace Reglages;
     GarderParametres = false;
+    // The protocol first: a host text that names one has the last word.
+    choisitProtocole(ProtocoleDeTexte(Lit(Reglages::Protocole)));
     TxtSite->setText(Lit(Reglages::TxtSite));
     txtUtilisateur->setText(Lit(TxtUtilisateur));
     txtMDP->setText(Lit(TxtMDP));
     choisitChiffrement(ChiffrementDeTexte(Lit(Reglages::Chiffrement)));
-    m_protocole = ProtocoleDeTexte(Lit(Reglages::Protocole));
 
     for (int i = 0; i < NombreMemoires; ++i) {
         const QString section = SectionMemoire(i);
@@ -412,9 +479,9 @@ void Form2::Command1_Click(int index) {
     } else {
         txtUtilisateur->setText(s.utilisateur);
         txtMDP->setText(s.motDePasse);
+        choisitProtocole(s.protocole);
         TxtSite->setText(s.site);
         choisitChiffrement(s.chiffrement);
-        m_protocole = s.protocole;
         if (!Check4->isChecked()) {
             // Each step on its own: a drive or folder that has gone is skipped.
             if (m_liens.drvLocal)

@@ -47,8 +47,8 @@ LiensForm2 LiensForm2DeFenetre(QWidget &fenetre, Form1Ui &ui, const EtatFenetre 
 // connection memories, two start-up options and the last-location button.
 // It is loaded afresh for each showing: construct it, adjust
 // it (the owner makes Command4 visible and gives it its hint), exec() it, then
-// read the session parameters sSite/sUtilisateur/sMotDePasse (and sChiffrement). Closing it any
-// other way than OK or the automation button empties them.
+// read the session parameters sSite/sUtilisateur/sMotDePasse (and sChiffrement, sProtocole).
+// Closing it any other way than OK or the automation button empties them.
 //
 // OK hides the dialog and sets a wait cursor for the caller's connection
 // attempt; the cursor is restored when the dialog is destroyed, so keep the
@@ -72,7 +72,9 @@ public:
     QLineEdit *TxtSite = nullptr, *txtUtilisateur = nullptr, *txtMDP = nullptr;
     QCheckBox *chkAnonyme = nullptr;
     QLabel *lblChiffrement = nullptr;
-    QComboBox *cboChiffrement = nullptr;                  // items in the order of enum Chiffrement
+    QComboBox *cboChiffrement = nullptr; // items in the order of enum Chiffrement
+    QLabel *lblProtocole = nullptr;
+    QComboBox *cboProtocole = nullptr; // "FTP", "SFTP": items in the order of enum Protocole
     std::array<QPushButton *, NombreMemoires> Command1{}; // "Command1(0)".."Command1(8)"
     QCheckBox *Check1 = nullptr;                          // "Modifier"
     QCheckBox *Check2 = nullptr;                          // "Effacer"
@@ -99,6 +101,10 @@ public:
     void chkAnonyme_Click();
     void Check3_MouseUp();
     void Check5_MouseUp();
+    // The host text names its protocol ("sftp://", "ftps://"): the choice follows.
+    void TxtSite_Change();
+    // The person chose a protocol: a host text naming the other one loses its prefix.
+    void cboProtocole_Click();
 
 signals:
     // The automation button has closed the dialog; the automation dialog opens.
@@ -118,11 +124,12 @@ private:
     void connecteControles();
     Chiffrement chiffrementChoisi() const;
     void choisitChiffrement(Chiffrement c);
+    void choisitProtocole(Protocole p);
     void dechargeUneFois();
     LiensForm2 m_liens;
     bool m_decharge = false;
     bool m_okEnCours = false;
-    // The protocol of the host shown, stored and recalled with it.
+    // The protocol of the host shown (cboProtocole's), stored and recalled with it.
     Protocole m_protocole = Protocole::FTP;
     bool m_curseurAttente = false;
 };

@@ -120,6 +120,9 @@ void Form1::lieDemarrageEtConnexion() {
         m_navSite->RafraichitSite(dossier);
     };
     m_connexion->OuvreAutomatisation = [this] { m_automatisation->Ouvre(); };
+    m_connexion->ChangeSession = [this](Protocole protocole, QString &raison) {
+        return ChangeSession(protocole, raison);
+    };
     // Read when the run ends: a test may have replaced it.
     m_connexion->FinProgramme = [this] {
         if (m_programme.FinProgramme)
@@ -193,6 +196,26 @@ void Form1::CreeSessionFTP() {
         return;
     m_ftp = CreeSession(Protocole::FTP);
     oFTP = m_ftp.get();
+}
+
+bool Form1::ChangeSession(Protocole protocole, QString &raison) {
+    if (m_ftp && m_ftp->protocole() == protocole)
+        return true;
+    // The running call holds the session (and yields to the event loop).
+    if (m_ftp && m_ftp->EnCours()) {
+        raison = QStringLiteral("Connexion refusée : une opération est en cours");
+        return false;
+    }
+    std::unique_ptr<SessionDistante> nouvelle = CreeSession(protocole, &raison);
+    if (!nouvelle)
+        return false;
+    // Time-outs set on the window's session carry over.
+    if (m_ftp)
+        nouvelle->setDelaiMs(m_ftp->delaiMs());
+    LibereSessionFTP();
+    m_ftp = std::move(nouvelle);
+    oFTP = m_ftp.get();
+    return true;
 }
 
 void Form1::LibereSessionFTP() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ftp/SessionDistante.h"
 #include "mainwindow/Programme.h"
 
 #include <QMainWindow>
@@ -8,7 +9,6 @@
 
 class Demarrage;
 class Disposition;
-class SessionDistante;
 class GestionConnexion;
 class JournalActivite;
 class GlisserDeposer;
@@ -58,6 +58,11 @@ public:
 
     // The program-wide session (oFTP), owned by this window; an FTP one.
     void CreeSessionFTP();
+    // Replaces the session by a new, unconnected one speaking `protocole`
+    // (the connection code asks when the chosen protocol is not the
+    // session's); false, with the reason, when none can be made or a call is
+    // running on the current one.
+    bool ChangeSession(Protocole protocole, QString &raison);
 
 protected:
     void closeEvent(QCloseEvent *evenement) override;

@@ -1,0 +1,226 @@
+// The window over SFTP: its host key dialog and judge, and a connection
+// through the connection dialog to OpenSSH's sshd on loopback (the sshd
+// fixture; skipped when the fixture could not start one).
+
+#include "browsing/NavigateurSite.h"
+#include "connection/GestionConnexion.h"
+#include "dialogs/Form2.h"
+#include "dialogs/FormCleHote.h"
+#include "mainwindow/Form1.h"
+#include "settings/Reglages.h"
+#include "sftp/clsSFTP.h"
+#include "support/BancFenetre.h"
+#include "window/EtatFenetre.h"
+#include "window/Form1Ui.h"
+
+#include <QCheckBox>
+#include <QCryptographicHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+namespace {
+
+QMap<QString, QString> lisInfo() {
+    QMap<QString, QString> info;
+    QFile f(qEnvironmentVariable("QUILLON_TEST_SSHD_INFO"));
+    if (!f.open(QIODevice::ReadOnly))
+        return info;
+    for (const QByteArray &ligne : f.readAll().split('\n')) {
+        const auto egal = ligne.indexOf('=');
+        if (egal > 0)
+            info.insert(QString::fromUtf8(ligne.left(egal)),
+                        QString::fromUtf8(ligne.mid(egal + 1)));
+    }
+    return info;
+}
+
+// OpenSSH's fingerprint of a public key line "type base64".
+QString empreinteDe(const QString &ligne) {
+    const QByteArray blob = QByteArray::fromBase64(ligne.section(u' ', 1, 1).toLatin1());
+    return QStringLiteral("SHA256:") +
+           QString::fromLatin1(QCryptographicHash::hash(blob, QCryptographicHash::Sha256)
+                                   .toBase64(QByteArray::OmitTrailingEquals));
+}
+
+SessionSftp::CleHote cle(const QString &hote, quint16 port, const QString &empreinte) {
+    SessionSftp::CleHote c;
+    c.hote = hote;
+    c.port = port;
+    c.type = QStringLiteral("ssh-ed25519");
+    c.empreinte = empreinte;
+    return c;
+}
+
+// Answers the window's host key questions with one button, noting what was shown.
+struct Repondeur {
+    const char *bouton = "cmdRefuser";
+    int questions = 0;
+    QString titre, type, empreinte;
+    void installe(GestionConnexion &g) {
+        g.MontreCleHote = [this](FormCleHote &d) {
+            ++questions;
+            titre = d.lblTitre->text();
+            type = d.lblType->text();
+            empreinte = d.lblEmpreinte->text();
+            d.findChild<QPushButton *>(QLatin1String(bouton))->click();
+            return d.result();
+        };
+    }
+};
+
+} // namespace
+
+class TstSftpFenetre : public QObject {
+    Q_OBJECT
+    BancFenetre m_banc;
+
+private slots:
+    void init() {
+        QVERIFY(m_banc.Renouvelle());
+        Reglages::Relit();
+    }
+
+    // The dialog's texts and buttons, and the answers the window's judge
+    // keeps for the run.
+    void dialogueEtDecisions() {
+        FormCleHote d(cle(QStringLiteral("ssh<b>.fr\n"), 2222, QStringLiteral("SHA256:abc")));
+        QCOMPARE(d.windowTitle(), QStringLiteral("Clé d'hôte inconnue"));
+        QCOMPARE(d.lblTitre->text(),
+                 QStringLiteral("La clé présentée par [ssh<b>.fr?]:2222 n'est pas connue."));
+        QCOMPARE(d.lblTitre->textFormat(), Qt::PlainText);
+        QCOMPARE(d.lblType->text(), QStringLiteral("ssh-ed25519"));
+        QCOMPARE(d.lblEmpreinte->text(), QStringLiteral("SHA256:abc"));
+        QCOMPARE(d.cmdUneFois->text(), QStringLiteral("Accepter une fois"));
+        QCOMPARE(d.cmdToujours->text(), QStringLiteral("Toujours accepter"));
+        QCOMPARE(d.cmdRefuser->text(), QStringLiteral("Refuser"));
+        QVERIFY(d.cmdRefuser->isDefault()); // Enter refuses
+        QCOMPARE(FormCleHote::EnDecision(FormCleHote::UneFois),
+                 SessionSftp::Decision::AccepterUneFois);
+        QCOMPARE(FormCleHote::EnDecision(FormCleHote::Toujours),
+                 SessionSftp::Decision::ToujoursAccepter);
+        QCOMPARE(FormCleHote::EnDecision(FormCleHote::Refuser), SessionSftp::Decision::Refuser);
+        QCOMPARE(FormCleHote::EnDecision(QDialog::Rejected), SessionSftp::Decision::Refuser);
+
+        auto f = DemarreFenetre();
+        GestionConnexion &g = f->gestionConnexion();
+        Repondeur r;
+        r.installe(g);
+        const auto a = cle(QStringLiteral("a.decisions"), 22, QStringLiteral("SHA256:a"));
+        QCOMPARE(g.JugeCleHote(a), SessionSftp::Decision::Refuser);
+        QCOMPARE(r.questions, 1);
+        QCOMPARE(r.titre, QStringLiteral("La clé présentée par a.decisions n'est pas connue."));
+        r.bouton = "cmdUneFois";
+        QCOMPARE(g.JugeCleHote(a), SessionSftp::Decision::Refuser); // not asked again
+        QCOMPARE(r.questions, 1);
+        // Another port or another key is another question.
+        const auto autrePort = cle(QStringLiteral("a.decisions"), 2222, QStringLiteral("SHA256:a"));
+        QCOMPARE(g.JugeCleHote(autrePort), SessionSftp::Decision::AccepterUneFois);
+        QCOMPARE(g.JugeCleHote(autrePort), SessionSftp::Decision::AccepterUneFois);
+        r.bouton = "cmdToujours";
+        const auto b = cle(QStringLiteral("a.decisions"), 22, QStringLiteral("SHA256:b"));
+        QCOMPARE(g.JugeCleHote(b), SessionSftp::Decision::ToujoursAccepter);
+        QCOMPARE(r.questions, 3);
+    }
+
+    // Through the connection dialog to sshd: the session becomes an SFTP
+    // one, the unknown key is asked about once and accepted for good, the
+    // account's folder is listed; then a changed key is refused with a red
+    // line and no question.
+    void connexionParLeDialogue() {
+        const QMap<QString, QString> info = lisInfo();
+        if (info.contains("skip"))
+            QSKIP(qPrintable(info["skip"]));
+        QVERIFY2(info.contains("port"), "QUILLON_TEST_SSHD_INFO: no sshd fixture");
+        qunsetenv("SSH_AUTH_SOCK");
+        QTemporaryDir ssh;
+        QVERIFY(ssh.isValid());
+        const QString hotesConnus = ssh.filePath(QStringLiteral("known_hosts"));
+        const QString site = QStringLiteral("sftp://127.0.0.1:%1").arg(info["port"]);
+        const QString nom = QStringLiteral("vu-par-la-fenetre.txt");
+        QFile fichier(info["root"] + u'/' + nom);
+        QVERIFY(fichier.open(QIODevice::WriteOnly) && fichier.write("x") == 1);
+        fichier.close();
+
+        auto f = DemarreFenetre();
+        GestionConnexion &g = f->gestionConnexion();
+        QCOMPARE(oFTP->protocole(), Protocole::FTP);
+        // The window's SFTP session, pointed at throw-away known_hosts and keys.
+        QString raison;
+        QVERIFY(f->ChangeSession(Protocole::SFTP, raison));
+        auto *sftp = dynamic_cast<clsSFTP *>(oFTP);
+        QVERIFY(sftp);
+        sftp->Sftp().setFichierHotesConnus(hotesConnus);
+        sftp->Sftp().setDossierSsh(ssh.path());
+        sftp->setDelaiMs(10000);
+
+        Repondeur r;
+        r.bouton = "cmdToujours";
+        r.installe(g);
+        g.MontreDialogue = [&](Form2 &d) {
+            d.TxtSite->setText(site);
+            d.txtUtilisateur->setText(info["user"]);
+            d.txtMDP->setText(info["password"]);
+            d.btnOK->click();
+            return int(QDialog::Accepted);
+        };
+        g.mnuConnexion_Click();
+        QCOMPARE(f->etat().CO(), short(-1));
+        QCOMPARE(oFTP, sftp);
+        QCOMPARE(r.questions, 1);
+        QCOMPARE(r.empreinte, info["fingerprint"]);
+        QVERIFY(r.type.startsWith(QStringLiteral("ssh-")));
+        QCOMPARE(Reglages::Lit(Reglages::Protocole), QStringLiteral("1"));
+        QString journal = f->Ui().TxtAction->toPlainText();
+        QVERIFY2(
+            journal.contains(QStringLiteral(" > Connecté à %1 :%2 (SFTP)").arg(site, info["user"])),
+            qPrintable(journal));
+        QFile connus(hotesConnus);
+        QVERIFY(connus.open(QIODevice::ReadOnly));
+        QVERIFY(connus.readAll().startsWith(
+            QStringLiteral("[127.0.0.1]:%1 ").arg(info["port"]).toLatin1()));
+        connus.close();
+        f->navigateurSite().RafraichitSite(info["root"] + u'/');
+        QVERIFY(!f->Ui().List4->findItems(nom, Qt::MatchExactly).isEmpty());
+
+        // Known now: a reconnection asks nothing.
+        g.Reconnecte(0);
+        QCOMPARE(f->etat().CO(), short(-1));
+        QCOMPARE(r.questions, 1);
+
+        // Another key for this host: refused with the host and both fingerprints.
+        QVERIFY(connus.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        connus.write(
+            QStringLiteral("[127.0.0.1]:%1 %2\n").arg(info["port"], info["other_key"]).toLatin1());
+        connus.close();
+        g.Reconnecte(0);
+        QCOMPARE(f->etat().CO(), short(0));
+        QCOMPARE(r.questions, 1);
+        QString suite = f->Ui().TxtAction->toPlainText().mid(journal.size());
+        QVERIFY2(
+            suite.contains(QStringLiteral(" > Clé d'hôte de %1 différente de celle connue "
+                                          "(connue : %2, reçue : %3) : connexion refusée")
+                               .arg(site, empreinteDe(info["other_key"]), info["fingerprint"])),
+            qPrintable(suite));
+        QVERIFY2(!suite.contains(QStringLiteral("Connexion échouée")), qPrintable(suite));
+        // Nor does automatic reconnection try again.
+        f->Ui().Check1->setChecked(true);
+        g.Timer2_Timer();
+        QCOMPARE(f->Ui().TxtAction->toPlainText().count(QStringLiteral("différente")), 1);
+
+        // Unknown again (known_hosts gone): accepted for good means for the
+        // whole run, without asking.
+        QVERIFY(connus.remove());
+        g.Reconnecte(0);
+        QCOMPARE(f->etat().CO(), short(-1));
+        QCOMPARE(r.questions, 1);
+        QFile::remove(info["root"] + u'/' + nom);
+    }
+};
+
+QTEST_MAIN(TstSftpFenetre)
+#include "tst_sftpfenetre.moc"
