@@ -2,6 +2,7 @@
 // through the connection dialog to OpenSSH's sshd on loopback (the sshd
 // fixture; skipped when the fixture could not start one).
 
+#include "automation/LigneCommande.h"
 #include "browsing/NavigateurSite.h"
 #include "connection/GestionConnexion.h"
 #include "dialogs/Form2.h"
@@ -10,6 +11,7 @@
 #include "settings/Reglages.h"
 #include "sftp/clsSFTP.h"
 #include "support/BancFenetre.h"
+#include "support/TestServeur.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
 
@@ -21,6 +23,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -219,6 +222,40 @@ private slots:
         QCOMPARE(f->etat().CO(), short(-1));
         QCOMPARE(r.questions, 1);
         QFile::remove(info["root"] + u'/' + nom);
+    }
+
+    // A recorded SFTP slot run with the window: its session becomes an SFTP
+    // one and the known key is taken without a question.
+    void transfertEnregistreAvecFenetre() {
+        const QMap<QString, QString> info = lisInfo();
+        if (info.contains("skip"))
+            QSKIP(qPrintable(info["skip"]));
+        QVERIFY2(info.contains("port"), "QUILLON_TEST_SSHD_INFO: no sshd fixture");
+        qunsetenv("SSH_AUTH_SOCK");
+        qputenv("QUILLON_KNOWN_HOSTS", QFile::encodeName(info["known_hosts"]));
+        const QString local = m_banc.Local(QStringLiteral("nuit.bin"));
+        const QByteArray contenu = OctetsTest(300000);
+        QVERIFY(EcritFichierLocal(local, contenu));
+        EmplacementTransfert e;
+        e.site = QStringLiteral("127.0.0.1:") + info["port"];
+        e.utilisateur = info["user"];
+        e.motDePasse = info["password"];
+        e.distant = info["root"] + QStringLiteral("/nuit-fenetre.bin");
+        e.local = local;
+        e.protocole = Protocole::SFTP;
+        EcritEmplacement(7, e);
+
+        Form1 f;
+        int fins = 0;
+        f.programme().FinProgramme = [&] { ++fins; };
+        f.programme().Commande = QStringLiteral("L7");
+        f.Ui().Timer3->setInterval(100);
+        f.Form_Load();
+        QTRY_COMPARE(fins, 1);
+        qunsetenv("QUILLON_KNOWN_HOSTS");
+        QCOMPARE(f.programme().CodeSortie, 0);
+        QCOMPARE(LitFichierLocal(e.distant), contenu);
+        QFile::remove(e.distant);
     }
 };
 

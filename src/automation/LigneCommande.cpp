@@ -133,15 +133,19 @@ public:
 
 } // namespace
 
+Protocole ProtocoleDuTransfert(const QString &commande) {
+    const DemandeTransfert d = AnalyseCommande(commande);
+    return d.valide ? ProtocoleDeTexte(Reglages::Lit(QLatin1String(Reglages::SectionLDC),
+                                                     Reglages::CleLDC("Protocole", d.emplacement)))
+                    : Protocole::FTP;
+}
+
 int TransfertSansFenetre(const QString &commande) {
     AfficheurTexte afficheur;
     const DemandeTransfert d = AnalyseCommande(commande);
-    const Protocole protocole =
-        d.valide ? ProtocoleDeTexte(Reglages::Lit(QLatin1String(Reglages::SectionLDC),
-                                                  Reglages::CleLDC("Protocole", d.emplacement)))
-                 : Protocole::FTP;
     QString indisponible;
-    const std::unique_ptr<SessionDistante> ftp = CreeSession(protocole, &indisponible);
+    const std::unique_ptr<SessionDistante> ftp =
+        CreeSession(ProtocoleDuTransfert(commande), &indisponible);
     if (!ftp) {
         afficheur.Affiche(Voyant::Rouge, QStringLiteral("Echec à la connexion."));
         afficheur.Affiche(Voyant::Rouge, QStringLiteral("Raison : ") + indisponible);

@@ -60,6 +60,9 @@ int LanceTransfert(int d, QChar lettre, SessionDistante &ftp, AfficheurEtat &aff
 int ExecuteLigneCommande(const QString &commande, SessionDistante &ftp, AfficheurEtat &afficheur,
                          short &cacheVide);
 
+// The protocol stored with the slot a command names (FTP when none is).
+Protocole ProtocoleDuTransfert(const QString &commande);
+
 // Without any display: each state is one line on stderr; returns the status.
 int TransfertSansFenetre(const QString &commande);
 // True when no window can be opened (no X11 or Wayland display and no Qt

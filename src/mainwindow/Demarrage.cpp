@@ -118,8 +118,17 @@ void Demarrage::Form_Load() {
 void Demarrage::executeLigneDeCommande() {
     CreeSessionFTP();
     auto *etat = new Form4(&m_fenetre);
-    short cacheVide = 0;
-    m_programme.CodeSortie = ExecuteLigneCommande(m_programme.Commande, *oFTP, *etat, cacheVide);
+    // The slot's protocol: an SFTP slot needs the window's session replaced.
+    QString raison;
+    if (!ChangeSession(ProtocoleDuTransfert(m_programme.Commande), raison)) {
+        etat->Affiche(Voyant::Rouge, QStringLiteral("Echec à la connexion."));
+        etat->Affiche(Voyant::Rouge, QStringLiteral("Raison : ") + raison);
+        m_programme.CodeSortie = 1;
+    } else {
+        short cacheVide = 0;
+        m_programme.CodeSortie =
+            ExecuteLigneCommande(m_programme.Commande, *oFTP, *etat, cacheVide);
+    }
     m_ui.Timer3->start();
     m_fenetre.hide();
     QCoreApplication::processEvents();

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include "ftp/SessionDistante.h"
+
 #include <functional>
 
 class EtatFenetre;
@@ -24,6 +26,9 @@ public:
     // Set by the window: create and release the program-wide FTP session, and
     // "Quitter" as the window runs it (waiting for a running FTP call).
     std::function<void()> CreeSessionFTP;
+    // Replaces the window's session by one of another protocol (false, with
+    // the reason, when it can't).
+    std::function<bool(Protocole protocole, QString &raison)> ChangeSession;
     std::function<void()> LibereSessionFTP;
     std::function<void()> Quitter;
 

@@ -114,6 +114,9 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<Form1
 // the other controllers only through these.
 void Form1::lieDemarrageEtConnexion() {
     m_demarrage->CreeSessionFTP = [this] { CreeSessionFTP(); };
+    m_demarrage->ChangeSession = [this](Protocole protocole, QString &raison) {
+        return ChangeSession(protocole, raison);
+    };
     m_demarrage->LibereSessionFTP = [this] { LibereSessionFTP(); };
     m_demarrage->Quitter = [this] { mnuQuitter_Click(); };
     m_connexion->RafraichitSite = [this](const QString &dossier) {
