@@ -25,28 +25,6 @@
 
 namespace {
 
-QMap<QString, QString> lisInfo() {
-    QMap<QString, QString> info;
-    QFile f(qEnvironmentVariable("QUILLON_TEST_SSHD_INFO"));
-    if (!f.open(QIODevice::ReadOnly))
-        return info;
-    for (const QByteArray &ligne : f.readAll().split('\n')) {
-        const auto egal = ligne.indexOf('=');
-        if (egal > 0)
-            info.insert(QString::fromUtf8(ligne.left(egal)),
-                        QString::fromUtf8(ligne.mid(egal + 1)));
-    }
-    return info;
-}
-
-// OpenSSH's fingerprint of a public key line "type base64".
-QString empreinteDe(const QString &ligne) {
-    const QByteArray blob = QByteArray::fromBase64(ligne.section(u' ', 1, 1).toLatin1());
-    return QStringLiteral("SHA256:") +
-           QString::fromLatin1(QCryptographicHash::hash(blob, QCryptographicHash::Sha256)
-                                   .toBase64(QByteArray::OmitTrailingEquals));
-}
-
 // A relay between the client and sshd that stops passing the server's bytes
 // after `limite` of them, keeping both connections open: a server that stalls
 // mid-transfer.
@@ -155,7 +133,7 @@ class TestSftp : public QObject {
 
 private slots:
     void initTestCase() {
-        m_info = lisInfo();
+        m_info = LitInfoSshd();
         if (m_info.contains("skip"))
             QSKIP(qPrintable(m_info["skip"]));
         QVERIFY2(m_info.contains("port"), "QUILLON_TEST_SSHD_INFO: no sshd fixture");
@@ -293,7 +271,7 @@ private slots:
         QVERIFY(!s.Connecte(site(), m_info["user"], m_info["password"]));
         QCOMPARE(vues.size(), 2);
         QCOMPARE(s.DerniereCle().etat, SessionSftp::EtatCle::Changee);
-        const QString ancienne = empreinteDe(m_info["other_key"]);
+        const QString ancienne = EmpreinteSsh(m_info["other_key"]);
         QCOMPARE(s.DerniereCle().empreinteConnue, ancienne);
         QCOMPARE(s.Erreur(),
                  QStringLiteral("clé de [127.0.0.1]:%1 refusée : elle a changé (connue : %2, "

@@ -28,28 +28,6 @@
 
 namespace {
 
-QMap<QString, QString> lisInfo() {
-    QMap<QString, QString> info;
-    QFile f(qEnvironmentVariable("QUILLON_TEST_SSHD_INFO"));
-    if (!f.open(QIODevice::ReadOnly))
-        return info;
-    for (const QByteArray &ligne : f.readAll().split('\n')) {
-        const auto egal = ligne.indexOf('=');
-        if (egal > 0)
-            info.insert(QString::fromUtf8(ligne.left(egal)),
-                        QString::fromUtf8(ligne.mid(egal + 1)));
-    }
-    return info;
-}
-
-// OpenSSH's fingerprint of a public key line "type base64".
-QString empreinteDe(const QString &ligne) {
-    const QByteArray blob = QByteArray::fromBase64(ligne.section(u' ', 1, 1).toLatin1());
-    return QStringLiteral("SHA256:") +
-           QString::fromLatin1(QCryptographicHash::hash(blob, QCryptographicHash::Sha256)
-                                   .toBase64(QByteArray::OmitTrailingEquals));
-}
-
 SessionSftp::CleHote cle(const QString &hote, quint16 port, const QString &empreinte) {
     SessionSftp::CleHote c;
     c.hote = hote;
@@ -135,7 +113,7 @@ private slots:
     // account's folder is listed; then a changed key is refused with a red
     // line and no question.
     void connexionParLeDialogue() {
-        const QMap<QString, QString> info = lisInfo();
+        const QMap<QString, QString> info = LitInfoSshd();
         if (info.contains("skip"))
             QSKIP(qPrintable(info["skip"]));
         QVERIFY2(info.contains("port"), "QUILLON_TEST_SSHD_INFO: no sshd fixture");
@@ -207,7 +185,7 @@ private slots:
         QVERIFY2(
             suite.contains(QStringLiteral(" > Clé d'hôte de %1 différente de celle connue "
                                           "(connue : %2, reçue : %3) : connexion refusée")
-                               .arg(site, empreinteDe(info["other_key"]), info["fingerprint"])),
+                               .arg(site, EmpreinteSsh(info["other_key"]), info["fingerprint"])),
             qPrintable(suite));
         QVERIFY2(!suite.contains(QStringLiteral("Connexion échouée")), qPrintable(suite));
         // Nor does automatic reconnection try again.
@@ -227,7 +205,7 @@ private slots:
     // A recorded SFTP slot run with the window: its session becomes an SFTP
     // one and the known key is taken without a question.
     void transfertEnregistreAvecFenetre() {
-        const QMap<QString, QString> info = lisInfo();
+        const QMap<QString, QString> info = LitInfoSshd();
         if (info.contains("skip"))
             QSKIP(qPrintable(info["skip"]));
         QVERIFY2(info.contains("port"), "QUILLON_TEST_SSHD_INFO: no sshd fixture");

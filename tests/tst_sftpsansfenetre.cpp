@@ -15,20 +15,6 @@
 
 namespace {
 
-QMap<QString, QString> lisInfo() {
-    QMap<QString, QString> info;
-    QFile f(qEnvironmentVariable("QUILLON_TEST_SSHD_INFO"));
-    if (!f.open(QIODevice::ReadOnly))
-        return info;
-    for (const QByteArray &ligne : f.readAll().split('\n')) {
-        const auto egal = ligne.indexOf('=');
-        if (egal > 0)
-            info.insert(QString::fromUtf8(ligne.left(egal)),
-                        QString::fromUtf8(ligne.mid(egal + 1)));
-    }
-    return info;
-}
-
 struct Execution {
     int code = -1;
     QByteArray sortie, erreurs;
@@ -92,7 +78,7 @@ class TstSftpSansFenetre : public QObject {
 
 private slots:
     void initTestCase() {
-        m_info = lisInfo();
+        m_info = LitInfoSshd();
         if (m_info.contains("skip"))
             QSKIP(qPrintable(m_info["skip"]));
         QVERIFY2(m_info.contains("port"), "QUILLON_TEST_SSHD_INFO: no sshd fixture");

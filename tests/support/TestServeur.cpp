@@ -3,6 +3,7 @@
 #include "ftp/clsFTP.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -216,4 +217,25 @@ ServeurTls::~ServeurTls() {
         m_process.kill();
         m_process.waitForFinished();
     }
+}
+
+QMap<QString, QString> LitInfoSshd() {
+    QMap<QString, QString> info;
+    QFile f(qEnvironmentVariable("QUILLON_TEST_SSHD_INFO"));
+    if (!f.open(QIODevice::ReadOnly))
+        return info;
+    for (const QByteArray &ligne : f.readAll().split('\n')) {
+        const auto egal = ligne.indexOf('=');
+        if (egal > 0)
+            info.insert(QString::fromUtf8(ligne.left(egal)),
+                        QString::fromUtf8(ligne.mid(egal + 1)));
+    }
+    return info;
+}
+
+QString EmpreinteSsh(const QString &ligneCle) {
+    const QByteArray blob = QByteArray::fromBase64(ligneCle.section(u' ', 1, 1).toLatin1());
+    return QStringLiteral("SHA256:") +
+           QString::fromLatin1(QCryptographicHash::hash(blob, QCryptographicHash::Sha256)
+                                   .toBase64(QByteArray::OmitTrailingEquals));
 }

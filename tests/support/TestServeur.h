@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMap>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -107,3 +108,9 @@ QByteArray OctetsTest(qsizetype taille);
 // missing file never compares equal to an empty one).
 QByteArray LitFichierLocal(const QString &chemin);
 bool EcritFichierLocal(const QString &chemin, const QByteArray &contenu);
+
+// The key=value lines of the sshd fixture's info file (QUILLON_TEST_SSHD_INFO);
+// empty when there is none.
+QMap<QString, QString> LitInfoSshd();
+// OpenSSH's fingerprint ("SHA256:…") of a public key line "type base64".
+QString EmpreinteSsh(const QString &ligneCle);
