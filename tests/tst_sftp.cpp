@@ -391,6 +391,7 @@ private slots:
         QCOMPARE(hote, QStringLiteral("::1"));
         QCOMPARE(port, quint16(2222));
         QVERIFY(!SessionSftp::AnalyseHote("hote:99999", hote, port));
+        QVERIFY(!SessionSftp::AnalyseHote("hote:", hote, port)); // as for FTP: no port written
         QVERIFY(!SessionSftp::AnalyseHote("sftp://", hote, port));
         QCOMPARE(SessionSftp::NormaliseEmpreinte(" sha256:AbC= "), QStringLiteral("SHA256:AbC"));
     }

@@ -72,6 +72,10 @@ bool FtpSession::AnalyseHote(const QString &texte, QString &hote, quint16 &port,
         if (barre >= 0)
             t.truncate(barre);
     }
+    return AnalyseHotePort(t, hote, port);
+}
+
+bool FtpSession::AnalyseHotePort(const QString &t, QString &hote, quint16 &port) {
     QString partiePort;
     if (t.startsWith(u'[')) {
         const auto ferme = t.indexOf(u']');

@@ -94,6 +94,9 @@ public:
     // 1..65535. `implicite` tells whether the text asked for implicit TLS.
     static bool AnalyseHote(const QString &texte, QString &hote, quint16 &port);
     static bool AnalyseHote(const QString &texte, QString &hote, quint16 &port, bool &implicite);
+    // "host", "host:port", "[v6]:port" or a bare IPv6 address, without scheme
+    // or path; `port` keeps the caller's default when none is written.
+    static bool AnalyseHotePort(const QString &t, QString &hote, quint16 &port);
 
 private:
     friend class Occupation;

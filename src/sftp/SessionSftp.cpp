@@ -320,32 +320,7 @@ bool SessionSftp::AnalyseHote(const QString &texte, QString &hote, quint16 &port
         if (barre >= 0)
             t.truncate(barre);
     }
-    QString nombre;
-    if (t.startsWith(u'[')) {
-        const auto fin = t.indexOf(u']');
-        if (fin < 0)
-            return false;
-        hote = t.mid(1, fin - 1);
-        const QString reste = t.mid(fin + 1);
-        if (!reste.isEmpty()) {
-            if (!reste.startsWith(u':'))
-                return false;
-            nombre = reste.mid(1);
-        }
-    } else if (t.count(u':') == 1) {
-        hote = t.section(u':', 0, 0);
-        nombre = t.section(u':', 1);
-    } else {
-        hote = t; // a name, an IPv4 address or a bare IPv6 address
-    }
-    if (!nombre.isNull()) {
-        bool ok = false;
-        const uint n = nombre.toUInt(&ok);
-        if (!ok || n < 1 || n > 65535)
-            return false;
-        port = quint16(n);
-    }
-    return !hote.isEmpty();
+    return FtpSession::AnalyseHotePort(t, hote, port);
 }
 
 bool SessionSftp::Connecte(const QString &hoteTexte, const QString &utilisateur,
