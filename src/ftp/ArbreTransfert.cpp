@@ -85,11 +85,28 @@ bool ArbreTransfert::compteEntree() {
     return false;
 }
 
-bool ArbreTransfert::ParcoursSite(const QString &racine, const ListeSite &liste) {
+void ArbreTransfert::recommence() {
     m_dossiers.clear();
     m_fichiers.clear();
     m_entrees = 0;
     m_incomplet = m_annulee = false;
+}
+
+// A sub-folder found at `profondeur`: kept for the copy, or the walk stops
+// past the depth bound.
+bool ArbreTransfert::entreDossier(const QString &relatif, int profondeur) {
+    if (profondeur > m_profondeurMax) {
+        echec(QStringLiteral(" > Arborescence trop profonde : plus de %1 niveaux sous ")
+                  .arg(m_profondeurMax) +
+              relatif + QStringLiteral(", copie arrêtée"));
+        return false;
+    }
+    m_dossiers << relatif;
+    return true;
+}
+
+bool ArbreTransfert::ParcoursSite(const QString &racine, const ListeSite &liste) {
+    recommence();
     // Breadth first: parents are listed (and later made) before their
     // sub-folders, and the root's own files come first.
     std::deque<Attente> aLister{{QString(), 0}};
@@ -123,13 +140,8 @@ bool ArbreTransfert::ParcoursSite(const QString &racine, const ListeSite &liste)
                 m_fichiers << relatif;
                 continue;
             }
-            if (courant.profondeur + 1 > m_profondeurMax) {
-                echec(QStringLiteral(" > Arborescence trop profonde : plus de %1 niveaux sous ")
-                          .arg(m_profondeurMax) +
-                      relatif + QStringLiteral(", copie arrêtée"));
+            if (!entreDossier(relatif, courant.profondeur + 1))
                 return false;
-            }
-            m_dossiers << relatif;
             aLister.push_back({relatif, courant.profondeur + 1});
         }
     }
@@ -137,10 +149,7 @@ bool ArbreTransfert::ParcoursSite(const QString &racine, const ListeSite &liste)
 }
 
 bool ArbreTransfert::ParcoursLocal(const QString &racine) {
-    m_dossiers.clear();
-    m_fichiers.clear();
-    m_entrees = 0;
-    m_incomplet = m_annulee = false;
+    recommence();
     QString base = racine;
     if (!base.endsWith(u'/'))
         base += QLatin1Char('/');
@@ -174,13 +183,8 @@ bool ArbreTransfert::ParcoursLocal(const QString &racine) {
                                   QStringLiteral(" non suivi"),
                               false);
             } else if (fi.isDir()) {
-                if (courant.profondeur + 1 > m_profondeurMax) {
-                    echec(QStringLiteral(" > Arborescence trop profonde : plus de %1 niveaux sous ")
-                              .arg(m_profondeurMax) +
-                          relatif + QStringLiteral(", copie arrêtée"));
+                if (!entreDossier(relatif, courant.profondeur + 1))
                     return false;
-                }
-                m_dossiers << relatif;
                 aLister.push_back({relatif, courant.profondeur + 1});
             } else if (fi.isFile() || fi.isSymLink()) {
                 // A link to a file is sent as the file; a dangling one fails

@@ -79,6 +79,8 @@ public:
     static bool CreeDossierLocal(const QString &destination, const QString &relatif);
 
 private:
+    void recommence();
+    bool entreDossier(const QString &relatif, int profondeur);
     bool compteEntree();
     bool annule();
     void echec(const QString &ligne);
