@@ -74,28 +74,36 @@ FormCertificat::FormCertificat(const Certificat &certificat, QWidget *parent) : 
     formulaire->addRow(QStringLiteral("Empreinte SHA-256"), lblEmpreinte);
     formulaire->addRow(QStringLiteral("Raison"), lblRaison);
 
-    auto bouton = [this](const char *nom, const char *texte, int decision) {
-        auto *b = new QPushButton(QString::fromUtf8(texte), this);
-        b->setObjectName(QLatin1String(nom));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, [this, decision] { done(decision); });
-        return b;
-    };
-    cmdUneFois = bouton("cmdUneFois", "Accepter une fois", UneFois);
-    cmdToujours = bouton("cmdToujours", "Toujours accepter", Toujours);
-    cmdRefuser = bouton("cmdRefuser", "Refuser", Refuser);
-    // Enter or Escape refuses: accepting takes a deliberate click.
-    cmdRefuser->setDefault(true);
-
-    auto *boutons = new QHBoxLayout;
-    boutons->addStretch(1);
-    boutons->addWidget(cmdUneFois);
-    boutons->addWidget(cmdToujours);
-    boutons->addWidget(cmdRefuser);
+    QHBoxLayout *boutons =
+        FormCertificat::RangeeDecisions(*this, cmdUneFois, cmdToujours, cmdRefuser);
 
     auto *principal = new QVBoxLayout(this);
     principal->addWidget(titre);
     principal->addLayout(formulaire);
     principal->addSpacing(6);
     principal->addLayout(boutons);
+}
+
+QHBoxLayout *FormCertificat::RangeeDecisions(QDialog &dialogue, QPushButton *&uneFois,
+                                             QPushButton *&toujours, QPushButton *&refuser) {
+    auto bouton = [&dialogue](const char *nom, const char *texte, int decision) {
+        auto *b = new QPushButton(QString::fromUtf8(texte), &dialogue);
+        b->setObjectName(QLatin1String(nom));
+        b->setAutoDefault(false);
+        QObject::connect(b, &QPushButton::clicked, &dialogue,
+                         [&dialogue, decision] { dialogue.done(decision); });
+        return b;
+    };
+    uneFois = bouton("cmdUneFois", "Accepter une fois", UneFois);
+    toujours = bouton("cmdToujours", "Toujours accepter", Toujours);
+    refuser = bouton("cmdRefuser", "Refuser", Refuser);
+    // Enter or Escape refuses: accepting takes a deliberate click.
+    refuser->setDefault(true);
+
+    auto *boutons = new QHBoxLayout;
+    boutons->addStretch(1);
+    boutons->addWidget(uneFois);
+    boutons->addWidget(toujours);
+    boutons->addWidget(refuser);
+    return boutons;
 }

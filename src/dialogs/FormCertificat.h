@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 
@@ -26,4 +27,8 @@ public:
     // A text from the certificate as it may be shown: control characters
     // replaced, length bounded (the server chose these bytes).
     static QString TexteAffichable(const QString &texte);
+    // The three decision buttons of a trust dialog, named and labelled as here
+    // (each ends `dialogue` with its Decision); Enter or Escape refuses.
+    static QHBoxLayout *RangeeDecisions(QDialog &dialogue, QPushButton *&uneFois,
+                                        QPushButton *&toujours, QPushButton *&refuser);
 };

@@ -56,24 +56,8 @@ FormCleHote::FormCleHote(const SessionSftp::CleHote &cle, QWidget *parent) : QDi
     formulaire->addRow(QStringLiteral("Type de clé"), lblType);
     formulaire->addRow(QStringLiteral("Empreinte SHA-256"), lblEmpreinte);
 
-    auto bouton = [this](const char *nom, const char *texte, int decision) {
-        auto *b = new QPushButton(QString::fromUtf8(texte), this);
-        b->setObjectName(QLatin1String(nom));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, [this, decision] { done(decision); });
-        return b;
-    };
-    cmdUneFois = bouton("cmdUneFois", "Accepter une fois", UneFois);
-    cmdToujours = bouton("cmdToujours", "Toujours accepter", Toujours);
-    cmdRefuser = bouton("cmdRefuser", "Refuser", Refuser);
-    // Enter or Escape refuses: accepting takes a deliberate click.
-    cmdRefuser->setDefault(true);
-
-    auto *boutons = new QHBoxLayout;
-    boutons->addStretch(1);
-    boutons->addWidget(cmdUneFois);
-    boutons->addWidget(cmdToujours);
-    boutons->addWidget(cmdRefuser);
+    QHBoxLayout *boutons =
+        FormCertificat::RangeeDecisions(*this, cmdUneFois, cmdToujours, cmdRefuser);
 
     auto *principal = new QVBoxLayout(this);
     principal->addWidget(lblTitre);
