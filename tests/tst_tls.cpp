@@ -4,13 +4,18 @@
 // authority that stands in for the system's (SSL_CERT_FILE). Handshake faults
 // that no real server produces come from the scripted server.
 
+#include "browsing/NavigateurLocal.h"
+#include "browsing/NavigateurSite.h"
 #include "connection/GestionConnexion.h"
 #include "ftp/clsFTP.h"
 #include "mainwindow/Form1.h"
+#include "platform/LocalLists.h"
+#include "platform/Prompts.h"
 #include "security/DecisionsCertificats.h"
 #include "settings/Reglages.h"
 #include "support/BancFenetre.h"
 #include "support/TestServeur.h"
+#include "transfers/GlisserDeposer.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
 
@@ -94,6 +99,7 @@ private slots:
     void chiffre_data();
     void chiffre();
     void repriseDeSessionExigee();
+    void arbreDansLaFenetre();
     void certificatNonFiable_data();
     void certificatNonFiable();
     void serveurSansTls_data();
@@ -194,6 +200,61 @@ void TstTls::repriseDeSessionExigee() {
     allerRetour(QStringLiteral("/pub/"), racine("pub"));
     // Still usable after the transfers: nothing was left unread.
     QCOMPARE(m_ftp->AttribueRepertoireCourant(QStringLiteral("/pub")), short(1));
+}
+
+// A folder of three levels dragged down and back up in the window, every
+// command and transfer encrypted on a server that accepts nothing else.
+void TstTls::arbreDansLaFenetre() {
+    const QMap<QString, QByteArray> fichiers{{"a.txt", OctetsTest(10)},
+                                             {"n1/b.txt", OctetsTest(2000)},
+                                             {"n1/n2/c.bin", OctetsTest(300000)},
+                                             {"n1/n2/n3/d.txt", OctetsTest(1)}};
+    for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it) {
+        QVERIFY(QDir().mkpath(racine("pub/arbre/" + it.key().section(u'/', 0, -2))));
+        QVERIFY(EcritFichierLocal(racine("pub/arbre/" + it.key()), it.value()));
+    }
+    ServeurTls serveur({QStringLiteral("vsftpd"), cert(QStringLiteral("good")), m_racine->path()});
+    if (!serveur.port())
+        QSKIP(qPrintable(serveur.erreur()));
+    BancFenetre banc;
+    QVERIFY(banc.Renouvelle());
+    Reglages::Relit();
+    Reglages::Ecrit(Reglages::TxtSite, serveur.site());
+    Reglages::Ecrit(Reglages::Chiffrement, ChiffrementEnTexte(Chiffrement::Obligatoire));
+    Reglages::EcritBooleen(Reglages::ConAuto, true);
+    Reglages::Ecrit(Reglages::PathSite, QStringLiteral("/pub/"));
+    for (const Reglages::Cle &c : {Reglages::DrvLoc, Reglages::DirLoc, Reglages::FilLoc})
+        Reglages::Ecrit(c, banc.Local());
+    auto f = DemarreFenetre();
+    Form1Ui &u = f->Ui();
+    QCOMPARE(f->etat().CO(), short(-1));
+    QVERIFY(!u.TxtAction->toPlainText().contains(QStringLiteral("non chiffrée")));
+
+    f->navigateurSite().RafraichitSite(QStringLiteral("/pub/arbre/"));
+    u.dirLocal->setPath(banc.Local());
+    banc.prompts.reponses << Prompts::Bouton::Oui;
+    f->etat().DefinitCaDrague(true);
+    f->navigateurLocal().dirLocal_MouseUp();
+    QVERIFY2(u.TxtAction->toPlainText().contains(
+                 QStringLiteral(" > Déplacement réussi de 4 fichiers dans arbre")),
+             qPrintable(u.TxtAction->toPlainText()));
+    for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it)
+        QCOMPARE(LitFichierLocal(banc.Local("arbre/" + it.key())), it.value());
+
+    // The copy goes back up under another name.
+    QVERIFY(QDir(banc.Local()).rename(QStringLiteral("arbre"), QStringLiteral("montee")));
+    f->navigateurSite().RafraichitSite(QStringLiteral("/pub/"));
+    u.dirLocal->setPath(banc.Local());
+    for (int i = 0; i < u.dirLocal->ListCount(); ++i)
+        if (u.dirLocal->List(i) == banc.Local(QStringLiteral("montee")))
+            u.dirLocal->setListIndex(i);
+    banc.prompts.reponses << Prompts::Bouton::Oui;
+    f->glisserDeposer().trvSiteDir_DragDrop(u.dirLocal);
+    QVERIFY2(u.TxtAction->toPlainText().contains(
+                 QStringLiteral(" > Déplacement réussi de 4 fichiers dans montee")),
+             qPrintable(u.TxtAction->toPlainText()));
+    for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it)
+        QCOMPARE(LitFichierLocal(racine("pub/montee/" + it.key())), it.value());
 }
 
 void TstTls::certificatNonFiable_data() {
