@@ -637,6 +637,14 @@ void TstQuillonFtp::sftpHostile_data() {
         << QByteArray("quillon-ftp: get: transfert incomplet : 300000 octets reçus sur 1048576 "
                       "annoncés\n")
         << 0;
+    // A file that grew, or a server that lies: refused at once, not waited on.
+    QTest::newRow("file longer than announced")
+        << "long-read"
+        << "get"
+        << "/d/f.bin" << 1 << QByteArray()
+        << QByteArray("quillon-ftp: get: transfert incomplet : 1114112 octets reçus sur 1048576 "
+                      "annoncés\n")
+        << 0;
     QTest::newRow("connection dropped mid-download")
         << "drop"
         << "get"

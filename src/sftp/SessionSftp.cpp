@@ -814,6 +814,13 @@ bool SessionSftp::Telecharge(const QString &distant, const QString &local,
         }
         recu += n;
         signaleProgression(recu, annoncee);
+        // Past the announced size nothing more is asked for, and the size
+        // check below fails such a file anyway: stop here.
+        if (annoncee >= 0 && recu > annoncee) {
+            if (!vide())
+                return erreurSftp(distant);
+            break;
+        }
         if (uint32_t(n) < TailleLecture) {
             if (!vide())
                 return erreurSftp(distant);
