@@ -250,11 +250,14 @@ private slots:
                      " > identification refusée (méthodes offertes : publickey, password)")),
                  qPrintable(suite));
 
-        // Cancelled, with the stored password: the password logs in.
+        // Wrong or cancelled, with the stored password: the password logs in.
         sMotDePasse = info["password"];
+        m_banc.prompts.saisies = {QStringLiteral("pas la bonne")};
         g.Reconnecte(1);
         QCOMPARE(f->etat().CO(), short(-1));
-        QCOMPARE(phrasesDemandees().size(), 3);
+        g.Reconnecte(1);
+        QCOMPARE(f->etat().CO(), short(-1));
+        QCOMPARE(phrasesDemandees().size(), 4);
     }
 
     // A recorded SFTP slot run with the window: its session becomes an SFTP
