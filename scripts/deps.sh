@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     cmake g++ make
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libqt6svg6
-    python3 python3-pyftpdlib
+    python3 python3-pyftpdlib python3-paramiko
     xvfb xauth fonts-dejavu-core
     desktop-file-utils appstream
     libssl-dev openssl qtkeychain-qt6-dev python3-openssl

@@ -2,6 +2,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStorageInfo>
@@ -59,6 +60,7 @@ private slots:
     void pressePapiers();
     void promptsRepondeur();
     void confirmationParDefautNon();
+    void saisieMasquee();
 
     void instanceUnique();
     void instanceApresArretBrutal();
@@ -407,6 +409,30 @@ void TstPlateforme::confirmationParDefautNon() {
     });
     QCOMPARE(dialogues.Question("Attention !!!", "Copier ?", Prompts::Choix::OuiNon),
              Prompts::Bouton::Non);
+}
+
+void TstPlateforme::saisieMasquee() {
+    // A secret typed in shows as dots; Enter gives it, Escape cancels.
+    PromptsDialogues dialogues;
+    QLineEdit::EchoMode vu = QLineEdit::Normal;
+    const auto tape = [&](bool valide) {
+        QTimer::singleShot(0, [&vu, valide] {
+            QWidget *boite = QApplication::activeModalWidget();
+            QVERIFY(boite);
+            auto *champ = boite->findChild<QLineEdit *>();
+            QVERIFY(champ);
+            vu = champ->echoMode();
+            QTest::keyClicks(champ, QStringLiteral("phrase secrete"));
+            QTest::keyClick(boite, valide ? Qt::Key_Return : Qt::Key_Escape);
+        });
+    };
+    tape(true);
+    QCOMPARE(dialogues.SaisieMasquee("Phrase secrète", "Phrase secrète de la clé SSH k :"),
+             std::optional<QString>(QStringLiteral("phrase secrete")));
+    QCOMPARE(vu, QLineEdit::Password);
+    tape(false);
+    QCOMPARE(dialogues.SaisieMasquee("Phrase secrète", "Phrase secrète de la clé SSH k :"),
+             std::optional<QString>());
 }
 
 void TstPlateforme::promptsRepondeur() {

@@ -119,6 +119,8 @@ private slots:
     void listeDemesuree_data();
     void listeDemesuree();
     void caracteresDeControleEchappes();
+    void sftpHostile_data();
+    void sftpHostile();
 };
 
 void TstQuillonFtp::initTestCase() {
@@ -583,3 +585,109 @@ void TstQuillonFtp::caracteresDeControleEchappes() {
 
 QTEST_GUILESS_MAIN(TstQuillonFtp)
 #include "tst_quillonftp.moc"
+
+void TstQuillonFtp::sftpHostile_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("commande");
+    QTest::addColumn<QString>("chemin");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("sortie");
+    QTest::addColumn<QByteArray>("erreur"); // its beginning
+    QTest::addColumn<int>("tours");         // keyboard-interactive rounds the server saw
+
+    // The stored password answers the hidden prompt only, in every round;
+    // the download then takes the whole file.
+    QTest::newRow("keyboard-interactive") << "kbdint"
+                                          << "get"
+                                          << "/d/f.bin" << 0 << QByteArray() << QByteArray() << 2;
+    QTest::newRow("keyboard-interactive without end")
+        << "kbdint-endless"
+        << "ls"
+        << "/d/" << 1 << QByteArray()
+        << QByteArray("quillon-ftp: connexion: identification refusée (méthodes offertes : "
+                      "keyboard-interactive)\n")
+        << 8;
+    QTest::newRow("request never answered")
+        << "stall"
+        << "ls"
+        << "/d/" << 1 << QByteArray()
+        << QByteArray("quillon-ftp: ls: le serveur ne répond plus (délai dépassé)\n") << 0;
+    // As from an FTP listing: "/", "\\", CR, LF, "." and ".." dropped, hidden
+    // folders skipped, other control characters escaped. libssh hands names
+    // over as C strings: one holding a NUL arrives cut there, a plain name.
+    QTest::newRow("bad names") << "bad-names"
+                               << "ls"
+                               << "/d/" << 0
+                               << QByteArray("/d/ok.txt\tok.txt\n"
+                                             "/d/nul\tnul\n"
+                                             "/d/esc\\x1b[2J\tesc\\x1b[2J\n"
+                                             "/d/bell\\x07\tbell\\x07\n"
+                                             "?/d/sub/\tsub\n")
+                               << QByteArray() << 0;
+    // Under a long folder path the text bound comes after a few thousand entries.
+    QTest::newRow("endless folder")
+        << "endless"
+        << "ls"
+        << "/d/" + QString(3000, u'x') + u'/' << 1 << QByteArray()
+        << QByteArray("quillon-ftp: ls: liste du dossier démesurée\n") << 0;
+    QTest::newRow("file shorter than announced")
+        << "short-read"
+        << "get"
+        << "/d/f.bin" << 1 << QByteArray()
+        << QByteArray("quillon-ftp: get: transfert incomplet : 300000 octets reçus sur 1048576 "
+                      "annoncés\n")
+        << 0;
+    // A file that grew, or a server that lies: refused at once, not waited on.
+    QTest::newRow("file longer than announced")
+        << "long-read"
+        << "get"
+        << "/d/f.bin" << 1 << QByteArray()
+        << QByteArray("quillon-ftp: get: transfert incomplet : 1114112 octets reçus sur 1048576 "
+                      "annoncés\n")
+        << 0;
+    QTest::newRow("connection dropped mid-download")
+        << "drop"
+        << "get"
+        << "/d/f.bin" << 1 << QByteArray() << QByteArray("quillon-ftp: get: connexion interrompue")
+        << 0;
+}
+
+// quillon-ftp against a scripted SFTP server that misbehaves: the status,
+// stdout and stderr a user sees, and a local file that a failed download
+// leaves as it was.
+void TstQuillonFtp::sftpHostile() {
+    QFETCH(QString, mode);
+    QFETCH(QString, commande);
+    QFETCH(QString, chemin);
+    QFETCH(int, code);
+    QFETCH(QByteArray, sortie);
+    QFETCH(QByteArray, erreur);
+    QFETCH(int, tours);
+    ServeurScripte serveur(mode, {}, QStringLiteral("sftp_hostile.py"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    const QString empreinte =
+        serveur.journal().section(u'\n', 0, 0).section(QStringLiteral("fingerprint="), 1);
+    QVERIFY2(empreinte.startsWith(QStringLiteral("SHA256:")), qPrintable(serveur.journal()));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("SSH_AUTH_SOCK"));
+    env.insert(QStringLiteral("QUILLON_FTP_PASSWORD"), QStringLiteral("secret"));
+    env.insert(QStringLiteral("QUILLON_FTP_TIMEOUT"), QStringLiteral("1"));
+    QStringList arguments{"--pin", empreinte, commande,
+                          QStringLiteral("sftp://quillon@127.0.0.1:%1").arg(serveur.port()) +
+                              chemin};
+    const QString fichier = local(QStringLiteral("f.bin"));
+    if (commande == QLatin1String("get")) {
+        QVERIFY(EcritFichierLocal(fichier, "ancien"));
+        arguments << fichier;
+    }
+    const Resultat r = lance(arguments, env);
+    QVERIFY2(r.code == code && r.erreur.startsWith(erreur),
+             qPrintable(QString::number(r.code) + ": " + QString::fromUtf8(r.erreur)));
+    QCOMPARE(r.erreur.count('\n'), code == 0 ? 0 : 1);
+    QCOMPARE(r.sortie, sortie);
+    QCOMPARE(serveur.journal().count(QStringLiteral("tour ")), tours);
+    if (commande == QLatin1String("get")) {
+        QCOMPARE(LitFichierLocal(fichier), code == 0 ? OctetsTest(1 << 20) : "ancien");
+        QCOMPARE(QDir(m_local->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"f.bin"});
+    }
+}

@@ -333,6 +333,16 @@ private slots:
         QVERIFY2(avecPhrase.Connecte(site(), m_info["user"], m_info["password"]),
                  qPrintable(avecPhrase.Erreur()));
 
+        // With no one to ask (a headless run), such a key is skipped quietly.
+        SessionSftp sansQuestion;
+        prepare(sansQuestion, m_info["known_hosts"], m_info["keydir_phrase"]);
+        QVERIFY(!sansQuestion.Connecte(site(), m_info["user"], QString()));
+        QCOMPARE(
+            sansQuestion.Erreur(),
+            QStringLiteral("identification refusée (méthodes offertes : publickey, password)"));
+        QVERIFY2(sansQuestion.Connecte(site(), m_info["user"], m_info["password"]),
+                 qPrintable(sansQuestion.Erreur()));
+
         SessionSftp refuse;
         prepare(refuse, m_info["known_hosts"]);
         QVERIFY(!refuse.Connecte(site(), m_info["user"], QStringLiteral("faux")));

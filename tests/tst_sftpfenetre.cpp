@@ -202,6 +202,64 @@ private slots:
         QFile::remove(info["root"] + u'/' + nom);
     }
 
+    // A key under a passphrase: the window asks for it, the typed text
+    // hidden; a wrong or cancelled answer falls through to the password.
+    void phraseDeCle() {
+        const QMap<QString, QString> info = LitInfoSshd();
+        if (info.contains("skip"))
+            QSKIP(qPrintable(info["skip"]));
+        QVERIFY2(info.contains("port"), "QUILLON_TEST_SSHD_INFO: no sshd fixture");
+        qunsetenv("SSH_AUTH_SOCK");
+        auto f = DemarreFenetre();
+        GestionConnexion &g = f->gestionConnexion();
+        QString raison;
+        QVERIFY(f->ChangeSession(Protocole::SFTP, raison));
+        auto *sftp = dynamic_cast<clsSFTP *>(oFTP);
+        QVERIFY(sftp);
+        sftp->Sftp().setFichierHotesConnus(info["known_hosts"]);
+        sftp->Sftp().setDossierSsh(info["keydir_phrase"]);
+        sftp->setDelaiMs(10000);
+        sSite = QStringLiteral("sftp://127.0.0.1:%1").arg(info["port"]);
+        sUtilisateur = info["user"];
+        sMotDePasse.clear();
+        sProtocole = Protocole::SFTP;
+        const auto phrasesDemandees = [&] {
+            QStringList vues;
+            for (const auto &d : m_banc.prompts.demandes)
+                if (d.genre == QLatin1String("SaisieMasquee"))
+                    vues << d.titre + u'|' + d.texte;
+            return vues;
+        };
+        const QString question = QStringLiteral("Phrase secrète|Phrase secrète de la clé SSH "
+                                                "%1/id_ed25519 :")
+                                     .arg(info["keydir_phrase"]);
+
+        // No password stored: only the key can let this login in.
+        m_banc.prompts.saisies = {info["passphrase"]};
+        g.Reconnecte(1);
+        QCOMPARE(f->etat().CO(), short(-1));
+        QCOMPARE(phrasesDemandees(), QStringList({question}));
+
+        const QString avant = f->Ui().TxtAction->toPlainText();
+        m_banc.prompts.saisies = {QStringLiteral("pas la bonne")};
+        g.Reconnecte(1);
+        QCOMPARE(f->etat().CO(), short(0));
+        QCOMPARE(phrasesDemandees(), QStringList({question, question}));
+        const QString suite = f->Ui().TxtAction->toPlainText().mid(avant.size());
+        QVERIFY2(suite.contains(QStringLiteral(
+                     " > identification refusée (méthodes offertes : publickey, password)")),
+                 qPrintable(suite));
+
+        // Wrong or cancelled, with the stored password: the password logs in.
+        sMotDePasse = info["password"];
+        m_banc.prompts.saisies = {QStringLiteral("pas la bonne")};
+        g.Reconnecte(1);
+        QCOMPARE(f->etat().CO(), short(-1));
+        g.Reconnecte(1);
+        QCOMPARE(f->etat().CO(), short(-1));
+        QCOMPARE(phrasesDemandees().size(), 4);
+    }
+
     // A recorded SFTP slot run with the window: its session becomes an SFTP
     // one and the known key is taken without a question.
     void transfertEnregistreAvecFenetre() {

@@ -79,9 +79,6 @@ class TstSftpSansFenetre : public QObject {
 private slots:
     void initTestCase() {
         m_info = LitInfoSshd();
-        if (m_info.contains("skip"))
-            QSKIP(qPrintable(m_info["skip"]));
-        QVERIFY2(m_info.contains("port"), "QUILLON_TEST_SSHD_INFO: no sshd fixture");
         QVERIFY(m_tmp.isValid());
         m_hotesVides = m_tmp.filePath("known_hosts_vide");
         QVERIFY(EcritFichierLocal(m_hotesVides, {}));
@@ -89,11 +86,21 @@ private slots:
 
     void outilSftp();
     void transfertEnregistre();
+    void transfertServeurHostile();
 };
+
+// The tests that need the sshd fixture skip without it.
+#define EXIGE_SSHD()                                                                               \
+    do {                                                                                           \
+        if (m_info.contains("skip"))                                                               \
+            QSKIP(qPrintable(m_info["skip"]));                                                     \
+        QVERIFY2(m_info.contains("port"), "QUILLON_TEST_SSHD_INFO: no sshd fixture");              \
+    } while (0)
 
 // Every command over sftp://, the key pinned; then the key rules: unknown
 // without a pin, a wrong pin, a known key, and options that don't apply.
 void TstSftpSansFenetre::outilSftp() {
+    EXIGE_SSHD();
     const QString pin = QStringLiteral("--pin=") + m_info["fingerprint"];
     const QString d = nouveauDossier("outil");
     const QByteArray contenu = OctetsTest(3 * 1024 * 1024 + 17);
@@ -169,6 +176,7 @@ void TstSftpSansFenetre::outilSftp() {
 // known key uploads and downloads; an unknown one fails with the reason and
 // leaves the local file alone.
 void TstSftpSansFenetre::transfertEnregistre() {
+    EXIGE_SSHD();
     const QString config = m_tmp.filePath("config");
     QVERIFY(QDir().mkpath(config + "/quillon"));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
@@ -215,6 +223,47 @@ void TstSftpSansFenetre::transfertEnregistre() {
     QVERIFY2(x.erreurs.contains(m_info["fingerprint"].toUtf8()), x.erreurs.constData());
     QCOMPARE(x.code, 1);
     QCOMPARE(LitFichierLocal(local), contenu);
+}
+
+// A recorded download from a server that drops the connection half-way
+// with a parting message full of escape sequences: the old file stays, and
+// the reason reaches the terminal without them.
+void TstSftpSansFenetre::transfertServeurHostile() {
+    ServeurScripte serveur(QStringLiteral("drop"), {}, QStringLiteral("sftp_hostile.py"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    const QString cle = serveur.journal().section(u'\n', 1, 1).section(u'=', 1);
+    const QString hotesConnus = m_tmp.filePath("known_hosts_hostile");
+    QVERIFY(EcritFichierLocal(
+        hotesConnus,
+        QStringLiteral("[127.0.0.1]:%1 %2\n").arg(serveur.port()).arg(cle).toLatin1()));
+    const QString config = m_tmp.filePath("config-hostile");
+    QVERIFY(QDir().mkpath(config + "/quillon"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    Reglages::Relit();
+    const QString local = m_tmp.filePath("garde.bin");
+    QVERIFY(EcritFichierLocal(local, "ancien"));
+    EmplacementTransfert e;
+    e.site = serveur.site();
+    e.utilisateur = QStringLiteral("quillon");
+    e.motDePasse = QStringLiteral("secret");
+    e.distant = QStringLiteral("/d/f.bin");
+    e.local = local;
+    e.protocole = Protocole::SFTP;
+    EcritEmplacement(5, e);
+    QVERIFY(QFile::copy(Reglages::CheminFichier(), config + "/quillon/quillon.ini"));
+
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    env.insert(QStringLiteral("QUILLON_KNOWN_HOSTS"), hotesConnus);
+    const Execution x = lance(QStringLiteral(QUILLON_BUILD_DIR "/quillon"), {"N5"}, env);
+    QVERIFY2(x.erreurs.startsWith("Initialisation ...\nDownload en cours ...\nEchec au "
+                                  "download.\nRaison : connexion interrompue : ") &&
+                 x.erreurs.contains("au revoir"),
+             x.erreurs.constData());
+    for (const char c : x.erreurs)
+        QVERIFY2(c == '\n' || (uchar(c) >= 0x20 && c != 0x7f), x.erreurs.toHex().constData());
+    QCOMPARE(x.code, 2);
+    QCOMPARE(LitFichierLocal(local), QByteArray("ancien"));
 }
 
 QTEST_GUILESS_MAIN(TstSftpSansFenetre)

@@ -76,6 +76,8 @@ int LanceTransfert(int d, QChar lettre, SessionDistante &ftp, AfficheurEtat &aff
     // Nor is anyone asked about a host key: a known one, or none.
     if (auto *const ssh = dynamic_cast<clsSFTP *>(&ftp)) {
         ssh->Sftp().setJugeCle(nullptr);
+        // Nor for a passphrase: a key under one is skipped.
+        ssh->Sftp().setDemandePhrase(nullptr);
         ssh->Sftp().setEmpreinteImposee({});
     }
 

@@ -4,6 +4,7 @@
 #include "dialogs/FormCertificat.h"
 #include "dialogs/FormCleHote.h"
 #include "ftp/clsFTP.h"
+#include "platform/Prompts.h"
 #include "platform/Sablier.h"
 #include "security/DecisionsCertificats.h"
 #include "security/Trousseau.h"
@@ -135,6 +136,15 @@ SessionSftp::Decision GestionConnexion::JugeCleHote(const SessionSftp::CleHote &
     return decision;
 }
 
+std::optional<QString> GestionConnexion::DemandePhraseCle(const QString &cle) {
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const std::optional<QString> phrase = PromptsCourant().SaisieMasquee(
+        QStringLiteral("Phrase secrète"),
+        QStringLiteral("Phrase secrète de la clé SSH %1 :").arg(cle));
+    QApplication::restoreOverrideCursor();
+    return phrase;
+}
+
 bool GestionConnexion::accordeProtocole() {
     if (!oFTP || oFTP->protocole() == sProtocole)
         return oFTP != nullptr;
@@ -157,9 +167,11 @@ bool GestionConnexion::tenteConnexion(const QString &message) {
     if (ftps)
         ftps->setJugeCertificat([this](const Certificat &c) { return JugeCertificat(c); });
     clsSFTP *const sftp = dynamic_cast<clsSFTP *>(oFTP);
-    if (sftp)
+    if (sftp) {
         sftp->Sftp().setJugeCle(
             [this](const SessionSftp::CleHote &cle) { return JugeCleHote(cle); });
+        sftp->Sftp().setDemandePhrase([this](const QString &cle) { return DemandePhraseCle(cle); });
+    }
     const bool ok = protocoleOk && oFTP->Connexion() != 0;
     // Never asked: a changed key is what an interception looks like.
     if (!ok && sftp && sftp->Sftp().DerniereCle().etat == SessionSftp::EtatCle::Changee &&

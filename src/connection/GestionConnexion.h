@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "ftp/SessionDistante.h"
 #include "sftp/SessionSftp.h"
@@ -64,6 +65,10 @@ public:
     SessionSftp::Decision JugeCleHote(const SessionSftp::CleHote &cle);
     // Shows the host key dialog modally and returns its answer; tests replace it.
     std::function<int(FormCleHote &)> MontreCleHote;
+    // Asks the person for the passphrase of one of their SSH keys (its
+    // path), the typed text hidden; std::nullopt when cancelled: the key is
+    // then skipped.
+    std::optional<QString> DemandePhraseCle(const QString &cle);
 
     // Handlers
     void mnuConnexion_Click();

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 Prompts::Bouton PromptsDialogues::Question(const QString &titre, const QString &texte,
@@ -41,9 +42,12 @@ void PromptsDialogues::Message(const QString &titre, const QString &texte) {
     boite.exec();
 }
 
-std::optional<QString> PromptsDialogues::Saisie(const QString &titre, const QString &invite,
-                                                const QString &defaut) {
+namespace {
+
+std::optional<QString> saisie(const QString &titre, const QString &invite, const QString &defaut,
+                              QLineEdit::EchoMode echo) {
     QInputDialog boite(QApplication::activeWindow());
+    boite.setTextEchoMode(echo);
     boite.setWindowTitle(titre);
     boite.setLabelText(invite);
     boite.setAccessibleName(invite);
@@ -53,6 +57,18 @@ std::optional<QString> PromptsDialogues::Saisie(const QString &titre, const QStr
     if (boite.exec() != QDialog::Accepted)
         return std::nullopt;
     return boite.textValue();
+}
+
+} // namespace
+
+std::optional<QString> PromptsDialogues::Saisie(const QString &titre, const QString &invite,
+                                                const QString &defaut) {
+    return saisie(titre, invite, defaut, QLineEdit::Normal);
+}
+
+std::optional<QString> PromptsDialogues::SaisieMasquee(const QString &titre,
+                                                       const QString &invite) {
+    return saisie(titre, invite, QString(), QLineEdit::Password);
 }
 
 namespace {

@@ -23,6 +23,8 @@ public:
     // A text prompt; std::nullopt when cancelled (an accepted empty text is "").
     virtual std::optional<QString> Saisie(const QString &titre, const QString &invite,
                                           const QString &defaut = QString()) = 0;
+    // A prompt for a secret: what is typed shows as dots.
+    virtual std::optional<QString> SaisieMasquee(const QString &titre, const QString &invite) = 0;
 };
 
 // The real boxes: QMessageBox and QInputDialog.
@@ -33,6 +35,7 @@ public:
     void Message(const QString &titre, const QString &texte) override;
     std::optional<QString> Saisie(const QString &titre, const QString &invite,
                                   const QString &defaut = QString()) override;
+    std::optional<QString> SaisieMasquee(const QString &titre, const QString &invite) override;
 };
 
 // The process-wide service: the real boxes unless replaced. DefinitPrompts does

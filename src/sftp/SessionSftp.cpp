@@ -70,6 +70,20 @@ QString texteSftp(int code) {
     }
 }
 
+// libssh's last error may quote the server (its banner, its parting
+// message): control characters are blanked, as in an FTP reply, so that none
+// reaches a terminal or the log, and the length is bounded.
+QString texteSsh(ssh_session s) {
+    constexpr qsizetype ErreurSshMax = 512;
+    QString texte = QString::fromUtf8(ssh_get_error(s)).left(ErreurSshMax);
+    for (QChar &c : texte) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7f && u < 0xa0))
+            c = u' ';
+    }
+    return texte.simplified();
+}
+
 QString methodes(int masque) {
     QStringList noms;
     if (masque & SSH_AUTH_METHOD_PUBLICKEY)
@@ -297,8 +311,7 @@ bool SessionSftp::erreurSftp(const QString &chemin) {
     if ((m_minuterie && m_minuterie->expire()) || !ssh_is_connected(m_etat->ssh) ||
         code == SSH_FX_CONNECTION_LOST || code == SSH_FX_NO_CONNECTION || code == SSH_FX_OK ||
         code == SSH_FX_BAD_MESSAGE)
-        return perdue(QStringLiteral("connexion interrompue : %1")
-                          .arg(QString::fromUtf8(ssh_get_error(m_etat->ssh))));
+        return perdue(QStringLiteral("connexion interrompue : %1").arg(texteSsh(m_etat->ssh)));
     return echec(QStringLiteral("%1 : %2").arg(chemin, texteSftp(code)));
 }
 
@@ -401,8 +414,7 @@ bool SessionSftp::Connecte(const QString &hoteTexte, const QString &utilisateur,
 
     const SansSigpipe sansSigpipe;
     if (ssh_connect(s) != SSH_OK)
-        return echec(QStringLiteral("connexion à %1 impossible : %2")
-                         .arg(hote, QString::fromUtf8(ssh_get_error(s))));
+        return echec(QStringLiteral("connexion à %1 impossible : %2").arg(hote, texteSsh(s)));
     etat->fd = ssh_get_fd(s);
     m_etat = std::move(etat);
     if (!m_minuterie)
@@ -431,7 +443,7 @@ bool SessionSftp::Connecte(const QString &hoteTexte, const QString &utilisateur,
             sftp_free(m_etat->sftp);
             m_etat->sftp = nullptr;
         }
-        const QString raison = QString::fromUtf8(ssh_get_error(s));
+        const QString raison = texteSsh(s);
         return perdue(QStringLiteral("SFTP indisponible sur ce serveur : %1").arg(raison));
     }
     return perdue(m_erreur);
@@ -441,8 +453,7 @@ bool SessionSftp::verifieCle(const QString &hote, quint16 port) {
     ssh_session s = m_etat->ssh;
     ssh_key cle = nullptr;
     if (ssh_get_server_publickey(s, &cle) != SSH_OK)
-        return echec(QStringLiteral("clé du serveur illisible : %1")
-                         .arg(QString::fromUtf8(ssh_get_error(s))));
+        return echec(QStringLiteral("clé du serveur illisible : %1").arg(texteSsh(s)));
     m_cle.hote = hote;
     m_cle.port = port;
     m_cle.type = QString::fromLatin1(ssh_key_type_to_char(ssh_key_type(cle)));
@@ -458,8 +469,7 @@ bool SessionSftp::verifieCle(const QString &hote, quint16 port) {
     } else if (connu == SSH_KNOWN_HOSTS_OK) {
         m_cle.etat = EtatCle::Connue;
     } else if (connu == SSH_KNOWN_HOSTS_ERROR) {
-        return echec(
-            QStringLiteral("known_hosts illisible : %1").arg(QString::fromUtf8(ssh_get_error(s))));
+        return echec(QStringLiteral("known_hosts illisible : %1").arg(texteSsh(s)));
     } else {
         m_cle.etat = EtatCle::Inconnue;
     }
@@ -498,8 +508,7 @@ bool SessionSftp::verifieCle(const QString &hote, quint16 port) {
                          .arg(nomHote, m_cle.type, m_cle.empreinte));
     case Decision::ToujoursAccepter:
         if (ssh_session_update_known_hosts(s) != SSH_OK)
-            return echec(QStringLiteral("known_hosts : écriture impossible : %1")
-                             .arg(QString::fromUtf8(ssh_get_error(s))));
+            return echec(QStringLiteral("known_hosts : écriture impossible : %1").arg(texteSsh(s)));
         return true;
     case Decision::AccepterUneFois: {
         QMutexLocker l(&verrouAcceptees);
@@ -516,8 +525,7 @@ bool SessionSftp::authentifie(const QString &motDePasse) {
     if (r == SSH_AUTH_SUCCESS)
         return true;
     if (r == SSH_AUTH_ERROR)
-        return echec(QStringLiteral("identification impossible : %1")
-                         .arg(QString::fromUtf8(ssh_get_error(s))));
+        return echec(QStringLiteral("identification impossible : %1").arg(texteSsh(s)));
     const int offertes = ssh_userauth_list(s, nullptr);
     // The agent first, then the keys in the SSH folder (the user is asked
     // for a passphrase through the callback; without an answer the key is
@@ -527,8 +535,7 @@ bool SessionSftp::authentifie(const QString &motDePasse) {
         if (r == SSH_AUTH_SUCCESS)
             return true;
         if (r == SSH_AUTH_ERROR && !ssh_is_connected(s))
-            return echec(QStringLiteral("identification impossible : %1")
-                             .arg(QString::fromUtf8(ssh_get_error(s))));
+            return echec(QStringLiteral("identification impossible : %1").arg(texteSsh(s)));
     }
     const QByteArray mot = motDePasse.toUtf8();
     if (!motDePasse.isEmpty() && (offertes & SSH_AUTH_METHOD_PASSWORD)) {
@@ -807,6 +814,13 @@ bool SessionSftp::Telecharge(const QString &distant, const QString &local,
         }
         recu += n;
         signaleProgression(recu, annoncee);
+        // Past the announced size nothing more is asked for, and the size
+        // check below fails such a file anyway: stop here.
+        if (annoncee >= 0 && recu > annoncee) {
+            if (!vide())
+                return erreurSftp(distant);
+            break;
+        }
         if (uint32_t(n) < TailleLecture) {
             if (!vide())
                 return erreurSftp(distant);

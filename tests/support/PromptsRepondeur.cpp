@@ -19,3 +19,11 @@ std::optional<QString> PromptsRepondeur::Saisie(const QString &titre, const QStr
         return saisies.takeFirst();
     return std::nullopt;
 }
+
+std::optional<QString> PromptsRepondeur::SaisieMasquee(const QString &titre,
+                                                       const QString &invite) {
+    demandes.push_back({QStringLiteral("SaisieMasquee"), titre, invite, QString()});
+    if (!saisies.isEmpty())
+        return saisies.takeFirst();
+    return std::nullopt;
+}

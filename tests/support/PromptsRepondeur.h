@@ -13,18 +13,19 @@
 class PromptsRepondeur : public Prompts {
 public:
     struct Demande {
-        QString genre; // "Question", "Message" or "Saisie"
+        QString genre; // "Question", "Message", "Saisie" or "SaisieMasquee"
         QString titre;
         QString texte;  // the question, message or prompt
         QString defaut; // proposed value of a prompt
     };
     QVector<Demande> demandes;
     QList<Bouton> reponses;                // for Question, taken from the front
-    QList<std::optional<QString>> saisies; // for Saisie, taken from the front
+    QList<std::optional<QString>> saisies; // for Saisie and SaisieMasquee, from the front
 
     Bouton Question(const QString &titre, const QString &texte,
                     Choix choix = Choix::OuiNonAnnuler) override;
     void Message(const QString &titre, const QString &texte) override;
     std::optional<QString> Saisie(const QString &titre, const QString &invite,
                                   const QString &defaut = QString()) override;
+    std::optional<QString> SaisieMasquee(const QString &titre, const QString &invite) override;
 };

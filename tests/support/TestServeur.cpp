@@ -113,15 +113,16 @@ QStringList TestServeur::contenu(const QString &distant) const {
                    QDir::Name);
 }
 
-ServeurScripte::ServeurScripte(const QString &mode, const QStringList &options)
-    : m_mode(mode), m_options(options) {}
+ServeurScripte::ServeurScripte(const QString &mode, const QStringList &options,
+                               const QString &script)
+    : m_mode(mode), m_options(options), m_script(script) {}
 
 ServeurScripte::~ServeurScripte() {
     arrete();
 }
 
 bool ServeurScripte::demarre() {
-    const QString script = QStringLiteral(QUILLON_TESTS_DIR "/fixtures/scripted_server.py");
+    const QString script = QStringLiteral(QUILLON_TESTS_DIR "/fixtures/") + m_script;
     m_process.setProgram(QStringLiteral(QUILLON_PYTHON));
     m_process.setArguments(QStringList{script, m_mode} + m_options);
     // Its journal goes to a file: a pipe nobody reads during a blocking call could fill up.

@@ -50,11 +50,13 @@ private:
     int m_compteur = 0;
 };
 
-// tests/fixtures/scripted_server.py in one of its modes, for faults that a real
-// server can't be made to produce. The server stops itself after 60 s.
+// tests/fixtures/scripted_server.py (or another script there, such as
+// sftp_hostile.py) in one of its modes, for faults that a real server can't be
+// made to produce. The server stops itself after 60 s.
 class ServeurScripte {
 public:
-    explicit ServeurScripte(const QString &mode, const QStringList &options = {});
+    explicit ServeurScripte(const QString &mode, const QStringList &options = {},
+                            const QString &script = QStringLiteral("scripted_server.py"));
     ~ServeurScripte();
     ServeurScripte(const ServeurScripte &) = delete;
     ServeurScripte &operator=(const ServeurScripte &) = delete;
@@ -74,6 +76,7 @@ public:
 private:
     QString m_mode;
     QStringList m_options;
+    QString m_script;
     QProcess m_process;
     quint16 m_port = 0;
     QString m_erreur;
