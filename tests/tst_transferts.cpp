@@ -277,6 +277,9 @@ void TstTransferts::initTestCase() {
 void TstTransferts::init() {
     m_f.reset();
     QVERIFY(m_banc.Renouvelle());
+    // File after file on the browsing session; the tests of several
+    // connections at once ask for them.
+    QVERIFY(Reglages::EcritNombre(Reglages::Connexions, 1));
     m_comparaisons.clear();
     m_rafraichissements.clear();
 }

@@ -69,6 +69,9 @@ public:
     // with its bytes shown in the status bar. Returns what the operation
     // returned; 0 without a session.
     short Transfert(const QString &nom, const std::function<short()> &operation);
+    // The transfer panel of the status bar, shown: `nom` moved `fait` bytes
+    // of `total` (-1 when unknown) in `secondes`.
+    void AfficheOctets(const QString &nom, qint64 fait, qint64 total, double secondes);
     // Runs any other FTP call while the window keeps repainting.
     short Appel(const std::function<short()> &operation);
 
