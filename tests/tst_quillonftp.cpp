@@ -327,6 +327,25 @@ void TstQuillonFtp::arbresParalleles() {
         QCOMPARE(LitFichierLocal(local(QStringLiteral("multi/sous/m%1.bin").arg(i))),
                  OctetsTest(50000 + i));
     QCOMPARE(QDir(local("multi")).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 5);
+
+    // A server that takes two connections: the tool's and one more, which
+    // copies everything; the two refused are said, not counted as failures.
+    ServeurScripte deux(QStringLiteral("tree"), {QStringLiteral("conns=2")});
+    QVERIFY2(deux.demarre(), qPrintable(deux.erreur()));
+    const Resultat r2 =
+        lance({"get", "-r", "-P", "3",
+               QStringLiteral("ftp://u:p@127.0.0.1:%1/t/multi/").arg(deux.port()), local("deux")});
+    QCOMPARE(r2.code, 0);
+    const QList<QByteArray> avis = r2.erreur.trimmed().split('\n');
+    QCOMPARE(avis.size(), 2);
+    for (const QByteArray &ligne : avis)
+        QVERIFY2(ligne.startsWith("quillon-ftp: get: Connexion supplémentaire impossible : 421"),
+                 ligne.constData());
+    for (int i = 1; i <= 8; ++i) {
+        const QString nom =
+            (i > 6 ? QStringLiteral("deux/sous/m%1.bin") : QStringLiteral("deux/m%1.bin")).arg(i);
+        QCOMPARE(LitFichierLocal(local(nom)), OctetsTest(50000 + i));
+    }
 }
 
 void TstQuillonFtp::getEchoueGardeLeFichier() {

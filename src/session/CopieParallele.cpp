@@ -56,6 +56,7 @@ struct Evenement {
     QString relatif;
     bool ok;
     QString raison;
+    bool sansConnexion = false;
 };
 
 // What the workers and the caller's thread share; everything but the
@@ -65,6 +66,7 @@ struct Partage {
     std::condition_variable signal;
     std::deque<Evenement> evenements;
     qsizetype prochain = 0;
+    std::vector<qsizetype> rendus; // taken by a connection that could not be made
     int actifs = 0;
     std::atomic<bool> arret{false};
     std::atomic<qint64> octets{0};
@@ -86,9 +88,14 @@ void travaille(Partage &p, const ModeleConnexion &modele, CopieParallele::Sens s
         qsizetype i;
         {
             std::lock_guard<std::mutex> l(p.verrou);
-            if (p.prochain >= fichiers.size())
+            if (!p.rendus.empty()) {
+                i = p.rendus.back();
+                p.rendus.pop_back();
+            } else if (p.prochain < fichiers.size()) {
+                i = p.prochain++;
+            } else {
                 break;
-            i = p.prochain++;
+            }
         }
         const CopieParallele::Fichier &f = fichiers.at(i);
         if (!session || !session->hConnexion()) {
@@ -96,8 +103,13 @@ void travaille(Partage &p, const ModeleConnexion &modele, CopieParallele::Sens s
             QString raison;
             session = ConnecteComme(modele, raison);
             if (!session) {
-                // This connection ends here; the others take the rest.
-                publie({f.relatif, false, raison});
+                // A server that takes fewer connections: this one ends here
+                // and hands its file back to the others.
+                {
+                    std::lock_guard<std::mutex> l(p.verrou);
+                    p.rendus.push_back(i);
+                }
+                publie({QString(), false, raison, true});
                 break;
             }
         }
@@ -159,9 +171,14 @@ bool CopieParallele::Execute(Sens sens, const QList<Fichier> &fichiers, const Ra
             recus.swap(p.evenements);
             fini = p.actifs == 0;
         }
-        for (const Evenement &e : recus)
-            if (rappels.fin)
+        for (const Evenement &e : recus) {
+            if (e.sansConnexion) {
+                if (rappels.connexionImpossible)
+                    rappels.connexionImpossible(e.raison);
+            } else if (rappels.fin) {
                 rappels.fin(e.relatif, e.ok, e.raison);
+            }
+        }
         if (rappels.octets)
             rappels.octets(p.octets);
         if (!p.arret && rappels.attente && rappels.attente())
@@ -171,8 +188,12 @@ bool CopieParallele::Execute(Sens sens, const QList<Fichier> &fichiers, const Ra
         f.join();
     if (p.arret)
         return false;
-    // Every connection failed before the end: the files left are named too.
+    // No connection was left to take them: the files not tried are named.
+    std::vector<qsizetype> restes = p.rendus;
+    std::sort(restes.begin(), restes.end());
     for (qsizetype i = p.prochain; i < fichiers.size(); ++i)
+        restes.push_back(i);
+    for (const qsizetype i : restes)
         if (rappels.fin)
             rappels.fin(fichiers.at(i).relatif, false, QStringLiteral("aucune connexion"));
     return true;

@@ -31,7 +31,8 @@ std::unique_ptr<SessionDistante> ConnecteComme(const ModeleConnexion &modele, QS
 // each made, used and closed on a thread of its own; the caller's thread
 // keeps the lines, the counts and the cancel request. A connection lost
 // during a file fails that file (named by the caller) and is made again for
-// the next; the other connections go on.
+// the next; the other connections go on. A server that takes fewer
+// connections than asked gets the copy over the ones it took.
 class CopieParallele {
 public:
     static constexpr int ConnexionsMax = 10;
@@ -51,6 +52,10 @@ public:
         std::function<void(const QString &relatif, bool ok, const QString &raison)> fin;
         // Bytes moved so far by all the connections, files under way included.
         std::function<void(qint64 octets)> octets;
+        // A connection that could not be made (or made again), with why.
+        // Its file goes back to the others; only when none is left are the
+        // files not copied ended as failed.
+        std::function<void(const QString &raison)> connexionImpossible;
     };
 
     // `connexions` is brought into 1..ConnexionsMax.

@@ -129,6 +129,10 @@ bool TransfertsDossiers::copieParallele(CopieParallele::Sens sens, int connexion
         return m_etat.CnDl() != 0;
     };
     rappels.fin = [&fin](const QString &relatif, bool ok, const QString &) { fin(relatif, ok); };
+    rappels.connexionImpossible = [this](const QString &raison) {
+        // Not a failure: the files go over the connections that were made.
+        m_journal.Ecrit(QStringLiteral(" > Connexion supplémentaire impossible : ") + raison, "Am");
+    };
     rappels.octets = [&](qint64 octets) {
         m_progression.AfficheOctets(nom, octets, -1, secondesDepuis(chrono));
     };

@@ -669,6 +669,10 @@ bool copieParallele(const ModeleConnexion &modele, int connexions, CopieParallel
     CopieParallele copie(modele, connexions);
     CopieParallele::Rappels rappels;
     rappels.fin = [&fin](const QString &relatif, bool ok, const QString &) { fin(relatif, ok); };
+    rappels.connexionImpossible = [sens](const QString &raison) {
+        journalArbre(sens == CopieParallele::Sens::Rapatrie ? "get" : "put")(
+            QStringLiteral("Connexion supplémentaire impossible : ") + raison.simplified(), false);
+    };
     return copie.Execute(sens, liste, rappels);
 }
 
