@@ -89,6 +89,11 @@ public:
         Progression &m_p;
     };
 
+    // Set while a folder copy runs over connections of its own: the
+    // browsing session is idle then, yet closing must wait for the copy.
+    bool TransfertsParalleles() const { return m_paralleles; }
+    void DefinitTransfertsParalleles(bool enCours) { m_paralleles = enCours; }
+
     // What the bar shows (for checks): the percentage text, its colour and
     // the bar's width in pixels.
     QString PourcentageAffiche() const { return m_pourcentage; }
@@ -121,4 +126,5 @@ private:
     QString m_pourcentage;
     int m_largeurBarre = 0;
     int m_occupe = 0;
+    bool m_paralleles = false;
 };

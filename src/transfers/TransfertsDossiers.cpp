@@ -136,7 +136,10 @@ bool TransfertsDossiers::copieParallele(CopieParallele::Sens sens, int connexion
     rappels.octets = [&](qint64 octets) {
         m_progression.AfficheOctets(nom, octets, -1, secondesDepuis(chrono));
     };
-    return copie.Execute(sens, liste, rappels);
+    m_progression.DefinitTransfertsParalleles(true);
+    const bool complet = copie.Execute(sens, liste, rappels);
+    m_progression.DefinitTransfertsParalleles(false);
+    return complet;
 }
 
 void TransfertsDossiers::echoue(const QString &source) {
