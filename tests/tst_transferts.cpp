@@ -805,6 +805,31 @@ void TstTransferts::arbreParalleleCoupeEtAnnule() {
     QTRY_COMPARE(lent.journal().count(QStringLiteral("-conn")),
                  lent.journal().count(QStringLiteral("+conn")) - 1);
     QVERIFY(lent.journal().count(QStringLiteral("+conn")) >= 3);
+
+    // Closing the window meanwhile stops the copy the same way, then closes.
+    QVERIFY(QDir(racine).removeRecursively() && QDir().mkpath(racine));
+    m_f->navigateurSite().RafraichitSite(QStringLiteral("/t/"));
+    u->dirLocal->setPath(racine);
+    QVERIFY(choisisNoeud(QStringLiteral("multi")));
+    bool ferme = false;
+    {
+        Espion espion([&] {
+            const QString t = m_f->progression().PanneauOctets()->text();
+            if (!ferme && t.startsWith(QStringLiteral("3 connexions : ")) &&
+                !t.startsWith(QStringLiteral("3 connexions : 0 octets"))) {
+                ferme = true;
+                m_f->close();
+            }
+        });
+        vues = rapatrie();
+    }
+    QVERIFY(ferme);
+    QCOMPARE(vues.last(), Annule);
+    QVERIFY(m_f->isVisible());
+    QTRY_VERIFY(!m_f->isVisible());
+    QDirIterator fichiersRestes(racine, QDir::Files | QDir::Hidden | QDir::System,
+                                QDirIterator::Subdirectories);
+    QVERIFY(!fichiersRestes.hasNext());
 }
 
 void TstTransferts::nomsEnDeuxCodages() {
