@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -161,6 +162,7 @@ void TstForm2::chargement() {
         {"Check4", "Rester sur le répertoire local"},
         {"Check3", "Connexion Automatique à l'ouverture"},
         {"Check5", "Double clic pour télécharger un fichier (sinon pour l'ouvrir)"},
+        {"lblConnexions", "Connexions simultanées :"},
         {"btnOK", "OK"},
         {"Command2", "Annuler"},
         {"Command3", "Automatisation de transferts"},
@@ -443,6 +445,17 @@ void TstForm2::options() {
     QCOMPARE(Reglages::LitBooleen(Reglages::ConAuto), false);
     auto g = ouvre();
     QVERIFY(g->Check5->isChecked());
+
+    // Connections for a folder copy: 3 until changed, 1 to 10, kept at once.
+    QCOMPARE(g->spnConnexions->value(), 3);
+    QCOMPARE(Lit(Reglages::Connexions), QStringLiteral("3"));
+    g->spnConnexions->setValue(1);
+    QCOMPARE(Lit(Reglages::Connexions), QStringLiteral("1"));
+    g->spnConnexions->setValue(50);
+    QCOMPARE(Reglages::ConnexionsSimultanees(), 10);
+    g->Command2->click();
+    QVERIFY(Reglages::Ecrit(Reglages::Connexions, QStringLiteral("beaucoup")));
+    QCOMPARE(ouvre()->spnConnexions->value(), 3);
 }
 
 void TstForm2::toucheEntree() {

@@ -104,6 +104,7 @@ private slots:
     void getEtPut();
     void getEchoueGardeLeFichier();
     void arbres();
+    void arbresParalleles();
     void tubesStandard();
     void dossiersEtFichiers();
     void pwd();
@@ -151,6 +152,11 @@ void TstQuillonFtp::usage_data() {
     QTest::newRow("put without URL") << QStringList{"put", "/tmp/x"};
     QTest::newRow("get -r without folder") << QStringList{"get", "-r", u};
     QTest::newRow("-r with ls") << QStringList{"ls", "-r", u};
+    QTest::newRow("-P 0") << QStringList{"get", "-r", "-P", "0", u, "/tmp/x"};
+    QTest::newRow("-P 11") << QStringList{"put", "-r", "-P", "11", "/tmp/x", u};
+    QTest::newRow("-P not a number") << QStringList{"get", "-r", "-P", "deux", u, "/tmp/x"};
+    QTest::newRow("-P without -r") << QStringList{"get", "-P", "2", u, "/tmp/x"};
+    QTest::newRow("-P without N") << QStringList{"get", "-r", u, "/tmp/x", "-P"};
     QTest::newRow("mv without new path") << QStringList{"mv", u};
     QTest::newRow("extra argument") << QStringList{"ls", u, "de trop"};
     QTest::newRow("not an ftp URL") << QStringList{"ls", "http://127.0.0.1/"};
@@ -286,6 +292,62 @@ void TstQuillonFtp::arbres() {
     r = lance({"get", "-r", url("absent/"), local("rien")});
     QCOMPARE(r.code, 1);
     QVERIFY2(r.erreur.startsWith("quillon-ftp: get: Liste du dossier "), r.erreur.constData());
+}
+
+void TstQuillonFtp::arbresParalleles() {
+    // Over three connections, down and up again: every file byte for byte,
+    // -P before or after -r.
+    QMap<QString, QByteArray> fichiers{{"n1/n2/gros.bin", OctetsTest(2 * 1024 * 1024 + 5)}};
+    for (int i = 0; i < 9; ++i)
+        fichiers.insert(QStringLiteral("n%1/f%2.txt").arg(i % 3).arg(i), OctetsTest(997 * i));
+    for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it) {
+        QVERIFY(m_srv.creeDossier(m_dossier + "arbre/" + it.key().section(u'/', 0, -2)));
+        QVERIFY(m_srv.ecrisFichier(m_dossier + "arbre/" + it.key(), it.value()));
+    }
+    VERIFIE_SUCCES(lance({"get", "-r", "-P", "3", url("arbre/"), local("copie")}));
+    for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it)
+        QCOMPARE(LitFichierLocal(local("copie/" + it.key())), it.value());
+    VERIFIE_SUCCES(lance({"put", "-P", "3", "-r", local("copie"), url("retour")}));
+    for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it)
+        QCOMPARE(m_srv.litFichier(m_dossier + "retour/" + it.key()), it.value());
+
+    // A server that drops one connection mid-file: that file is named, the
+    // others come over the other connections, and the status is a failure.
+    ServeurScripte serveur(QStringLiteral("tree"), {QStringLiteral("drop=m3.bin")});
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    const Resultat r = lance({"get", "-r", "-P", "3",
+                              QStringLiteral("ftp://u:p@127.0.0.1:%1/t/multi/").arg(serveur.port()),
+                              local("multi")});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.erreur, QByteArray("quillon-ftp: get: Téléchargement échoué de m3.bin\n"
+                                  "quillon-ftp: get: 7 fichiers copiés sur 8, il y a eu des "
+                                  "erreurs\n"));
+    for (const int i : {1, 2, 4, 5, 6})
+        QCOMPARE(LitFichierLocal(local(QStringLiteral("multi/m%1.bin").arg(i))),
+                 OctetsTest(50000 + i));
+    for (const int i : {7, 8})
+        QCOMPARE(LitFichierLocal(local(QStringLiteral("multi/sous/m%1.bin").arg(i))),
+                 OctetsTest(50000 + i));
+    QCOMPARE(QDir(local("multi")).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 5);
+
+    // A server that takes two connections: the tool's and one more, which
+    // copies everything; the two refused are said, not counted as failures.
+    ServeurScripte deux(QStringLiteral("tree"), {QStringLiteral("conns=2")});
+    QVERIFY2(deux.demarre(), qPrintable(deux.erreur()));
+    const Resultat r2 =
+        lance({"get", "-r", "-P", "3",
+               QStringLiteral("ftp://u:p@127.0.0.1:%1/t/multi/").arg(deux.port()), local("deux")});
+    QCOMPARE(r2.code, 0);
+    const QList<QByteArray> avis = r2.erreur.trimmed().split('\n');
+    QCOMPARE(avis.size(), 2);
+    for (const QByteArray &ligne : avis)
+        QVERIFY2(ligne.startsWith("quillon-ftp: get: Connexion supplémentaire impossible : 421"),
+                 ligne.constData());
+    for (int i = 1; i <= 8; ++i) {
+        const QString nom =
+            (i > 6 ? QStringLiteral("deux/sous/m%1.bin") : QStringLiteral("deux/m%1.bin")).arg(i);
+        QCOMPARE(LitFichierLocal(local(nom)), OctetsTest(50000 + i));
+    }
 }
 
 void TstQuillonFtp::getEchoueGardeLeFichier() {

@@ -161,6 +161,23 @@ void TstSftpSansFenetre::outilSftp() {
     QVERIFY2(x.code == 0, x.erreurs.constData());
     QCOMPARE(x.sortie, (m_info["root"] + u'\n' + d + "sous\n").toUtf8());
 
+    // A tree over three connections each way, the key known: every extra
+    // connection takes the key the first one accepted.
+    QVERIFY(QDir().mkpath(d + "p/q"));
+    for (int i = 0; i < 7; ++i)
+        QVERIFY(EcritFichierLocal(d + QString(QLatin1String(i % 2 ? "p/q/f%1" : "p/f%1")).arg(i),
+                                  OctetsTest(30000 * i + 1)));
+    const QString copieP = m_tmp.filePath("copieP");
+    x = outil({"get", "-r", "-P", "3", url(d + "p"), copieP}, m_info["known_hosts"]);
+    QVERIFY2(x.code == 0 && x.erreurs.isEmpty(), x.erreurs.constData());
+    x = outil({"put", "-r", "-P", "3", copieP, url(d + "retourP")}, m_info["known_hosts"]);
+    QVERIFY2(x.code == 0 && x.erreurs.isEmpty(), x.erreurs.constData());
+    for (int i = 0; i < 7; ++i) {
+        const QString nom = QString(QLatin1String(i % 2 ? "q/f%1" : "f%1")).arg(i);
+        QCOMPARE(LitFichierLocal(copieP + u'/' + nom), OctetsTest(30000 * i + 1));
+        QCOMPARE(LitFichierLocal(d + "retourP/" + nom), OctetsTest(30000 * i + 1));
+    }
+
     // Options of the other protocol: usage errors, nothing tried.
     for (const QStringList &args :
          {QStringList{"--tls=off", "ls", url(d)}, QStringList{"--tls=required", "ls", url(d)},

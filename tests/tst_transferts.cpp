@@ -39,6 +39,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -250,6 +251,8 @@ private slots:
     void arbreDansLesDeuxSens();
     void arbreHostileEtSansFin();
     void arbreAnnule();
+    void arbreParallele();
+    void arbreParalleleCoupeEtAnnule();
     void nomsEnDeuxCodages();
     void envoi();
     void envoiAnnuleAuTroisiemeFichier();
@@ -277,6 +280,9 @@ void TstTransferts::initTestCase() {
 void TstTransferts::init() {
     m_f.reset();
     QVERIFY(m_banc.Renouvelle());
+    // File after file on the browsing session; the tests of several
+    // connections at once ask for them.
+    QVERIFY(Reglages::EcritNombre(Reglages::Connexions, 1));
     m_comparaisons.clear();
     m_rafraichissements.clear();
 }
@@ -677,6 +683,153 @@ void TstTransferts::arbreAnnule() {
     QCOMPARE(m_srv.litFichier(cible + QStringLiteral("s1/f2")), OctetsTest(1000));
     QCOMPARE(vues.last(), Annule);
     QVERIFY(u->Frame1->isHidden());
+}
+
+void TstTransferts::arbreParallele() {
+    // Three connections at once, down and back up: every file byte for
+    // byte, the count the tree's, the status bar adding the connections up.
+    demarre();
+    QVERIFY(Reglages::EcritNombre(Reglages::Connexions, 3));
+    QMap<QString, QByteArray> fichiers{{"n1/n2/gros.bin", OctetsTest(3 * 1024 * 1024 + 1)},
+                                       {"vide.txt", QByteArray()}};
+    for (int i = 0; i < 10; ++i)
+        fichiers.insert(QStringLiteral("n%1/f%2.bin").arg(i % 3).arg(i), OctetsTest(1000 * i + 7));
+    const QString cle = m_dossier + QStringLiteral("para/");
+    for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it) {
+        QVERIFY(m_srv.creeDossier(cle + it.key().section(u'/', 0, -2)));
+        QVERIFY(m_srv.ecrisFichier(cle + it.key(), it.value()));
+    }
+    m_f->navigateurSite().RafraichitSite(cle);
+    u->dirLocal->setPath(m_banc.Local());
+    QStringList panneau;
+    const auto rapatrieEtVoit = [&] {
+        Espion espion([&] {
+            const QString t = m_f->progression().PanneauOctets()->text();
+            if (!t.isEmpty() && (panneau.isEmpty() || panneau.last() != t))
+                panneau << t;
+        });
+        return rapatrie();
+    };
+    QCOMPARE(rapatrieEtVoit(), (Lignes{{" > Création du répertoire para", Orange},
+                                       {" > Début du chargement des 12 fichiers.", Vert},
+                                       {" > Déplacement réussi de 12 fichiers dans para", Vert}}));
+    const QString copie = m_banc.Local(QStringLiteral("para"));
+    for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it)
+        QCOMPARE(LitFichierLocal(copie + u'/' + it.key()), it.value());
+    QVERIFY(u->Label2->text().startsWith(QStringLiteral("12/12 (")));
+    QVERIFY2(!panneau.isEmpty() && panneau.last().startsWith(QStringLiteral("3 connexions : ")),
+             qPrintable(panneau.join(u'|')));
+    // The browsing session is left as it was: it still lists.
+    QVERIFY(m_f->navigateurSite().RafraichitSite(cle));
+
+    QVERIFY(QDir().rename(copie, m_banc.Local(QStringLiteral("retour"))));
+    dossierLocal(QStringLiteral("retour"), {});
+    QCOMPARE(envoie(), (Lignes{{" > Création du répertoire retour", Orange},
+                               {" > Téléchargement vers site du dossier retour", Vert},
+                               {" > Déplacement réussi de 12 fichiers dans retour", Vert}}));
+    for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it)
+        QCOMPARE(m_srv.litFichier(m_dossier + QStringLiteral("retour/") + it.key()), it.value());
+}
+
+void TstTransferts::arbreParalleleCoupeEtAnnule() {
+    // A connection that drops during a file: that file is named, the other
+    // connections bring the rest, and the summary is the error one. No
+    // transfer goes over the browsing connection (the server's first).
+    const QString racine = m_banc.Local(QStringLiteral("arbre"));
+    QVERIFY(QDir().mkpath(racine));
+    QMap<QString, QByteArray> fichiers;
+    for (int i = 1; i <= 8; ++i)
+        fichiers.insert((i > 6 ? QStringLiteral("sous/m%1.bin") : QStringLiteral("m%1.bin")).arg(i),
+                        OctetsTest(50000 + i));
+    QVERIFY(Reglages::EcritNombre(Reglages::Connexions, 3));
+    {
+        ServeurScripte serveur(QStringLiteral("tree"), {QStringLiteral("drop=m3.bin")});
+        QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+        demarreScripte(serveur, QStringLiteral("/t/"));
+        u->dirLocal->setPath(racine);
+        QVERIFY(choisisNoeud(QStringLiteral("multi")));
+        QCOMPARE(rapatrie(), (Lignes{{" > Création du répertoire multi", Orange},
+                                     {" > Début du chargement des 8 fichiers.", Vert},
+                                     {" > Téléchargement échoué de m3.bin", Rouge},
+                                     DesErreurs}));
+        const QString copie = racine + QStringLiteral("/multi/");
+        for (auto it = fichiers.cbegin(); it != fichiers.cend(); ++it)
+            QCOMPARE(LitFichierLocal(copie + it.key()),
+                     it.key() == QLatin1String("m3.bin") ? QByteArray("<absent>") : it.value());
+        QCOMPARE(QDir(copie).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 (QStringList{"m1.bin", "m2.bin", "m4.bin", "m5.bin", "m6.bin"}));
+        const QString journal = serveur.journal();
+        QSet<QString> connexions;
+        for (const QString &ligne : journal.split(u'\n'))
+            if (ligne.contains(QLatin1String("> RETR ")))
+                connexions.insert(ligne.section(u'>', 0, 0));
+        QVERIFY2(!connexions.contains(QStringLiteral("1")), qPrintable(journal));
+        QVERIFY2(connexions.size() >= 2, qPrintable(journal));
+        m_f.reset();
+    }
+
+    // "Annuler" while every connection is in the middle of a file: each
+    // abandons its own, no file (whole, partial or temporary) is left, and
+    // every transfer connection is closed.
+    QVERIFY(QDir(racine).removeRecursively() && QDir().mkpath(racine));
+    ServeurScripte lent(QStringLiteral("tree"), {QStringLiteral("slow=yes")});
+    QVERIFY2(lent.demarre(), qPrintable(lent.erreur()));
+    demarreScripte(lent, QStringLiteral("/t/"));
+    u->dirLocal->setPath(racine);
+    QVERIFY(choisisNoeud(QStringLiteral("multi")));
+    bool clique = false;
+    Lignes vues;
+    {
+        Espion espion([&] {
+            const QString t = m_f->progression().PanneauOctets()->text();
+            if (!clique && t.startsWith(QStringLiteral("3 connexions : ")) &&
+                !t.startsWith(QStringLiteral("3 connexions : 0 octets"))) {
+                clique = true;
+                u->Command5->click();
+            }
+        });
+        vues = rapatrie();
+    }
+    QVERIFY(clique);
+    QCOMPARE(vues, (Lignes{{" > Création du répertoire multi", Orange},
+                           {" > Début du chargement des 8 fichiers.", Vert},
+                           Annule}));
+    QStringList restes;
+    for (QDirIterator it(racine, QDir::Files | QDir::Hidden | QDir::System,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        restes << it.next();
+    QVERIFY2(restes.isEmpty(), qPrintable(restes.join(u' ')));
+    QVERIFY(u->Frame1->isHidden());
+    // Only the browsing connection stays.
+    QTRY_COMPARE(lent.journal().count(QStringLiteral("-conn")),
+                 lent.journal().count(QStringLiteral("+conn")) - 1);
+    QVERIFY(lent.journal().count(QStringLiteral("+conn")) >= 3);
+
+    // Closing the window meanwhile stops the copy the same way, then closes.
+    QVERIFY(QDir(racine).removeRecursively() && QDir().mkpath(racine));
+    m_f->navigateurSite().RafraichitSite(QStringLiteral("/t/"));
+    u->dirLocal->setPath(racine);
+    QVERIFY(choisisNoeud(QStringLiteral("multi")));
+    bool ferme = false;
+    {
+        Espion espion([&] {
+            const QString t = m_f->progression().PanneauOctets()->text();
+            if (!ferme && t.startsWith(QStringLiteral("3 connexions : ")) &&
+                !t.startsWith(QStringLiteral("3 connexions : 0 octets"))) {
+                ferme = true;
+                m_f->close();
+            }
+        });
+        vues = rapatrie();
+    }
+    QVERIFY(ferme);
+    QCOMPARE(vues.last(), Annule);
+    QVERIFY(m_f->isVisible());
+    QTRY_VERIFY(!m_f->isVisible());
+    QDirIterator fichiersRestes(racine, QDir::Files | QDir::Hidden | QDir::System,
+                                QDirIterator::Subdirectories);
+    QVERIFY(!fichiersRestes.hasNext());
 }
 
 void TstTransferts::nomsEnDeuxCodages() {

@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -111,12 +112,24 @@ void Form2::construit() {
                                         "l'ouvrir)"),
                          this);
     QLayout *boutonsBas = construitBoutons();
+    // How many connections a folder copy opens; left-aligned with the boxes.
+    spnConnexions = new QSpinBox(this);
+    spnConnexions->setObjectName(QStringLiteral("spnConnexions"));
+    spnConnexions->setRange(1, 10);
+    lblConnexions = new QLabel(QStringLiteral("Connexions simultanées :"), this);
+    lblConnexions->setObjectName(QStringLiteral("lblConnexions"));
+    lblConnexions->setBuddy(spnConnexions);
+    auto *ligneConnexions = new QHBoxLayout;
+    ligneConnexions->addWidget(lblConnexions);
+    ligneConnexions->addWidget(spnConnexions);
+    ligneConnexions->addStretch(1);
 
     auto *principal = new QVBoxLayout(this);
     principal->addLayout(haut);
     principal->addWidget(Shape1);
     principal->addWidget(Check3);
     principal->addWidget(Check5);
+    principal->addLayout(ligneConnexions);
     principal->addSpacing(6);
     principal->addLayout(boutonsBas);
     connecteControles();
@@ -236,6 +249,9 @@ void Form2::connecteControles() {
     // "clicked" comes with the release of the mouse (or the space bar).
     connect(Check3, &QCheckBox::clicked, this, &Form2::Check3_MouseUp);
     connect(Check5, &QCheckBox::clicked, this, &Form2::Check5_MouseUp);
+    // Kept as soon as changed, as the two boxes above it are.
+    connect(spnConnexions, &QSpinBox::valueChanged, this,
+            [](int n) { Reglages::EcritNombre(Reglages::Connexions, n); });
     connect(txtUtilisateur, &QLineEdit::returnPressed, this, &Form2::btnOK_Click);
     connect(txtMDP, &QLineEdit::returnPressed, this, &Form2::btnOK_Click);
     connect(TxtSite, &QLineEdit::textChanged, this, &Form2::TxtSite_Change);
@@ -315,6 +331,10 @@ void Form2::Form_Load() {
 
     Check3->setChecked(m_liens.MconAuto && m_liens.MconAuto->isChecked());
     Check5->setChecked(!DoubleClicOuvre);
+    {
+        const QSignalBlocker sansEcriture(spnConnexions);
+        spnConnexions->setValue(Reglages::ConnexionsSimultanees());
+    }
 
     // Opened while the keyring still reads: its passwords fill what is still empty.
     if (Trousseau::EtatCourant() == Trousseau::Etat::EnAttente) {

@@ -20,6 +20,7 @@ class QLabel;
 class QLayout;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QFrame;
 class QListWidget;
 class QTreeWidget;
@@ -81,6 +82,8 @@ public:
     QCheckBox *Check4 = nullptr;                          // "Rester sur le répertoire local"
     QCheckBox *Check3 = nullptr;                          // "Connexion Automatique à l'ouverture"
     QCheckBox *Check5 = nullptr; // "Double clic pour télécharger un fichier (sinon pour l'ouvrir)"
+    QLabel *lblConnexions = nullptr;   // "Connexions simultanées :"
+    QSpinBox *spnConnexions = nullptr; // 1..10, the Connexions setting
     QPushButton *btnOK = nullptr, *Command2 = nullptr, *Command3 = nullptr, *Command4 = nullptr;
     QLabel *Image1 = nullptr;
     QFrame *Shape1 = nullptr;

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
 
 #include <deque>
 
@@ -199,18 +198,11 @@ bool ArbreTransfert::ParcoursLocal(const QString &racine) {
     return true;
 }
 
-ArbreTransfert::Bilan
-ArbreTransfert::Copie(const std::function<bool(const QString &relatif)> &creeDossier,
-                      const std::function<bool(const QString &relatif)> &copieFichier,
-                      const QString &ligneEchecFichier,
-                      const std::function<void(int, int, const QString &)> &apresFichier) {
-    Bilan bilan;
-    QSet<QString> echoues;
+bool ArbreTransfert::creeDossiers(const std::function<bool(const QString &relatif)> &creeDossier,
+                                  QSet<QString> &echoues) {
     for (const QString &relatif : std::as_const(m_dossiers)) {
-        if (annule()) {
-            bilan.annule = true;
-            return bilan;
-        }
+        if (annule())
+            return false;
         // Inside a folder that could not be made: that folder is named.
         if (sousUnEchec(echoues, relatif))
             continue;
@@ -218,6 +210,20 @@ ArbreTransfert::Copie(const std::function<bool(const QString &relatif)> &creeDos
             echoues.insert(relatif);
             echec(QStringLiteral(" > Création échouée du répertoire ") + relatif);
         }
+    }
+    return true;
+}
+
+ArbreTransfert::Bilan
+ArbreTransfert::Copie(const std::function<bool(const QString &relatif)> &creeDossier,
+                      const std::function<bool(const QString &relatif)> &copieFichier,
+                      const QString &ligneEchecFichier,
+                      const std::function<void(int, int, const QString &)> &apresFichier) {
+    Bilan bilan;
+    QSet<QString> echoues;
+    if (!creeDossiers(creeDossier, echoues)) {
+        bilan.annule = true;
+        return bilan;
     }
     const int total = int(m_fichiers.size());
     for (int i = 0; i < total; ++i) {
@@ -238,6 +244,41 @@ ArbreTransfert::Copie(const std::function<bool(const QString &relatif)> &creeDos
                 m_journal(ligneEchecFichier + relatif, true);
         }
     }
+    bilan.erreur = m_incomplet;
+    return bilan;
+}
+
+ArbreTransfert::Bilan ArbreTransfert::CopieLot(
+    const std::function<bool(const QString &relatif)> &creeDossier,
+    const std::function<bool(const QStringList &fichiers, const FinFichier &fin)> &copieLot,
+    const QString &ligneEchecFichier,
+    const std::function<void(int, int, const QString &)> &apresFichier) {
+    Bilan bilan;
+    QSet<QString> echoues;
+    if (!creeDossiers(creeDossier, echoues)) {
+        bilan.annule = true;
+        return bilan;
+    }
+    QStringList lot;
+    for (const QString &relatif : std::as_const(m_fichiers))
+        if (!sousUnEchec(echoues, relatif))
+            lot << relatif;
+    const int total = int(m_fichiers.size());
+    int faits = 0;
+    const bool complet = lot.isEmpty() || copieLot(lot, [&](const QString &relatif, bool ok) {
+                             ++faits;
+                             if (ok) {
+                                 ++bilan.copies;
+                                 if (apresFichier)
+                                     apresFichier(faits, total, relatif);
+                             } else {
+                                 m_incomplet = true;
+                                 if (m_journal)
+                                     m_journal(ligneEchecFichier + relatif, true);
+                             }
+                         });
+    if (!complet)
+        bilan.annule = m_annulee = true;
     bilan.erreur = m_incomplet;
     return bilan;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -63,6 +64,17 @@ public:
         const QString &ligneEchecFichier,
         const std::function<void(int index, int total, const QString &relatif)> &apresFichier = {});
 
+    // The same with the files handed over all at once (those not under a
+    // folder that could not be made) to `copieLot`, which copies them in any
+    // order, calls `fin(relatif, ok)` for each as it ends and returns false
+    // when it was cancelled. `apresFichier` gets the count of files ended.
+    using FinFichier = std::function<void(const QString &relatif, bool ok)>;
+    Bilan CopieLot(
+        const std::function<bool(const QString &relatif)> &creeDossier,
+        const std::function<bool(const QStringList &fichiers, const FinFichier &fin)> &copieLot,
+        const QString &ligneEchecFichier,
+        const std::function<void(int fait, int total, const QString &relatif)> &apresFichier = {});
+
     // True when the walk itself named folders it could not read or links it
     // did not follow as failures (the copy's summary must then say so).
     bool ParcoursIncomplet() const { return m_incomplet; }
@@ -84,6 +96,9 @@ private:
     bool compteEntree();
     bool annule();
     void echec(const QString &ligne);
+    // Makes the folders; false on a cancel. `echoues` gets those not made.
+    bool creeDossiers(const std::function<bool(const QString &relatif)> &creeDossier,
+                      QSet<QString> &echoues);
 
     Journal m_journal;
     std::function<bool()> m_annule;

@@ -67,6 +67,8 @@ public:
     void setTlsExige(const QString &raison) { m_tlsExige = raison; }
     // The last Connecte failed because it would have gone on in clear text.
     bool EnClairRefuse() const { return m_enClairRefuse; }
+    // The control connection's certificate fingerprint, empty in clear text.
+    QString EmpreinteTls() const { return m_empreinte; }
     // "TLS 1.2" / "TLS 1.3" while the control connection is encrypted.
     QString VersionTls() const;
 

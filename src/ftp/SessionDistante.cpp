@@ -7,6 +7,15 @@ Chiffrement sChiffrement = Chiffrement::SiDisponible;
 Protocole sProtocole = Protocole::FTP;
 SessionDistante *oFTP = nullptr;
 
+ParametresConnexion ParametresCourants() {
+    ParametresConnexion p;
+    p.site = sSite;
+    p.utilisateur = sUtilisateur;
+    p.motDePasse = sMotDePasse;
+    p.chiffrement = sChiffrement;
+    return p;
+}
+
 QString ProtocoleEnTexte(Protocole p) {
     return QString::number(int(p));
 }

@@ -31,6 +31,21 @@ extern Chiffrement sChiffrement;
 // Which protocol the connection code asks the next session for.
 extern Protocole sProtocole;
 
+// What a Connexion logs in with: the globals above, copied on the thread that
+// writes them, so that a session connecting on another thread never reads them.
+struct ParametresConnexion {
+    QString site;
+    QString utilisateur;
+    QString motDePasse;
+    Chiffrement chiffrement = Chiffrement::SiDisponible;
+    // False for a transfer connection beside the browsing one: the certificate
+    // decisions kept in the settings are not read (that connection is given
+    // the certificate or host key the browsing one accepted instead).
+    bool consulteDecisions = true;
+};
+// sSite, sUtilisateur, sMotDePasse and sChiffrement as they are now.
+ParametresConnexion ParametresCourants();
+
 // What the window, the recorded transfers and quillon-ftp do with a remote
 // site, whatever the protocol. Every operation blocks until the server has
 // answered or the time-out has expired, and reports only a flag: Connexion
@@ -48,6 +63,8 @@ public:
 
     // Connects and logs in with sSite, sUtilisateur, sMotDePasse.
     virtual short Connexion() = 0;
+    // The same with the parameters given; reads no global.
+    virtual short ConnexionAvec(const ParametresConnexion &parametres) = 0;
     // Empty on failure.
     virtual QString DonneRepertoireCourant() = 0;
     virtual short AttribueRepertoireCourant(const QString &sRepertoire) = 0;
@@ -79,6 +96,9 @@ public:
 
     // Called during transfers with bytes done and the total (-1 when unknown);
     // the window may repaint from it but must not call the session again.
+    // A callback may throw to abandon the transfer at once: the target is
+    // left as it was (a download's temporary file goes), and the session,
+    // its connection in an unknown state, must only be destroyed.
     using Progression = std::function<void(qint64 fait, qint64 total)>;
     virtual void setProgression(Progression rappel) = 0;
     // Limit for connecting, for each reply and for an idle transfer.

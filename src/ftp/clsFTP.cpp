@@ -53,6 +53,10 @@ void clsFTP::setEmpreinteImposee(const QString &empreinte) {
     m_session->setEmpreinteImposee(empreinte);
 }
 
+QString clsFTP::EmpreinteTls() const {
+    return m_session->EmpreinteTls();
+}
+
 QString clsFTP::VersionTls() const {
     return m_session->VersionTls();
 }
@@ -75,19 +79,23 @@ QString clsFTP::DerniereErreur() const {
     m_session->EffaceErreur();
 
 short clsFTP::Connexion() {
+    return ConnexionAvec(ParametresCourants());
+}
+
+short clsFTP::ConnexionAvec(const ParametresConnexion &p) {
     QUILLON_UNE_OPERATION(0)
-    m_session->setChiffrement(sChiffrement);
+    m_session->setChiffrement(p.chiffrement);
     // A certificate accepted for good says the host speaks TLS: a later
     // refusal of it is a downgrade, not a choice.
     QString hote, exige;
     quint16 port = 0;
-    if (FtpSession::AnalyseHote(sSite, hote, port) &&
+    if (p.consulteDecisions && FtpSession::AnalyseHote(p.site, hote, port) &&
         !DecisionsCertificats::EmpreinteAcceptee(hote, port).isEmpty())
         exige = QStringLiteral("un certificat a été accepté pour toujours pour %1 ; seul le "
                                "choix « Aucun » permet une connexion non chiffrée")
                     .arg(DecisionsCertificats::Cle(hote, port));
     m_session->setTlsExige(exige);
-    return m_session->Connecte(sSite, sUtilisateur, sMotDePasse) ? Vrai : 0;
+    return m_session->Connecte(p.site, p.utilisateur, p.motDePasse) ? Vrai : 0;
 }
 
 QString clsFTP::DonneRepertoireCourant() {

@@ -19,6 +19,7 @@ public:
 
     Protocole protocole() const override { return Protocole::FTP; }
     short Connexion() override;
+    short ConnexionAvec(const ParametresConnexion &parametres) override;
     QString DonneRepertoireCourant() override;
     short AttribueRepertoireCourant(const QString &sRepertoire) override;
     short CreeRepertoire(const QString &sRepertoire) override;
@@ -52,6 +53,9 @@ public:
     // The last Connexion was refused because it would have gone on in clear
     // text to a host that must have TLS (DerniereErreur says why).
     bool EnClairRefuse() const;
+    // The SHA-256 fingerprint of the certificate the session accepted, empty
+    // in clear text.
+    QString EmpreinteTls() const;
     // "TLS 1.2" / "TLS 1.3" while the session is encrypted, empty in plain text.
     QString VersionTls() const;
 

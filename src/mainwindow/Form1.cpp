@@ -162,7 +162,8 @@ void Form1::Form_Unload() {
 // under the running call. The close waits for the call to end, and a folder
 // transfer stops after its current file.
 bool Form1::attendFinOperation(void (Form1::*reprise)()) {
-    if (!oFTP || !oFTP->EnCours())
+    // A folder copy over connections of its own leaves oFTP idle.
+    if ((!oFTP || !oFTP->EnCours()) && !m_progression->TransfertsParalleles())
         return false;
     m_etat->DefinitCnDl(-1);
     // One retry pending at a time, however often the user asks; "Quitter"

@@ -1,5 +1,7 @@
 #include "settings/Reglages.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -422,6 +424,14 @@ bool EcritNombre(const Cle &cle, double valeur) {
     char tampon[64];
     const auto r = std::to_chars(tampon, tampon + sizeof tampon, static_cast<float>(valeur));
     return Ecrit(cle, QString::fromLatin1(tampon, int(r.ptr - tampon)));
+}
+
+int ConnexionsSimultanees() {
+    bool ok = false;
+    const double n = LitNombre(Connexions, &ok);
+    if (!ok)
+        return int(ConvertitNombre(QLatin1String(Connexions.defaut), nullptr));
+    return int(std::clamp(n, 1.0, 10.0));
 }
 
 } // namespace Reglages

@@ -36,6 +36,9 @@ inline constexpr Cle AutreProg{"Data", "AutreProg", ""};
 inline constexpr Cle Chiffrement{"data", "Chiffrement", "0"};
 // The protocol spoken to the host: ProtocoleEnTexte, read with ProtocoleDeTexte.
 inline constexpr Cle Protocole{"data", "Protocole", "0"};
+// How many connections a folder copy uses at once: 1 (file after file, on the
+// browsing session) to 10; read with ConnexionsSimultanees.
+inline constexpr Cle Connexions{"data", "Connexions", "3"};
 // "path" (drvloc, dirloc, filloc default to the executable's folder)
 inline constexpr Cle PathSite{"path", "PathSite", "/"};
 inline constexpr Cle DrvLoc{"path", "drvloc", "", DefautDynamique::DossierProgramme};
@@ -141,6 +144,8 @@ bool EcritBooleen(const Cle &cle, bool valeur);
 double LitNombre(const Cle &cle, bool *ok = nullptr);
 // Writes the shortest decimal text of a single-precision number ("8445", "8445.5").
 bool EcritNombre(const Cle &cle, double valeur);
+// The Connexions key brought into 1..10; its default when it does not read.
+int ConnexionsSimultanees();
 
 // Text forms used by the store, exposed for the callers that write raw keys.
 QString TexteBooleen(bool valeur); // "True" / "False"

@@ -20,7 +20,11 @@ clsSFTP::clsSFTP() : m_session(std::make_unique<SessionSftp>()) {
 clsSFTP::~clsSFTP() = default;
 
 short clsSFTP::Connexion() {
-    return m_session->Connecte(sSite, sUtilisateur, sMotDePasse) ? Vrai : 0;
+    return ConnexionAvec(ParametresCourants());
+}
+
+short clsSFTP::ConnexionAvec(const ParametresConnexion &p) {
+    return m_session->Connecte(p.site, p.utilisateur, p.motDePasse) ? Vrai : 0;
 }
 
 QString clsSFTP::DonneRepertoireCourant() {

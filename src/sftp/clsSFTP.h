@@ -18,6 +18,7 @@ public:
 
     Protocole protocole() const override { return Protocole::SFTP; }
     short Connexion() override;
+    short ConnexionAvec(const ParametresConnexion &parametres) override;
     QString DonneRepertoireCourant() override;
     short AttribueRepertoireCourant(const QString &sRepertoire) override;
     short CreeRepertoire(const QString &sRepertoire) override;

@@ -218,6 +218,11 @@ short Progression::Transfert(const QString &nom, const std::function<short()> &o
     return resultat;
 }
 
+void Progression::AfficheOctets(const QString &nom, qint64 fait, qint64 total, double secondes) {
+    m_panneau->setText(TexteOctetsEnCours(nom, fait, total, secondes));
+    m_panneau->show();
+}
+
 short Progression::Appel(const std::function<short()> &operation) {
     if (!oFTP)
         return 0;

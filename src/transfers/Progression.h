@@ -69,6 +69,9 @@ public:
     // with its bytes shown in the status bar. Returns what the operation
     // returned; 0 without a session.
     short Transfert(const QString &nom, const std::function<short()> &operation);
+    // The transfer panel of the status bar, shown: `nom` moved `fait` bytes
+    // of `total` (-1 when unknown) in `secondes`.
+    void AfficheOctets(const QString &nom, qint64 fait, qint64 total, double secondes);
     // Runs any other FTP call while the window keeps repainting.
     short Appel(const std::function<short()> &operation);
 
@@ -85,6 +88,11 @@ public:
     private:
         Progression &m_p;
     };
+
+    // Set while a folder copy runs over connections of its own: the
+    // browsing session is idle then, yet closing must wait for the copy.
+    bool TransfertsParalleles() const { return m_paralleles; }
+    void DefinitTransfertsParalleles(bool enCours) { m_paralleles = enCours; }
 
     // What the bar shows (for checks): the percentage text, its colour and
     // the bar's width in pixels.
@@ -118,4 +126,5 @@ private:
     QString m_pourcentage;
     int m_largeurBarre = 0;
     int m_occupe = 0;
+    bool m_paralleles = false;
 };

@@ -5,6 +5,7 @@
 #include "ftp/SessionDistante.h"
 #include "platform/LocalLists.h"
 #include "platform/Prompts.h"
+#include "settings/Reglages.h"
 #include "transfers/Progression.h"
 #include "window/EtatFenetre.h"
 #include "window/Form1Ui.h"
@@ -107,6 +108,38 @@ void TransfertsDossiers::lance(void (TransfertsDossiers::*copie)()) {
 bool TransfertsDossiers::confirme(const QString &source, const QString &destination) const {
     return PromptsCourant().Question(TitreConfirmation, TexteConfirmationCopie(source, destination),
                                      Prompts::Choix::OuiNon) == Prompts::Bouton::Oui;
+}
+
+bool TransfertsDossiers::copieParallele(CopieParallele::Sens sens, int connexions,
+                                        const QStringList &fichiers, const QString &distant,
+                                        const QString &local,
+                                        const ArbreTransfert::FinFichier &fin) {
+    QList<CopieParallele::Fichier> liste;
+    liste.reserve(fichiers.size());
+    for (const QString &relatif : fichiers)
+        liste.append({relatif, distant + relatif, local + relatif});
+    // Read here, on the thread that writes the session parameters.
+    CopieParallele copie(ModeleConnexion::De(*oFTP), connexions);
+    const QString nom = QStringLiteral("%1 connexions").arg(connexions);
+    QElapsedTimer chrono;
+    chrono.start();
+    CopieParallele::Rappels rappels;
+    rappels.attente = [this] {
+        QCoreApplication::processEvents();
+        return m_etat.CnDl() != 0;
+    };
+    rappels.fin = [&fin](const QString &relatif, bool ok, const QString &) { fin(relatif, ok); };
+    rappels.connexionImpossible = [this](const QString &raison) {
+        // Not a failure: the files go over the connections that were made.
+        m_journal.Ecrit(QStringLiteral(" > Connexion supplémentaire impossible : ") + raison, "Am");
+    };
+    rappels.octets = [&](qint64 octets) {
+        m_progression.AfficheOctets(nom, octets, -1, secondesDepuis(chrono));
+    };
+    m_progression.DefinitTransfertsParalleles(true);
+    const bool complet = copie.Execute(sens, liste, rappels);
+    m_progression.DefinitTransfertsParalleles(false);
+    return complet;
 }
 
 void TransfertsDossiers::echoue(const QString &source) {
@@ -213,24 +246,37 @@ void TransfertsDossiers::rapatrie() {
     double octets = 0;
     QElapsedTimer chrono;
     chrono.start();
-    const ArbreTransfert::Bilan bilan = arbre.Copie(
-        [&](const QString &relatif) {
-            return ArbreTransfert::CreeDossierLocal(destination, relatif);
-        },
-        [&](const QString &relatif) {
-            // Every file through the folder copy's download: a link in the
-            // local tree is never written through.
-            return m_progression.Transfert(relatif, [&] {
-                return oFTP->DownloadFichierDansDossier(cle + relatif, base + relatif, true);
-            }) != 0;
-        },
-        QStringLiteral(" > Téléchargement échoué de "),
-        [&](int i, int total, const QString &relatif) {
-            octets += double(QFileInfo(base + relatif).size());
-            m_progression.AfficheProgression(i, total, octets, secondesDepuis(chrono));
-            m_ui.filLocal->Refresh();
-            m_ui.AfficheNombreLocal();
-        });
+    const auto creeDossier = [&](const QString &relatif) {
+        return ArbreTransfert::CreeDossierLocal(destination, relatif);
+    };
+    const QString ligneEchec = QStringLiteral(" > Téléchargement échoué de ");
+    const auto apresFichier = [&](int i, int total, const QString &relatif) {
+        octets += double(QFileInfo(base + relatif).size());
+        m_progression.AfficheProgression(i, total, octets, secondesDepuis(chrono));
+        m_ui.filLocal->Refresh();
+        m_ui.AfficheNombreLocal();
+    };
+    const int connexions = Reglages::ConnexionsSimultanees();
+    const ArbreTransfert::Bilan bilan =
+        connexions > 1
+            ? arbre.CopieLot(
+                  creeDossier,
+                  [&](const QStringList &fichiers, const ArbreTransfert::FinFichier &fin) {
+                      return copieParallele(CopieParallele::Sens::Rapatrie, connexions, fichiers,
+                                            cle, base, fin);
+                  },
+                  ligneEchec, apresFichier)
+            : arbre.Copie(
+                  creeDossier,
+                  [&](const QString &relatif) {
+                      // Every file through the folder copy's download: a link
+                      // in the local tree is never written through.
+                      return m_progression.Transfert(relatif, [&] {
+                          return oFTP->DownloadFichierDansDossier(cle + relatif, base + relatif,
+                                                                  true);
+                      }) != 0;
+                  },
+                  ligneEchec, apresFichier);
     resume(bilan.annule, bilan.erreur, bilan.copies, source);
     m_progression.CacheCadre();
 }
@@ -301,24 +347,37 @@ void TransfertsDossiers::envoie() {
     double octets = 0;
     QElapsedTimer chrono;
     chrono.start();
-    const ArbreTransfert::Bilan bilan = arbre.Copie(
-        [&](const QString &relatif) {
-            // Made, or already there (a folder of a former copy).
-            return m_progression.Appel([&] { return oFTP->CreeRepertoire(cible + relatif); }) ||
-                   m_progression.Appel([&] {
-                       return oFTP->AttribueRepertoireCourant(cible + relatif + QLatin1Char('/'));
-                   });
-        },
-        [&](const QString &relatif) {
-            return m_progression.Transfert(relatif, [&] {
-                return oFTP->UploadFichier(base + relatif, cible + relatif);
-            }) != 0;
-        },
-        QStringLiteral(" > ''Upload'' échoué de "),
-        [&](int i, int total, const QString &relatif) {
-            octets += double(QFileInfo(base + relatif).size());
-            m_progression.AfficheProgression(i, total, octets, secondesDepuis(chrono));
-        });
+    // Folders on the browsing session, parents first, before any file.
+    const auto creeDossier = [&](const QString &relatif) {
+        // Made, or already there (a folder of a former copy).
+        return m_progression.Appel([&] { return oFTP->CreeRepertoire(cible + relatif); }) ||
+               m_progression.Appel([&] {
+                   return oFTP->AttribueRepertoireCourant(cible + relatif + QLatin1Char('/'));
+               });
+    };
+    const QString ligneEchec = QStringLiteral(" > ''Upload'' échoué de ");
+    const auto apresFichier = [&](int i, int total, const QString &relatif) {
+        octets += double(QFileInfo(base + relatif).size());
+        m_progression.AfficheProgression(i, total, octets, secondesDepuis(chrono));
+    };
+    const int connexions = Reglages::ConnexionsSimultanees();
+    const ArbreTransfert::Bilan bilan =
+        connexions > 1
+            ? arbre.CopieLot(
+                  creeDossier,
+                  [&](const QStringList &fichiers, const ArbreTransfert::FinFichier &fin) {
+                      return copieParallele(CopieParallele::Sens::Envoie, connexions, fichiers,
+                                            cible, base, fin);
+                  },
+                  ligneEchec, apresFichier)
+            : arbre.Copie(
+                  creeDossier,
+                  [&](const QString &relatif) {
+                      return m_progression.Transfert(relatif, [&] {
+                          return oFTP->UploadFichier(base + relatif, cible + relatif);
+                      }) != 0;
+                  },
+                  ligneEchec, apresFichier);
     m_navigateurSite.RafraichitSite(cible);
     m_progression.CacheCadre();
     resume(bilan.annule, bilan.erreur, bilan.copies, source);

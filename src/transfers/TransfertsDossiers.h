@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "ftp/ArbreTransfert.h"
+#include "session/CopieParallele.h"
 
 class EtatFenetre;
 class JournalActivite;
@@ -37,8 +38,11 @@ bool RapporteEnvoi(JournalActivite &journal, bool ok, const QString &nom);
 // Copies a folder with all its sub-folders between the two sides: the site
 // tree's selected folder into a new folder under the local folder highlighted
 // in dirLocal, or the highlighted local folder into a new folder under the
-// site tree's selected folder (the walk is ArbreTransfert's). File after
-// file, with the progress frame; "Annuler" takes effect between two files.
+// site tree's selected folder (the walk is ArbreTransfert's). With the
+// setting "Connexions simultanées" at 1, file after file on the browsing
+// session, "Annuler" taking effect between two files; above 1, the files go
+// over that many connections of their own (CopieParallele), the browsing
+// session left alone, and "Annuler" stops each of them at once.
 class TransfertsDossiers : public QObject {
     Q_OBJECT
 public:
@@ -63,6 +67,11 @@ private:
     QString creeDossierSite(const QString &cle, const QString &source);
     // The walk with the window's log and cancel request.
     ArbreTransfert nouvelArbre();
+    // The files of the tree over `connexions` connections; false when
+    // "Annuler" stopped them.
+    bool copieParallele(CopieParallele::Sens sens, int connexions, const QStringList &fichiers,
+                        const QString &distant, const QString &local,
+                        const ArbreTransfert::FinFichier &fin);
     void echoue(const QString &source);
     void resume(bool annule, bool erreur, int nombre, const QString &source);
 

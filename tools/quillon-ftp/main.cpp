@@ -2,6 +2,7 @@
 
 #include "ftp/ArbreTransfert.h"
 #include "ftp/clsFTP.h"
+#include "session/CopieParallele.h"
 #include "session/FabriqueSession.h"
 #include "sftp/clsSFTP.h"
 
@@ -37,6 +38,8 @@ const char Usage[] =
     "  get URL FILE      download            put FILE URL    upload\n"
     "  get -r URL DIR    download folder `path` with all its sub-folders into DIR (made if\n"
     "                    missing)            put -r DIR URL  the same upwards\n"
+    "  get -r -P N ...   the same over N connections at once (1 to 10, default 1), each\n"
+    "  put -r -P N ...   logged in alike and accepting only the first one's certificate\n"
     "  mkdir URL  rmdir URL  rm URL          mv URL NEWPATH  rename\n"
     "  pwd URL           current folder after login, then after changing to path\n"
     "  size URL          size in bytes\n"
@@ -516,6 +519,36 @@ bool analyseLigne(const QStringList &args, Options &options, Cible &cible) {
     return analyseUrl(fichierAvant ? args[2] : args[1], cible) && accordeOptions(options, cible);
 }
 
+// "-r" and "-P N" (either order) after get or put, taken off `args`:
+// `connexions` is then the number of connections (1 without -P), 0 without
+// -r. False on a usage error: -P without -r, N not in 1..10.
+bool analyseArbre(QStringList &args, int &connexions) {
+    connexions = 0;
+    if (args.isEmpty() || (args[0] != QLatin1String("get") && args[0] != QLatin1String("put")))
+        return true;
+    bool recursif = false;
+    int parallele = 0;
+    while (args.size() > 1) {
+        if (args[1] == QLatin1String("-r") && !recursif) {
+            recursif = true;
+            args.removeAt(1);
+        } else if (args[1] == QLatin1String("-P") && parallele == 0 && args.size() > 2) {
+            bool ok = false;
+            parallele = args[2].toInt(&ok);
+            if (!ok || parallele < 1 || parallele > CopieParallele::ConnexionsMax)
+                return false;
+            args.remove(1, 2);
+        } else {
+            break;
+        }
+    }
+    if (parallele > 0 && !recursif)
+        return false;
+    if (recursif)
+        connexions = parallele > 0 ? parallele : 1;
+    return true;
+}
+
 // Connects and logs in with the session parameters; false when it failed.
 bool connecte(SessionDistante &ftp, const Options &options) {
     sChiffrement = options.chiffrement;
@@ -624,8 +657,28 @@ QString dossierSite(const Cible &cible) {
     return cible.chemin.endsWith(u'/') ? cible.chemin : cible.chemin + QLatin1Char('/');
 }
 
+// The files of a tree over `connexions` connections like `ftp`'s; false
+// never (nothing cancels a command-line copy).
+bool copieParallele(const ModeleConnexion &modele, int connexions, CopieParallele::Sens sens,
+                    const QStringList &fichiers, const QString &racine, const QString &base,
+                    const ArbreTransfert::FinFichier &fin) {
+    QList<CopieParallele::Fichier> liste;
+    liste.reserve(fichiers.size());
+    for (const QString &relatif : fichiers)
+        liste.append({relatif, racine + relatif, base + relatif});
+    CopieParallele copie(modele, connexions);
+    CopieParallele::Rappels rappels;
+    rappels.fin = [&fin](const QString &relatif, bool ok, const QString &) { fin(relatif, ok); };
+    rappels.connexionImpossible = [sens](const QString &raison) {
+        journalArbre(sens == CopieParallele::Sens::Rapatrie ? "get" : "put")(
+            QStringLiteral("Connexion supplémentaire impossible : ") + raison.simplified(), false);
+    };
+    return copie.Execute(sens, liste, rappels);
+}
+
 // get -r URL DIR: the site folder's tree into DIR.
-int rapatrieArbre(SessionDistante &ftp, const Cible &cible, const QString &dossier) {
+int rapatrieArbre(SessionDistante &ftp, const Cible &cible, const QString &dossier,
+                  int connexions) {
     const QString racine = dossierSite(cible);
     // DIR is the user's own choice: a link given there is followed once, and
     // nothing below it is.
@@ -644,18 +697,33 @@ int rapatrieArbre(SessionDistante &ftp, const Cible &cible, const QString &dossi
         });
     if (!parcouru)
         return Echec;
+    const auto creeDossier = [&](const QString &relatif) {
+        return ArbreTransfert::CreeDossierLocal(base, relatif);
+    };
+    const QString ligneEchec = QStringLiteral(" > Téléchargement échoué de ");
+    if (connexions > 1) {
+        const ModeleConnexion modele = ModeleConnexion::De(ftp);
+        const ArbreTransfert::Bilan bilan = arbre.CopieLot(
+            creeDossier,
+            [&](const QStringList &fichiers, const ArbreTransfert::FinFichier &fin) {
+                return copieParallele(modele, connexions, CopieParallele::Sens::Rapatrie, fichiers,
+                                      racine, base + QLatin1Char('/'), fin);
+            },
+            ligneEchec);
+        return finArbre(arbre, bilan, "get");
+    }
     const ArbreTransfert::Bilan bilan = arbre.Copie(
-        [&](const QString &relatif) { return ArbreTransfert::CreeDossierLocal(base, relatif); },
+        creeDossier,
         [&](const QString &relatif) {
             return ftp.DownloadFichierDansDossier(racine + relatif,
                                                   base + QLatin1Char('/') + relatif, true) != 0;
         },
-        QStringLiteral(" > Téléchargement échoué de "));
+        ligneEchec);
     return finArbre(arbre, bilan, "get");
 }
 
 // put -r DIR URL: DIR's tree into the site folder, made if missing.
-int envoieArbre(SessionDistante &ftp, const QString &dossier, const Cible &cible) {
+int envoieArbre(SessionDistante &ftp, const QString &dossier, const Cible &cible, int connexions) {
     const QString racine = dossierSite(cible);
     if (!QFileInfo(dossier).isDir()) {
         avertit(QStringLiteral("put: ") + dossier + QStringLiteral(" n'est pas un dossier"));
@@ -671,21 +739,37 @@ int envoieArbre(SessionDistante &ftp, const QString &dossier, const Cible &cible
     if (!arbre.ParcoursLocal(dossier))
         return Echec;
     const QString base = dossier.endsWith(u'/') ? dossier : dossier + QLatin1Char('/');
+    const auto creeDossier = [&](const QString &relatif) {
+        return creeOuEntre(racine + relatif + QLatin1Char('/'));
+    };
+    const QString ligneEchec = QStringLiteral(" > ''Upload'' échoué de ");
+    if (connexions > 1) {
+        const ModeleConnexion modele = ModeleConnexion::De(ftp);
+        const ArbreTransfert::Bilan bilan = arbre.CopieLot(
+            creeDossier,
+            [&](const QStringList &fichiers, const ArbreTransfert::FinFichier &fin) {
+                return copieParallele(modele, connexions, CopieParallele::Sens::Envoie, fichiers,
+                                      racine, base, fin);
+            },
+            ligneEchec);
+        return finArbre(arbre, bilan, "put");
+    }
     const ArbreTransfert::Bilan bilan = arbre.Copie(
-        [&](const QString &relatif) { return creeOuEntre(racine + relatif + QLatin1Char('/')); },
+        creeDossier,
         [&](const QString &relatif) {
             return ftp.UploadFichier(base + relatif, racine + relatif) != 0;
         },
-        QStringLiteral(" > ''Upload'' échoué de "));
+        ligneEchec);
     return finArbre(arbre, bilan, "put");
 }
 
 // Runs the command (args[0]) on a logged-in session.
-int execute(SessionDistante &ftp, const QStringList &args, const Cible &cible, bool recursif) {
+// `connexions` is 0 for anything but a tree.
+int execute(SessionDistante &ftp, const QStringList &args, const Cible &cible, int connexions) {
     const QString &commande = args[0];
-    if (recursif)
-        return commande == QLatin1String("get") ? rapatrieArbre(ftp, cible, args[2])
-                                                : envoieArbre(ftp, args[1], cible);
+    if (connexions > 0)
+        return commande == QLatin1String("get") ? rapatrieArbre(ftp, cible, args[2], connexions)
+                                                : envoieArbre(ftp, args[1], cible, connexions);
     if (commande == QLatin1String("ls"))
         return liste(ftp, cible);
     if (commande == QLatin1String("get"))
@@ -715,16 +799,13 @@ int main(int argc, char *argv[]) {
     if (!analyseOptions(args, options))
         return usage();
     // "get -r" and "put -r": the same arguments, a folder tree.
-    const bool recursif = args.size() > 1 && args[1] == QLatin1String("-r") &&
-                          (args[0] == QLatin1String("get") || args[0] == QLatin1String("put"));
-    if (recursif)
-        args.removeAt(1);
-    if (!analyseLigne(args, options, cible))
+    int connexions = 0;
+    if (!analyseArbre(args, connexions) || !analyseLigne(args, options, cible))
         return usage();
     completeIdentite(cible);
 
     const std::unique_ptr<SessionDistante> ftp = CreeSession(cible.protocole);
     if (!connecte(*ftp, options))
         return echoue(*ftp, "connexion");
-    return execute(*ftp, args, cible, recursif);
+    return execute(*ftp, args, cible, connexions);
 }
