@@ -193,8 +193,18 @@ bool CopieParallele::Execute(Sens sens, const QList<Fichier> &fichiers, const Ra
     std::sort(restes.begin(), restes.end());
     for (qsizetype i = p.prochain; i < fichiers.size(); ++i)
         restes.push_back(i);
-    for (const qsizetype i : restes)
+    for (const qsizetype i : restes) {
+        const Fichier &f = fichiers.at(i);
+        if (!rappels.surLaSessionCourante) {
+            if (rappels.fin)
+                rappels.fin(f.relatif, false, QStringLiteral("aucune connexion"));
+            continue;
+        }
+        if (rappels.attente && rappels.attente())
+            return false;
+        const bool ok = rappels.surLaSessionCourante(f);
         if (rappels.fin)
-            rappels.fin(fichiers.at(i).relatif, false, QStringLiteral("aucune connexion"));
+            rappels.fin(f.relatif, ok, QString());
+    }
     return true;
 }

@@ -56,6 +56,11 @@ public:
         // Its file goes back to the others; only when none is left are the
         // files not copied ended as failed.
         std::function<void(const QString &raison)> connexionImpossible;
+        // Copies a file on the caller's own session, on the caller's thread:
+        // when set, the files no connection was left to take go through it
+        // one by one (a server that takes a single connection per address
+        // still gets the whole copy) instead of failing.
+        std::function<bool(const Fichier &fichier)> surLaSessionCourante;
     };
 
     // `connexions` is brought into 1..ConnexionsMax.

@@ -136,6 +136,13 @@ bool TransfertsDossiers::copieParallele(CopieParallele::Sens sens, int connexion
     rappels.octets = [&](qint64 octets) {
         m_progression.AfficheOctets(nom, octets, -1, secondesDepuis(chrono));
     };
+    rappels.surLaSessionCourante = [this, sens](const CopieParallele::Fichier &f) {
+        return m_progression.Transfert(f.relatif, [&] {
+            return sens == CopieParallele::Sens::Rapatrie
+                       ? oFTP->DownloadFichierDansDossier(f.distant, f.local, true)
+                       : oFTP->UploadFichier(f.local, f.distant);
+        }) != 0;
+    };
     m_progression.DefinitTransfertsParalleles(true);
     const bool complet = copie.Execute(sens, liste, rappels);
     m_progression.DefinitTransfertsParalleles(false);

@@ -659,19 +659,24 @@ QString dossierSite(const Cible &cible) {
 
 // The files of a tree over `connexions` connections like `ftp`'s; false
 // never (nothing cancels a command-line copy).
-bool copieParallele(const ModeleConnexion &modele, int connexions, CopieParallele::Sens sens,
+bool copieParallele(SessionDistante &ftp, int connexions, CopieParallele::Sens sens,
                     const QStringList &fichiers, const QString &racine, const QString &base,
                     const ArbreTransfert::FinFichier &fin) {
     QList<CopieParallele::Fichier> liste;
     liste.reserve(fichiers.size());
     for (const QString &relatif : fichiers)
         liste.append({relatif, racine + relatif, base + relatif});
-    CopieParallele copie(modele, connexions);
+    CopieParallele copie(ModeleConnexion::De(ftp), connexions);
     CopieParallele::Rappels rappels;
     rappels.fin = [&fin](const QString &relatif, bool ok, const QString &) { fin(relatif, ok); };
     rappels.connexionImpossible = [sens](const QString &raison) {
         journalArbre(sens == CopieParallele::Sens::Rapatrie ? "get" : "put")(
             QStringLiteral("Connexion supplémentaire impossible : ") + raison.simplified(), false);
+    };
+    rappels.surLaSessionCourante = [&ftp, sens](const CopieParallele::Fichier &f) {
+        return (sens == CopieParallele::Sens::Rapatrie
+                    ? ftp.DownloadFichierDansDossier(f.distant, f.local, true)
+                    : ftp.UploadFichier(f.local, f.distant)) != 0;
     };
     return copie.Execute(sens, liste, rappels);
 }
@@ -702,11 +707,10 @@ int rapatrieArbre(SessionDistante &ftp, const Cible &cible, const QString &dossi
     };
     const QString ligneEchec = QStringLiteral(" > Téléchargement échoué de ");
     if (connexions > 1) {
-        const ModeleConnexion modele = ModeleConnexion::De(ftp);
         const ArbreTransfert::Bilan bilan = arbre.CopieLot(
             creeDossier,
             [&](const QStringList &fichiers, const ArbreTransfert::FinFichier &fin) {
-                return copieParallele(modele, connexions, CopieParallele::Sens::Rapatrie, fichiers,
+                return copieParallele(ftp, connexions, CopieParallele::Sens::Rapatrie, fichiers,
                                       racine, base + QLatin1Char('/'), fin);
             },
             ligneEchec);
@@ -744,11 +748,10 @@ int envoieArbre(SessionDistante &ftp, const QString &dossier, const Cible &cible
     };
     const QString ligneEchec = QStringLiteral(" > ''Upload'' échoué de ");
     if (connexions > 1) {
-        const ModeleConnexion modele = ModeleConnexion::De(ftp);
         const ArbreTransfert::Bilan bilan = arbre.CopieLot(
             creeDossier,
             [&](const QStringList &fichiers, const ArbreTransfert::FinFichier &fin) {
-                return copieParallele(modele, connexions, CopieParallele::Sens::Envoie, fichiers,
+                return copieParallele(ftp, connexions, CopieParallele::Sens::Envoie, fichiers,
                                       racine, base, fin);
             },
             ligneEchec);
