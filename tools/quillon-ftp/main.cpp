@@ -35,6 +35,11 @@ const char Usage[] =
     "  path is absolute from the server's root\n"
     "  ls URL            list folder `path`: one line per entry, key TAB item\n"
     "  get URL FILE      download            put FILE URL    upload\n"
+    "  get --continue URL FILE   resume the download an earlier get left unfinished (a\n"
+    "                    hidden FILE's partial beside it), if the server shows the file with\n"
+    "                    the same size and date (SIZE, MDTM); else start over\n"
+    "  put --continue FILE URL   send only what the remote file lacks, its bytes taken as\n"
+    "                    FILE's start (SIZE, then REST+STOR or APPE)\n"
     "  get -r URL DIR    download folder `path` with all its sub-folders into DIR (made if\n"
     "                    missing)            put -r DIR URL  the same upwards\n"
     "  mkdir URL  rmdir URL  rm URL          mv URL NEWPATH  rename\n"
@@ -680,9 +685,15 @@ int envoieArbre(SessionDistante &ftp, const QString &dossier, const Cible &cible
     return finArbre(arbre, bilan, "put");
 }
 
-// Runs the command (args[0]) on a logged-in session.
-int execute(SessionDistante &ftp, const QStringList &args, const Cible &cible, bool recursif) {
+// Runs the command (args[0]) on a logged-in session; `suite` for --continue.
+int execute(SessionDistante &ftp, const QStringList &args, const Cible &cible, bool recursif,
+            bool suite) {
     const QString &commande = args[0];
+    // A download without --continue starts over, yet leaves its partial file
+    // when it fails, for a later --continue.
+    ftp.setReprise(suite);
+    if (suite && commande == QLatin1String("put"))
+        return resultat(ftp, ftp.ReprendUpload(args[1], cible.chemin), "put");
     if (recursif)
         return commande == QLatin1String("get") ? rapatrieArbre(ftp, cible, args[2])
                                                 : envoieArbre(ftp, args[1], cible);
@@ -719,6 +730,10 @@ int main(int argc, char *argv[]) {
                           (args[0] == QLatin1String("get") || args[0] == QLatin1String("put"));
     if (recursif)
         args.removeAt(1);
+    const bool suite = !recursif && args.size() > 1 && args[1] == QLatin1String("--continue") &&
+                       (args[0] == QLatin1String("get") || args[0] == QLatin1String("put"));
+    if (suite)
+        args.removeAt(1);
     if (!analyseLigne(args, options, cible))
         return usage();
     completeIdentite(cible);
@@ -726,5 +741,5 @@ int main(int argc, char *argv[]) {
     const std::unique_ptr<SessionDistante> ftp = CreeSession(cible.protocole);
     if (!connecte(*ftp, options))
         return echoue(*ftp, "connexion");
-    return execute(*ftp, args, cible, recursif);
+    return execute(*ftp, args, cible, recursif, suite);
 }
