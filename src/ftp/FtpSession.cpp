@@ -719,6 +719,7 @@ bool FtpSession::Telecharge(const QString &distant, const QString &local, Cible 
     QString erreur;
     if (!fichier.prepare(erreur))
         return echec(erreur);
+    m_interrompre = false;
     // The file's state on the server, which a partial file must match. A
     // folder copy asks only where a partial file waits: two more replies
     // per file would weigh on a tree of small ones.
@@ -784,6 +785,15 @@ bool FtpSession::Telecharge(const QString &distant, const QString &local, Cible 
         }
         recu += n;
         signaleProgression(depuis + recu, total);
+        if (m_interrompre) {
+            // The server's answer to the closed data connection (426, or
+            // 226 when it had sent everything) keeps the session in step.
+            canal.Ferme();
+            Reponse::Complete fin = premiere;
+            if (premiere.preliminaire() && !litFinale(fin, QDeadlineTimer(m_delaiMs)))
+                return false;
+            return echec(QStringLiteral("téléchargement de %1 interrompu").arg(distant));
+        }
     }
     signaleProgression(depuis + recu, total, true);
     if (!termineReception(canal, premiere, recu, distant, depuis))

@@ -63,6 +63,9 @@ public:
     // because the file has changed on the server since the partial one.
     using AnnonceReprise = std::function<void(const QString &local, qint64 depuis)>;
     void setAnnonceReprise(AnnonceReprise annonce) { m_annonceReprise = std::move(annonce); }
+    // Asked during a download (from its progress callback): it stops after
+    // the current block and fails, keeping its partial file.
+    void Interromps() { m_interrompre = true; }
     // The listing of the current folder, handed over in blocks of whole lines
     // as it arrives (so that parsing overlaps the server's work); `mlsd` tells
     // whether the lines are MLSD facts. A handler that can hold no more
@@ -187,6 +190,7 @@ private:
     QString m_erreur;
     QString m_source; // "ftp://user@host:port", naming where downloads come from
     bool m_reprise = true;
+    bool m_interrompre = false;
     AnnonceReprise m_annonceReprise;
     Progression m_progression;
     qint64 m_derniereProgression = 0;

@@ -96,6 +96,10 @@ public:
     // when it starts over because the file has changed on the server since.
     using AnnonceReprise = std::function<void(const QString &local, qint64 depuis)>;
     virtual void setAnnonceReprise(AnnonceReprise annonce) { Q_UNUSED(annonce); }
+    // From a progress callback: the running download stops after its current
+    // block and fails, its partial file kept for a later resume. A session
+    // that can't stop a transfer lets it end.
+    virtual void Interromps() {}
     // Limit for connecting, for each reply and for an idle transfer.
     virtual void setDelaiMs(int ms) = 0;
     virtual int delaiMs() const = 0;

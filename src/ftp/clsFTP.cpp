@@ -45,6 +45,10 @@ void clsFTP::setAnnonceReprise(AnnonceReprise annonce) {
     m_session->setAnnonceReprise(std::move(annonce));
 }
 
+void clsFTP::Interromps() {
+    m_session->Interromps();
+}
+
 void clsFTP::setDelaiMs(int ms) {
     m_session->setDelaiMs(ms);
 }

@@ -37,6 +37,7 @@ public:
     void setProgression(Progression rappel) override;
     void setReprise(bool permise) override;
     void setAnnonceReprise(AnnonceReprise annonce) override;
+    void Interromps() override;
     // Limit for connecting, for each reply and for an idle data connection.
     void setDelaiMs(int ms) override;
     int delaiMs() const override;

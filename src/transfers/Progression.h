@@ -67,8 +67,10 @@ public:
 
     // Runs one transfer of the file `nom` (`operation` calls the session)
     // with its bytes shown in the status bar. Returns what the operation
-    // returned; 0 without a session.
-    short Transfert(const QString &nom, const std::function<short()> &operation);
+    // returned; 0 without a session. An `interruptible` download stops when
+    // "Annuler" is pressed, its partial file kept for a later resume.
+    short Transfert(const QString &nom, const std::function<short()> &operation,
+                    bool interruptible = false);
     // Runs any other FTP call while the window keeps repainting.
     short Appel(const std::function<short()> &operation);
 
