@@ -469,6 +469,8 @@ void TstClsFtp::telechargementRepris_data() {
     QTest::newRow("REST refusé") << QStringList{"rest=no"} << qint64(0) << false;
     // Without a date the file may have changed unseen: nothing is kept.
     QTest::newRow("sans MDTM") << QStringList{"mdtm=no"} << qint64(0) << false;
+    // Past the size it gave, the server's bytes are not the file continued.
+    QTest::newRow("plus d'octets que la taille") << QStringList{"extra=10"} << moitie << false;
 }
 
 // A download cut half-way leaves its bytes in the hidden partial file; the
@@ -510,6 +512,15 @@ void TstClsFtp::telechargementRepris() {
     }
     QVERIFY(annonces.isEmpty());
 
+    if (options.contains("extra=10")) {
+        QCOMPARE(m_ftp->DownloadFichier(QStringLiteral("/gros.bin"), local("gros.bin")), short(0));
+        QVERIFY2(m_ftp->DerniereErreur().contains(QStringLiteral("plus que les 3145745 octets")),
+                 qPrintable(m_ftp->DerniereErreur()));
+        QCOMPARE(annonces, QList<qint64>{reprise});
+        // Nothing of it kept: the next try starts over.
+        QCOMPARE(fichiersLocaux(), QStringList());
+        return;
+    }
     qint64 dernier = 0;
     m_ftp->setProgression([&](qint64 fait, qint64) { dernier = fait; });
     QCOMPARE(m_ftp->DownloadFichier(QStringLiteral("/gros.bin"), local("gros.bin")), short(1));
