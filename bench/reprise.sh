@@ -21,7 +21,7 @@ import os, subprocess, sys, time
 qftp, url, dl, half = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
 partial = os.path.join(os.path.dirname(dl), "." + os.path.basename(dl) + ".quillon-partiel")
 start = time.monotonic()
-first = subprocess.Popen([qftp, "get", url, dl], stdout=subprocess.DEVNULL)
+first = subprocess.Popen([qftp, "--tls=off", "get", url, dl], stdout=subprocess.DEVNULL)
 while first.poll() is None:
     try:
         if os.stat(partial).st_size >= half:
@@ -35,7 +35,8 @@ cut = time.monotonic()
 if first.returncode == 0 or not os.path.exists(partial):
     sys.exit("the first download was not cut")
 kept = os.path.getsize(partial)
-if subprocess.run([qftp, "get", "--continue", url, dl], stdout=subprocess.DEVNULL).returncode:
+if subprocess.run([qftp, "--tls=off", "get", "--continue", url, dl],
+                  stdout=subprocess.DEVNULL).returncode:
     sys.exit("get --continue failed")
 end = time.monotonic()
 sys.stderr.write("cut after %.3f s at %d bytes, resumed in %.3f s\n"
@@ -51,7 +52,7 @@ resume_row() {
     size=$(stat -c %s "$source")
     for _ in $(seq "${RUNS:-5}"); do
         rm -f "$dl"
-        q+=("$(seconds "$QFTP" get "$url" "$dl")")
+        q+=("$(seconds "$QFTP" --tls=off get "$url" "$dl")")
         cmp -s "$dl" "$source" || die "quillon-ftp get differs"
         rm -f "$dl"
         r+=("$(cut_and_resume "$url" "$dl" "$((size / 2))")")
