@@ -20,6 +20,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -109,6 +110,7 @@ private slots:
     void telechargementEchoueGardeLeFichierLocal();
     void telechargementRepris_data();
     void telechargementRepris();
+    void partielTenuParUnAutre();
     void envoiRepris();
     void telechargementEcritSurPlace_data();
     void telechargementEcritSurPlace();
@@ -533,6 +535,27 @@ void TstClsFtp::telechargementRepris() {
     QCOMPARE(journal.contains("> REST "), reprise > 0 || options.contains("rest=no"));
     if (reprise > 0)
         QVERIFY2(journal.contains(QStringLiteral("> REST %1\n").arg(reprise)), qPrintable(journal));
+}
+
+// A partial file another download is writing (it holds its lock) is neither
+// continued nor removed: this download goes through a temporary file.
+void TstClsFtp::partielTenuParUnAutre() {
+    ServeurScripte serveur(QStringLiteral("resume"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    QCOMPARE(m_ftp->DownloadFichier(QStringLiteral("/gros.bin"), local("gros.bin")), short(0));
+    const QByteArray contenu = OctetsTest(3 * 1024 * 1024 + 17);
+    const QString partiel = local(".gros.bin.quillon-partiel");
+    QCOMPARE(LitFichierLocal(partiel), contenu.left(contenu.size() / 2));
+    const int fd = ::open(QFile::encodeName(partiel).constData(), O_RDONLY | O_CLOEXEC);
+    QVERIFY(fd >= 0);
+    const auto ferme = qScopeGuard([fd] { ::close(fd); });
+    QCOMPARE(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    QCOMPARE(m_ftp->DownloadFichier(QStringLiteral("/gros.bin"), local("gros.bin")), short(1));
+    QCOMPARE(LitFichierLocal(local("gros.bin")), contenu);
+    QCOMPARE(LitFichierLocal(partiel), contenu.left(contenu.size() / 2));
+    QVERIFY(!serveur.journal().contains("> REST "));
 }
 
 // put after an interrupted upload: the bytes on the server are not sent

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -131,38 +132,40 @@ public:
             m_nettoie = partielPresent();
             return creeTemporaire(erreur);
         }
+        // A partial file another download holds (its lock) is left to it.
+        const int existant = ::openat(m_dossier, m_nomPartiel.constData(),
+                                      O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (existant >= 0 && ::flock(existant, LOCK_EX | LOCK_NB) != 0) {
+            ::close(existant);
+            return creeTemporaire(erreur);
+        }
         struct stat st {};
         Origine lue;
-        const bool valide =
-            ::fstatat(m_dossier, m_nomPartiel.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(st.st_mode) && st.st_nlink == 1 && litInfo(lue, st);
+        const bool valide = existant >= 0 && ::fstat(existant, &st) == 0 && S_ISREG(st.st_mode) &&
+                            st.st_nlink == 1 && litInfo(lue, st);
         const bool meme = valide && lue.source == origine.source && lue.taille == origine.taille &&
                           lue.date == origine.date;
         change = valide && !meme && lue.source == origine.source && st.st_size > 0;
         if (reprendre && meme && st.st_size > 0 && st.st_size < origine.taille) {
-            const int fd = ::openat(m_dossier, m_nomPartiel.constData(),
-                                    O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
-            struct stat ouvert {};
-            if (fd >= 0 && ::fstat(fd, &ouvert) == 0 && ouvert.st_ino == st.st_ino &&
-                ouvert.st_dev == st.st_dev && S_ISREG(ouvert.st_mode)) {
-                const off_t fin = ::lseek(fd, 0, SEEK_END);
-                if (fin > 0) {
-                    m_temporaire = fd;
-                    m_nomTemporaire = m_nomPartiel;
-                    m_partiel = true;
-                    depuis = fin;
-                    return true;
-                }
+            const off_t fin = ::lseek(existant, 0, SEEK_END);
+            if (fin > 0) {
+                ::fcntl(existant, F_SETFL, ::fcntl(existant, F_GETFL) & ~O_NONBLOCK);
+                m_temporaire = existant;
+                m_nomTemporaire = m_nomPartiel;
+                m_partiel = true;
+                depuis = fin;
+                return true;
             }
-            if (fd >= 0)
-                ::close(fd);
         }
+        if (existant >= 0)
+            ::close(existant);
         ::unlinkat(m_dossier, m_nomInfo.constData(), 0);
         ::unlinkat(m_dossier, m_nomPartiel.constData(), 0);
         m_temporaire = ::openat(m_dossier, m_nomPartiel.constData(),
                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (m_temporaire < 0)
             return creeTemporaire(erreur); // taken meanwhile: not resumable
+        ::flock(m_temporaire, LOCK_EX | LOCK_NB);
         m_nomTemporaire = m_nomPartiel;
         m_partiel = true;
         if (m_droits != 0)
