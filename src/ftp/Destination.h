@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QString>
 
 #include <cerrno>
@@ -18,28 +17,28 @@
 #include <unistd.h>
 #include <utility>
 
-// Where a download is written. A regular file, or a new one, is replaced only
-// once the whole file has arrived. Any other target that exists, a device, a
-// FIFO or a terminal, is written in place: renaming a file over /dev/null or a
-// FIFO would destroy it.
+// Where a download is written (prepare, then ouvrePartiel). A regular file,
+// or a new one, is replaced only once the whole file has arrived. Any other
+// target that exists, a device, a FIFO or a terminal, is written in place:
+// renaming a file over /dev/null or a FIFO would destroy it.
 //
 // A path the user chose (one file, "get f /dev/stdout") is followed through
 // its symbolic links, as cp and curl do. A file named after the server's in a
 // folder never is: a link already there, even one pointing nowhere, is
-// refused rather than written through, and the temporary file is created
-// anew in that folder. A folder copy's folder must not be a link either; the
+// refused rather than written through, and the partial file is created anew
+// in that folder. A folder copy's folder must not be a link either; the
 // folder the user is in may be one (they chose it).
 //
-// A download that may be resumed (prepare, then ouvrePartiel) writes a regular
-// target through a partial file of a stable hidden name beside it,
-// ".NAME.quillon-partiel", described by ".NAME.quillon-reprise": where the
-// bytes came from (protocol, user, host, path), the file's size and date on
-// the server then, and the partial file's device and inode. A later download
-// continues it only when all of that still holds, and starts it over
-// otherwise. The description is a file of its own rather than an extended
+// The partial file has a stable hidden name beside the target,
+// ".NAME.quillon-partiel", and is described by ".NAME.quillon-reprise": where
+// the bytes came from (protocol, user, host, port, path), the file's size and
+// date on the server then, and the partial file's device and inode. A later
+// download continues it only when all of that still holds, and starts it
+// over otherwise; a partial file without a matching description is never
+// continued. The description is a file of its own rather than an extended
 // attribute (tmpfs, FAT and many network file systems have none) or a part
-// of the name (which must be found again from the target's name alone); a
-// partial file without a matching description is never continued.
+// of the name (which must be found again from the target's name alone).
+// While a download writes the partial file it holds a lock on it.
 class Destination {
 public:
     // Where a download's bytes come from, and the file's state on the server.
@@ -51,34 +50,14 @@ public:
     };
 
     Destination(const QString &chemin, FtpSession::Cible cible)
-        : m_chemin(chemin), m_fichier(chemin), m_cible(cible) {}
+        : m_chemin(chemin), m_cible(cible) {}
     ~Destination() { abandonne(); }
     Destination(const Destination &) = delete;
     Destination &operator=(const Destination &) = delete;
 
-    bool ouvre(QString &erreur) {
-        if (m_cible != FtpSession::Cible::Choisie)
-            return ouvreDansDossier(erreur);
-        const QByteArray natif = QFile::encodeName(m_chemin);
-        struct stat st {};
-        if (::stat(natif.constData(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-            const int fd = ::open(natif.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-            if (fd < 0) {
-                erreur = texteOuverture();
-                return false;
-            }
-            if (garde(fd))
-                return true;
-        }
-        if (!m_fichier.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-            erreur = QStringLiteral("%1 : %2").arg(m_chemin, m_fichier.errorString());
-            return false;
-        }
-        return true;
-    }
-
-    // Checks the target as ouvre() does and opens its folder, creating
-    // nothing yet. A path the user chose is followed through its links first.
+    // Checks the target and opens its folder, creating nothing yet: a device
+    // or FIFO is opened to be written in place. A path the user chose is
+    // followed through its links first.
     bool prepare(QString &erreur) {
         if (m_cible != FtpSession::Cible::Choisie)
             return verifieDansDossier(erreur) && nommePartiel();
@@ -121,7 +100,8 @@ public:
     // `depuis` gets its size; any other is removed and a new one started.
     // `change` tells that the one removed came from the same file in another
     // state. Without a known origin (no size or date from the server), a
-    // temporary file is used as by ouvre(), removed on failure.
+    // temporary file of a random name is used instead, removed on failure.
+    // A target written in place needs nothing more.
     bool ouvrePartiel(const Origine &origine, bool reprendre, qint64 &depuis, bool &change,
                       QString &erreur) {
         depuis = 0;
@@ -193,7 +173,7 @@ public:
     int fd() const {
         if (m_enPlace >= 0)
             return m_enPlace;
-        return m_temporaire >= 0 ? m_temporaire : m_fichier.handle();
+        return m_temporaire;
     }
 
     void abandonne() {
@@ -212,8 +192,6 @@ public:
                 if (m_partiel)
                     ::unlinkat(m_dossier, m_nomInfo.constData(), 0);
             }
-        } else if (m_fichier.isOpen()) {
-            m_fichier.cancelWriting();
         }
         if (m_dossier >= 0) {
             ::close(m_dossier);
@@ -254,11 +232,8 @@ public:
             }
             return true;
         }
-        if (!m_fichier.commit()) {
-            erreur = QStringLiteral("%1 : %2").arg(m_chemin, m_fichier.errorString());
-            return false;
-        }
-        return true;
+        erreur = QStringLiteral("%1 : non ouvert").arg(m_chemin);
+        return false;
     }
 
     static QString texteLienRefuse(const QString &chemin) {
@@ -287,12 +262,6 @@ private:
         }
         ::close(fd);
         return false;
-    }
-
-    bool ouvreDansDossier(QString &erreur) {
-        if (!verifieDansDossier(erreur))
-            return false;
-        return m_enPlace >= 0 || creeTemporaire(erreur);
     }
 
     // Opens the target's folder and checks the target: a link or a folder is
@@ -438,7 +407,6 @@ private:
     }
 
     QString m_chemin;
-    QSaveFile m_fichier;
     FtpSession::Cible m_cible;
     int m_enPlace = -1;
     // A folder download: the folder, the name in it and the temporary file.

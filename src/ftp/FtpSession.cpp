@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <openssl/ssl.h>
