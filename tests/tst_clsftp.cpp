@@ -583,6 +583,24 @@ void TstClsFtp::envoiRepris() {
              qPrintable(m_ftp->DerniereErreur()));
     QCOMPARE(m_srv.litFichier(m_dossier + "grand"), plusGrand);
     QVERIFY(m_ftp->hConnexion());
+
+    // The rest goes after REST with STOR, or with APPE where REST is refused.
+    const QByteArray quatre = OctetsTest(4 * 1024 * 1024);
+    QVERIFY(EcritFichierLocal(local("envoi"), quatre));
+    for (const bool rest : {true, false}) {
+        ServeurScripte serveur(QStringLiteral("resume"),
+                               rest ? QStringList() : QStringList{"rest=no"});
+        QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+        serveur.parametres();
+        QCOMPARE(m_ftp->Connexion(), short(-1));
+        QCOMPARE(m_ftp->ReprendUpload(local("envoi"), QStringLiteral("/gros.bin")), short(1));
+        const QString journal = serveur.journal();
+        QVERIFY2(journal.contains(rest ? "> REST 3145745\n1> STOR /gros.bin"
+                                       : "> REST 3145745\n1> APPE /gros.bin"),
+                 qPrintable(journal));
+        QVERIFY2(journal.contains(QStringLiteral("stored %1 bytes").arg(quatre.size() - 3145745)),
+                 qPrintable(journal));
+    }
 }
 
 void TstClsFtp::telechargementEcritSurPlace_data() {
