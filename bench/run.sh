@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # quillon-ftp against curl on the same loopback vsftpd, in one run:
-#   download and upload of a 1 GiB file kept on /dev/shm,
+#   download and upload of a 1 GiB file kept on /dev/shm, and that download
+#   killed at half and resumed with get --continue (against an uninterrupted one),
 #   the listing of a folder of 100,000 empty files;
 #   the same three and a connection with login over TLS (explicit, on a vsftpd
 #   that requires session reuse; both clients trust the server's certificate only);
@@ -95,6 +96,11 @@ measure "download ${SIZE_MIB} MiB" 'rm -f "$DL"' \
 measure "upload ${SIZE_MIB} MiB" 'rm -f "$PUB/up.bin"' \
     '"$QFTP" put "$WORK/source.bin" "$URL/up.bin"' \
     'curl -sS -T "$WORK/source.bin" "$URL/up.bin"'
+# The same download killed at half and finished by get --continue, against
+# an uninterrupted one (bench/reprise.sh).
+# shellcheck source=reprise.sh
+. "$HERE/reprise.sh"
+resume_row "$URL/big.bin" "$WORK/source.bin"
 # quillon-ftp asks for "LIST -a" (vsftpd hides dot-files such as .htaccess
 # otherwise), which costs vsftpd more than a plain LIST: curl is measured with
 # the same command, and with its own plain LIST for reference.

@@ -20,6 +20,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -107,6 +108,10 @@ private slots:
     void telechargementRemplaceLeFichierLocal();
     void telechargementEchoueGardeLeFichierLocal_data();
     void telechargementEchoueGardeLeFichierLocal();
+    void telechargementRepris_data();
+    void telechargementRepris();
+    void partielTenuParUnAutre();
+    void envoiRepris();
     void telechargementEcritSurPlace_data();
     void telechargementEcritSurPlace();
     void telechargementVersTubeAbandonne();
@@ -406,21 +411,23 @@ void TstClsFtp::telechargementRemplaceLeFichierLocal() {
 void TstClsFtp::telechargementEchoueGardeLeFichierLocal_data() {
     QTest::addColumn<QString>("mode"); // empty: the real server
     QTest::addColumn<QString>("distant");
-    QTest::newRow("fichier absent") << QString() << "absent.bin";
-    QTest::newRow("dossier au lieu d'un fichier") << QString() << "dossier";
+    QTest::addColumn<int>("recus"); // bytes a partial file keeps, -1 for none
+    QTest::newRow("fichier absent") << QString() << "absent.bin" << -1;
+    QTest::newRow("dossier au lieu d'un fichier") << QString() << "dossier" << -1;
     QTest::newRow("coupure en cours") << "drop-download"
-                                      << "f.bin";
+                                      << "f.bin" << 65536;
     QTest::newRow("données bloquées") << "stall-data"
-                                      << "f.bin";
+                                      << "f.bin" << 65536;
     QTest::newRow("taille annoncée non tenue") << "lying-size"
-                                               << "f.bin";
+                                               << "f.bin" << 500;
     QTest::newRow("serveur bloqué") << "stall"
-                                    << "f.bin";
+                                    << "f.bin" << -1;
 }
 
 void TstClsFtp::telechargementEchoueGardeLeFichierLocal() {
     QFETCH(QString, mode);
     QFETCH(QString, distant);
+    QFETCH(int, recus);
     std::unique_ptr<ServeurScripte> serveur;
     if (mode.isEmpty()) {
         QVERIFY(m_srv.creeDossier(m_dossier + "dossier"));
@@ -442,8 +449,158 @@ void TstClsFtp::telechargementEchoueGardeLeFichierLocal() {
     QVERIFY2(chrono.elapsed() < 20000, "the call must end soon after the time-out");
     QVERIFY(!m_ftp->DerniereErreur().isEmpty());
     QCOMPARE(LitFichierLocal(local("cible.bin")), ancien);
-    // No partial or temporary file is left beside it.
-    QCOMPARE(fichiersLocaux(), QStringList({"cible.bin"}));
+    // What arrived waits beside it in the hidden partial file, for a resume;
+    // otherwise no partial or temporary file is left.
+    if (recus < 0) {
+        QCOMPARE(fichiersLocaux(), QStringList({"cible.bin"}));
+    } else {
+        QCOMPARE(fichiersLocaux(), QStringList({".cible.bin.quillon-partiel",
+                                                ".cible.bin.quillon-reprise", "cible.bin"}));
+        QCOMPARE(LitFichierLocal(local(".cible.bin.quillon-partiel")), OctetsTest(recus));
+    }
+}
+
+void TstClsFtp::telechargementRepris_data() {
+    QTest::addColumn<QStringList>("options"); // of the scripted server's resume mode
+    QTest::addColumn<qint64>("reprise");      // what the second download is told
+    QTest::addColumn<bool>("change");
+    const qint64 moitie = (3 * 1024 * 1024 + 17) / 2;
+    QTest::newRow("même fichier") << QStringList() << moitie << false;
+    QTest::newRow("coupé au premier Mio") << QStringList{"cut=1048576"} << qint64(1048576) << false;
+    QTest::newRow("fichier changé entre-temps") << QStringList{"change=yes"} << qint64(-1) << true;
+    QTest::newRow("REST refusé") << QStringList{"rest=no"} << qint64(0) << false;
+    // Without a date the file may have changed unseen: nothing is kept.
+    QTest::newRow("sans MDTM") << QStringList{"mdtm=no"} << qint64(0) << false;
+    // Past the size it gave, the server's bytes are not the file continued.
+    QTest::newRow("plus d'octets que la taille") << QStringList{"extra=10"} << moitie << false;
+}
+
+// A download cut half-way leaves its bytes in the hidden partial file; the
+// next download of the same file continues it with REST when the server
+// shows the same size and date, and starts over otherwise. Either way the
+// result is the server's file, byte for byte, and nothing else is left.
+void TstClsFtp::telechargementRepris() {
+    QFETCH(QStringList, options);
+    QFETCH(qint64, reprise);
+    QFETCH(bool, change);
+    ServeurScripte serveur(QStringLiteral("resume"), options);
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    QList<qint64> annonces;
+    m_ftp->setAnnonceReprise([&](const QString &chemin, qint64 depuis) {
+        QCOMPARE(chemin, local("gros.bin"));
+        annonces << depuis;
+    });
+    const QByteArray premier = OctetsTest(3 * 1024 * 1024 + 17);
+    QByteArray second = premier;
+    if (change) {
+        second = QByteArray(2 << 20, Qt::Uninitialized);
+        for (qsizetype i = 0; i < second.size(); ++i)
+            second[i] = char(255 - (i & 0xFF));
+        second += "changed";
+    }
+
+    QCOMPARE(m_ftp->DownloadFichier(QStringLiteral("/gros.bin"), local("gros.bin")), short(0));
+    QVERIFY(!QFile::exists(local("gros.bin")));
+    const QString partiel = local(".gros.bin.quillon-partiel");
+    if (options.contains("mdtm=no")) {
+        QCOMPARE(fichiersLocaux(), QStringList());
+    } else {
+        const qint64 coupe = options.contains("cut=1048576") ? 1048576 : premier.size() / 2;
+        QCOMPARE(LitFichierLocal(partiel), premier.left(coupe));
+        QCOMPARE(fichiersLocaux(),
+                 QStringList({".gros.bin.quillon-partiel", ".gros.bin.quillon-reprise"}));
+    }
+    QVERIFY(annonces.isEmpty());
+
+    if (options.contains("extra=10")) {
+        QCOMPARE(m_ftp->DownloadFichier(QStringLiteral("/gros.bin"), local("gros.bin")), short(0));
+        QVERIFY2(m_ftp->DerniereErreur().contains(QStringLiteral("plus que les 3145745 octets")),
+                 qPrintable(m_ftp->DerniereErreur()));
+        QCOMPARE(annonces, QList<qint64>{reprise});
+        // Nothing of it kept: the next try starts over.
+        QCOMPARE(fichiersLocaux(), QStringList());
+        return;
+    }
+    qint64 dernier = 0;
+    m_ftp->setProgression([&](qint64 fait, qint64) { dernier = fait; });
+    QCOMPARE(m_ftp->DownloadFichier(QStringLiteral("/gros.bin"), local("gros.bin")), short(1));
+    QCOMPARE(LitFichierLocal(local("gros.bin")), second);
+    QCOMPARE(fichiersLocaux(), QStringList({"gros.bin"}));
+    QCOMPARE(dernier, qint64(second.size()));
+    QCOMPARE(annonces, reprise ? QList<qint64>{reprise} : QList<qint64>());
+    // REST only where a partial file matched, and at its size.
+    const QString journal = serveur.journal();
+    QCOMPARE(journal.contains("> REST "), reprise > 0 || options.contains("rest=no"));
+    if (reprise > 0)
+        QVERIFY2(journal.contains(QStringLiteral("> REST %1\n").arg(reprise)), qPrintable(journal));
+}
+
+// A partial file another download is writing (it holds its lock) is neither
+// continued nor removed: this download goes through a temporary file.
+void TstClsFtp::partielTenuParUnAutre() {
+    ServeurScripte serveur(QStringLiteral("resume"));
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    QCOMPARE(m_ftp->DownloadFichier(QStringLiteral("/gros.bin"), local("gros.bin")), short(0));
+    const QByteArray contenu = OctetsTest(3 * 1024 * 1024 + 17);
+    const QString partiel = local(".gros.bin.quillon-partiel");
+    QCOMPARE(LitFichierLocal(partiel), contenu.left(contenu.size() / 2));
+    const int fd = ::open(QFile::encodeName(partiel).constData(), O_RDONLY | O_CLOEXEC);
+    QVERIFY(fd >= 0);
+    const auto ferme = qScopeGuard([fd] { ::close(fd); });
+    QCOMPARE(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    QCOMPARE(m_ftp->DownloadFichier(QStringLiteral("/gros.bin"), local("gros.bin")), short(1));
+    QCOMPARE(LitFichierLocal(local("gros.bin")), contenu);
+    QCOMPARE(LitFichierLocal(partiel), contenu.left(contenu.size() / 2));
+    QVERIFY(!serveur.journal().contains("> REST "));
+}
+
+// put after an interrupted upload: the bytes on the server are not sent
+// again (here they differ from the local file's start, which shows it), only
+// the rest; a remote file larger than the local one is left as it is.
+void TstClsFtp::envoiRepris() {
+    QCOMPARE(connecte(), short(-1));
+    const QByteArray contenu = OctetsTest(3 * 1024 * 1024 + 5);
+    QVERIFY(EcritFichierLocal(local("envoi"), contenu));
+    const QByteArray debut(1000000, 'x');
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "envoi", debut));
+    QCOMPARE(m_ftp->ReprendUpload(local("envoi"), m_dossier + "envoi"), short(1));
+    QCOMPARE(m_srv.litFichier(m_dossier + "envoi"), debut + contenu.mid(debut.size()));
+
+    // Absent on the server: sent whole. Already whole: nothing to send.
+    QCOMPARE(m_ftp->ReprendUpload(local("envoi"), m_dossier + "neuf"), short(1));
+    QCOMPARE(m_srv.litFichier(m_dossier + "neuf"), contenu);
+    QCOMPARE(m_ftp->ReprendUpload(local("envoi"), m_dossier + "neuf"), short(1));
+    QCOMPARE(m_srv.litFichier(m_dossier + "neuf"), contenu);
+
+    const QByteArray plusGrand = contenu + "de trop";
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "grand", plusGrand));
+    QCOMPARE(m_ftp->ReprendUpload(local("envoi"), m_dossier + "grand"), short(0));
+    QVERIFY2(m_ftp->DerniereErreur().startsWith(QStringLiteral("reprise impossible")),
+             qPrintable(m_ftp->DerniereErreur()));
+    QCOMPARE(m_srv.litFichier(m_dossier + "grand"), plusGrand);
+    QVERIFY(m_ftp->hConnexion());
+
+    // The rest goes after REST with STOR, or with APPE where REST is refused.
+    const QByteArray quatre = OctetsTest(4 * 1024 * 1024);
+    QVERIFY(EcritFichierLocal(local("envoi"), quatre));
+    for (const bool rest : {true, false}) {
+        ServeurScripte serveur(QStringLiteral("resume"),
+                               rest ? QStringList() : QStringList{"rest=no"});
+        QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+        serveur.parametres();
+        QCOMPARE(m_ftp->Connexion(), short(-1));
+        QCOMPARE(m_ftp->ReprendUpload(local("envoi"), QStringLiteral("/gros.bin")), short(1));
+        const QString journal = serveur.journal();
+        QVERIFY2(journal.contains(rest ? "> REST 3145745\n1> STOR /gros.bin"
+                                       : "> REST 3145745\n1> APPE /gros.bin"),
+                 qPrintable(journal));
+        QVERIFY2(journal.contains(QStringLiteral("stored %1 bytes").arg(quatre.size() - 3145745)),
+                 qPrintable(journal));
+    }
 }
 
 void TstClsFtp::telechargementEcritSurPlace_data() {

@@ -103,6 +103,7 @@ private slots:
     void lsListeInhabituelle();
     void getEtPut();
     void getEchoueGardeLeFichier();
+    void reprises();
     void arbres();
     void arbresParalleles();
     void tubesStandard();
@@ -157,6 +158,9 @@ void TstQuillonFtp::usage_data() {
     QTest::newRow("-P not a number") << QStringList{"get", "-r", "-P", "deux", u, "/tmp/x"};
     QTest::newRow("-P without -r") << QStringList{"get", "-P", "2", u, "/tmp/x"};
     QTest::newRow("-P without N") << QStringList{"get", "-r", u, "/tmp/x", "-P"};
+    QTest::newRow("get --continue without file") << QStringList{"get", "--continue", u};
+    QTest::newRow("--continue with ls") << QStringList{"ls", "--continue", u};
+    QTest::newRow("--continue with -r") << QStringList{"get", "-r", "--continue", u, "/tmp/x"};
     QTest::newRow("mv without new path") << QStringList{"mv", u};
     QTest::newRow("extra argument") << QStringList{"ls", u, "de trop"};
     QTest::newRow("not an ftp URL") << QStringList{"ls", "http://127.0.0.1/"};
@@ -361,6 +365,43 @@ void TstQuillonFtp::getEchoueGardeLeFichier() {
     VERIFIE_ECHEC(lance({"get", url("absent"), local("garde")}));
     QCOMPARE(LitFichierLocal(local("garde")), QByteArray("à garder"));
     QCOMPARE(QDir(m_local->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"garde"});
+}
+
+// get --continue takes up the partial file a cut download left, with REST,
+// and ends with the server's file; a plain get starts over. put --continue
+// sends only what the server lacks: the bytes there, unlike the local
+// file's start, stay.
+void TstQuillonFtp::reprises() {
+    const QByteArray gros = OctetsTest(3 * 1024 * 1024 + 17);
+    for (const bool suite : {true, false}) {
+        ServeurScripte serveur(QStringLiteral("resume"));
+        QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+        const QString adresse = "ftp://u:p@" + serveur.site() + "/gros.bin";
+        VERIFIE_ECHEC(lance({"get", adresse, local("gros.bin")}));
+        QVERIFY(!QFile::exists(local("gros.bin")));
+        QStringList arguments{"get", adresse, local("gros.bin")};
+        if (suite)
+            arguments.insert(1, "--continue");
+        VERIFIE_SUCCES(lance(arguments));
+        QCOMPARE(LitFichierLocal(local("gros.bin")), gros);
+        QCOMPARE(QDir(m_local->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"gros.bin"});
+        QCOMPARE(serveur.journal().contains(QStringLiteral("> REST %1\n").arg(gros.size() / 2)),
+                 suite);
+        QVERIFY(QFile::remove(local("gros.bin")));
+    }
+
+    const QByteArray contenu = OctetsTest(2 * 1024 * 1024 + 3);
+    QVERIFY(EcritFichierLocal(local("envoi"), contenu));
+    const QByteArray debut(700000, 'x');
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "envoi", debut));
+    VERIFIE_SUCCES(lance({"put", "--continue", local("envoi"), url("envoi")}));
+    QCOMPARE(m_srv.litFichier(m_dossier + "envoi"), debut + contenu.mid(debut.size()));
+    VERIFIE_SUCCES(lance({"put", "--continue", local("envoi"), url("neuf")}));
+    QCOMPARE(m_srv.litFichier(m_dossier + "neuf"), contenu);
+    QVERIFY(m_srv.ecrisFichier(m_dossier + "grand", contenu + "de trop"));
+    VERIFIE_ECHEC(lance({"put", "--continue", local("envoi"), url("grand")}));
+    QCOMPARE(m_srv.litFichier(m_dossier + "grand"), contenu + "de trop");
 }
 
 // /dev/stdout is the pipe QProcess reads: written in place, not replaced.

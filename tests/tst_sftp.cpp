@@ -387,8 +387,62 @@ private slots:
         QCOMPARE(s.Erreur(), QStringLiteral("le serveur ne répond plus (délai dépassé)"));
         QVERIFY(!s.Connectee());
         QCOMPARE(LitFichierLocal(local.filePath("gros.bin")), QByteArray("ancien"));
-        QCOMPARE(QDir(local.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList({"gros.bin"}));
+        // What arrived waits in the hidden partial file, for a resume.
+        QCOMPARE(
+            QDir(local.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+            QStringList({".gros.bin.quillon-partiel", ".gros.bin.quillon-reprise", "gros.bin"}));
+        const QByteArray partiel = LitFichierLocal(local.filePath(".gros.bin.quillon-partiel"));
+        QVERIFY(partiel.size() < 8 * 1024 * 1024);
+        QCOMPARE(partiel, OctetsTest(partiel.size()));
+    }
+
+    // A download stopped half-way (as "Annuler" does) continues from its
+    // partial file, seeking the remote file, and ends as the server's file;
+    // a file changed on the server meanwhile is downloaded whole.
+    void reprise() {
+        SessionSftp s;
+        prepare(s, m_info["known_hosts"]);
+        QVERIFY2(s.Connecte(site(), m_info["user"], m_info["password"]), qPrintable(s.Erreur()));
+        const QString dossier = nouveauDossier("reprise");
+        const QByteArray contenu = OctetsTest(8 * 1024 * 1024 + 3);
+        QVERIFY(EcritFichierLocal(dossier + "gros.bin", contenu));
+        QTemporaryDir local;
+        const QString cible = local.filePath("gros.bin");
+        const QString partiel = local.filePath(".gros.bin.quillon-partiel");
+        QList<qint64> annonces;
+        s.setAnnonceReprise([&](const QString &, qint64 depuis) { annonces << depuis; });
+        const auto coupe = [&] {
+            s.setProgression([&](qint64 fait, qint64) {
+                if (fait > 0)
+                    s.Interromps();
+            });
+            const bool ok =
+                s.Telecharge(dossier + "gros.bin", cible, FtpSession::Cible::DansDossier);
+            s.setProgression({});
+            return ok;
+        };
+        QVERIFY(!coupe());
+        QCOMPARE(s.Erreur(), "téléchargement de " + dossier + "gros.bin interrompu");
+        const qint64 recus = QFileInfo(partiel).size();
+        QVERIFY2(recus > 0 && recus < contenu.size(), qPrintable(QString::number(recus)));
+        QCOMPARE(LitFichierLocal(partiel), contenu.left(recus));
+        QVERIFY(!QFile::exists(cible));
+        QVERIFY2(s.Telecharge(dossier + "gros.bin", cible, FtpSession::Cible::DansDossier),
+                 qPrintable(s.Erreur()));
+        QCOMPARE(LitFichierLocal(cible), contenu);
+        QCOMPARE(annonces, QList<qint64>{recus});
+        QCOMPARE(QDir(local.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"gros.bin"});
+
+        QVERIFY(QFile::remove(cible));
+        QVERIFY(!coupe());
+        const QByteArray nouveau = contenu.right(5 * 1024 * 1024) + "nouveau";
+        QVERIFY(EcritFichierLocal(dossier + "gros.bin", nouveau));
+        annonces.clear();
+        QVERIFY2(s.Telecharge(dossier + "gros.bin", cible, FtpSession::Cible::DansDossier),
+                 qPrintable(s.Erreur()));
+        QCOMPARE(LitFichierLocal(cible), nouveau);
+        QCOMPARE(annonces, QList<qint64>{-1});
+        QCOMPARE(QDir(local.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"gros.bin"});
     }
 
     void analyseHote() {

@@ -107,6 +107,7 @@ private slots:
     void enClairInterdit();
     void finDesDonnees_data();
     void finDesDonnees();
+    void repriseChiffree();
     void listeCoupee_data();
     void listeCoupee();
     void donneesDUnAutreServeur();
@@ -466,6 +467,26 @@ void TstTls::finDesDonnees() {
     }
     // The session goes on after a cut.
     QCOMPARE(m_ftp->AttribueRepertoireCourant(QStringLiteral("/mid")), short(1));
+}
+
+// Over TLS, a download cut without close_notify keeps its partial file, and
+// the next one continues it: the 150 reply counts what is left after REST,
+// which is what arrives, so the end is trusted and the file is whole.
+void TstTls::repriseChiffree() {
+    ServeurScripte serveur(QStringLiteral("resume"), {"tls=" + cert("self")});
+    QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+    serveur.parametres();
+    sChiffrement = Chiffrement::Obligatoire;
+    jugeRepond(true);
+    QCOMPARE(m_ftp->Connexion(), short(-1));
+    QVERIFY(!m_ftp->VersionTls().isEmpty());
+    QCOMPARE(m_ftp->DownloadFichier(QStringLiteral("/gros.bin"), local("g")), short(0));
+    const QByteArray contenu = OctetsTest(3 * 1024 * 1024 + 17);
+    QCOMPARE(LitFichierLocal(local(".g.quillon-partiel")), contenu.left(contenu.size() / 2));
+    QCOMPARE(m_ftp->DownloadFichier(QStringLiteral("/gros.bin"), local("g")), short(1));
+    QCOMPARE(LitFichierLocal(local("g")), contenu);
+    QVERIFY(serveur.journal().contains(QStringLiteral("> REST %1\n").arg(contenu.size() / 2)));
+    QVERIFY(!QFile::exists(local(".g.quillon-partiel")));
 }
 
 void TstTls::listeCoupee_data() {

@@ -258,6 +258,7 @@ private slots:
     void envoiAnnuleAuTroisiemeFichier();
     void envoiEchoue();
     void grosFichierVisible();
+    void telechargementInterrompuPuisRepris();
     void refus();
     void rienPendantQueLaListeSeRemplit();
 
@@ -1026,6 +1027,74 @@ void TstTransferts::grosFichierVisible() {
     QVERIFY2(vus.last().startsWith(QStringLiteral("gros.bin : ")), qPrintable(vus.last()));
     QVERIFY2(vus.last().contains(QStringLiteral(" octets (")), qPrintable(vus.last()));
     QVERIFY(m_f->progression().PanneauOctets()->isHidden());
+}
+
+// "Annuler" during a download stops it: its bytes wait in the hidden partial
+// file, and the next download continues from them, says so in the log and
+// ends with the server's file. A cut connection, then a drop of the file,
+// does the same; a file changed on the site meanwhile starts over.
+void TstTransferts::telechargementInterrompuPuisRepris() {
+    demarre();
+    const QByteArray contenu = OctetsTest(48 * 1024 * 1024 + 5);
+    QVERIFY(m_srv.ecrisFichier(m_dossier + QStringLiteral("gros.bin"), contenu));
+    m_f->navigateurSite().RafraichitSite(m_dossier);
+    const QString partiel = m_banc.Local(QStringLiteral(".gros.bin.quillon-partiel"));
+    bool clique = false;
+    Lignes vues;
+    choisis(u->List4, {QStringLiteral("gros.bin")});
+    {
+        Espion espion([&] {
+            if (!clique && QFileInfo(partiel).size() > 0) {
+                clique = true;
+                u->Command5->click();
+            }
+        });
+        vues = clicSite(10);
+    }
+    QVERIFY(clique);
+    QCOMPARE(vues, (Lignes{{" > Téléchargement échoué de gros.bin", Rouge}, Annule}));
+    QVERIFY(!QFile::exists(m_banc.Local(QStringLiteral("gros.bin"))));
+    const qint64 recus = QFileInfo(partiel).size();
+    QVERIFY2(recus > 0 && recus < contenu.size(), qPrintable(QString::number(recus)));
+    QCOMPARE(LitFichierLocal(partiel), contenu.left(recus));
+
+    choisis(u->List4, {QStringLiteral("gros.bin")});
+    QCOMPARE(clicSite(10),
+             (Lignes{{QStringLiteral(" > Reprise de gros.bin à %1 octets").arg(recus), Vert},
+                     {" > Téléchargement réussi de gros.bin", Vert}}));
+    QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("gros.bin"))), contenu);
+    QCOMPARE(QDir(m_banc.Local()).entryList(QDir::Files | QDir::Hidden).count(u".quillon-"), 0);
+    m_f.reset();
+
+    for (const bool change : {false, true}) {
+        QVERIFY(m_banc.Renouvelle());
+        ServeurScripte serveur(QStringLiteral("resume"),
+                               change ? QStringList{"change=yes"} : QStringList{});
+        QVERIFY2(serveur.demarre(), qPrintable(serveur.erreur()));
+        demarreScripte(serveur, QStringLiteral("/"));
+        const auto depose = [&] {
+            choisis(u->List4, {QStringLiteral("gros.bin")});
+            return journal([&] { m_f->glisserDeposer().filLocal_DragDrop(u->List4); });
+        };
+        const Ligne debut{" > Début du téléchargement de gros.bin", Vert};
+        QCOMPARE(depose(), (Lignes{debut, {" > Téléchargement échoué de gros.bin", Rouge}}));
+        const Ligne reprise =
+            change ? Ligne{" > gros.bin a changé sur le site : téléchargement complet", Orange}
+                   : Ligne{QStringLiteral(" > Reprise de gros.bin à %1 octets")
+                               .arg((3 * 1024 * 1024 + 17) / 2),
+                           Vert};
+        QCOMPARE(depose(),
+                 (Lignes{debut, reprise, {" > Téléchargement réussi de gros.bin", Vert}}));
+        QByteArray attendu = OctetsTest(3 * 1024 * 1024 + 17);
+        if (change) {
+            attendu = QByteArray(2 << 20, Qt::Uninitialized);
+            for (qsizetype i = 0; i < attendu.size(); ++i)
+                attendu[i] = char(255 - (i & 0xFF));
+            attendu += "changed";
+        }
+        QCOMPARE(LitFichierLocal(m_banc.Local(QStringLiteral("gros.bin"))), attendu);
+        m_f.reset();
+    }
 }
 
 void TstTransferts::refus() {

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <openssl/ssl.h>
@@ -425,6 +424,10 @@ bool FtpSession::Connecte(const QString &texteHote, const QString &utilisateur,
     }
     if (r.code != 230 && r.code != 202)
         return perdue(QStringLiteral("identification refusée : %1").arg(texteServeur(r.texte)));
+    m_source = QStringLiteral("%1://%2@%3:%4")
+                   .arg(implicite ? QStringLiteral("ftps") : QStringLiteral("ftp"), user,
+                        hote.contains(u':') ? u'[' + hote + u']' : hote)
+                   .arg(port);
 
     if (commande("FEAT", QString(), r) && r.code == 211) {
         bool utf8 = false;
@@ -500,6 +503,28 @@ qint64 FtpSession::Taille(const QString &chemin) {
         return -1;
     }
     return n;
+}
+
+QString FtpSession::DateModification(const QString &chemin) {
+    Reponse::Complete r;
+    if (!commande("MDTM", chemin, r))
+        return {};
+    if (r.code != 213) {
+        echec(texteServeur(r.texte));
+        return {};
+    }
+    // "YYYYMMDDhhmmss", optionally with a fraction of a second (RFC 3659).
+    const QByteArray date = r.texte.mid(4).trimmed();
+    const qsizetype point = date.indexOf('.');
+    const qsizetype chiffres = point < 0 ? date.size() : point;
+    bool valide = chiffres == 14 && date.size() <= 24 && (point < 0 || date.size() > point + 1);
+    for (qsizetype i = 0; valide && i < date.size(); ++i)
+        valide = (date[i] >= '0' && date[i] <= '9') || i == point;
+    if (!valide) {
+        echec(QStringLiteral("date illisible : %1").arg(texteServeur(r.texte)));
+        return {};
+    }
+    return QString::fromLatin1(date);
 }
 
 bool FtpSession::chiffreControle(const QString &hote, quint16 port, const QDeadlineTimer &limite) {
@@ -606,9 +631,22 @@ bool FtpSession::ouvreDonnees(CanalDonnees &canal) {
 }
 
 bool FtpSession::lanceTransfert(const char *verbe, const QString &argument, CanalDonnees &canal,
-                                Reponse::Complete &premiere) {
+                                Reponse::Complete &premiere, qint64 *depuis, const char *siRefus) {
     if (!argumentSur(argument) || !ouvreDonnees(canal))
         return false;
+    // Right before the transfer command, as RFC 3659 wants it; 350 is the
+    // only acceptance.
+    if (depuis && *depuis > 0) {
+        Reponse::Complete r;
+        if (!commande("REST", QString::number(*depuis), r))
+            return false;
+        if (r.code != 350) {
+            if (siRefus)
+                verbe = siRefus;
+            else
+                *depuis = 0;
+        }
+    }
     if (const LienTls *tls = m_controle.Tls()) {
         // Servers that insist on resumption (vsftpd's require_ssl_reuse)
         // refuse a data connection that starts a session of its own.
@@ -647,16 +685,17 @@ bool FtpSession::termineTransfert(CanalDonnees &canal, const Reponse::Complete &
 // SIZE only then costs servers that end properly nothing; its answer is as
 // trustworthy after the transfer as before.
 bool FtpSession::termineReception(CanalDonnees &canal, const Reponse::Complete &premiere,
-                                  qint64 recu, const QString &distant) {
+                                  qint64 recu, const QString &distant, qint64 depuis) {
     const bool signee = !canal.Chiffre() || canal.FinSignee();
     if (!termineTransfert(canal, premiere))
         return false;
     if (signee)
         return true;
+    // After REST, servers announce either what is left or the whole file.
     qint64 attendue = Reponse::TailleAnnoncee(premiere.texte);
-    if (attendue < 0 && !distant.isNull())
-        attendue = Taille(distant);
-    if (attendue >= 0 && attendue == recu)
+    if (attendue >= 0 && (attendue == recu || attendue == depuis + recu))
+        return true;
+    if (attendue < 0 && !distant.isNull() && Taille(distant) == depuis + recu)
         return true;
     return echec(QStringLiteral("transfert coupé : la connexion de données chiffrée s'est fermée "
                                 "sans close_notify"));
@@ -677,13 +716,42 @@ bool FtpSession::Telecharge(const QString &distant, const QString &local, Cible 
         return echec(QStringLiteral("pas de connexion"));
     Destination fichier(local, cible);
     QString erreur;
-    if (!fichier.ouvre(erreur))
+    if (!fichier.prepare(erreur))
         return echec(erreur);
+    m_interrompre = false;
+    // The file's state on the server, which a partial file must match. A
+    // folder copy asks only where a partial file waits: two more replies
+    // per file would weigh on a tree of small ones.
+    Destination::Origine origine;
+    if (fichier.reprenable() && (cible != Cible::DansCopieDossier || fichier.partielPresent())) {
+        const qint64 taille = Taille(distant);
+        const QString date = taille >= 0 ? DateModification(distant) : QString();
+        if (!Connectee())
+            return false;
+        EffaceErreur();
+        origine = {m_source + distant, taille, date};
+    }
+    qint64 depuis = 0;
+    bool change = false;
+    if (!fichier.ouvrePartiel(origine, m_reprise, depuis, change, erreur))
+        return echec(erreur);
+    if (change && m_annonceReprise)
+        m_annonceReprise(local, -1);
     CanalDonnees canal;
     Reponse::Complete premiere;
-    if (!lanceTransfert("RETR", distant, canal, premiere))
+    const qint64 partiel = depuis;
+    if (!lanceTransfert("RETR", distant, canal, premiere, &depuis))
         return false;
+    if (depuis != partiel && !fichier.recommence(erreur))
+        return perdue(erreur);
+    if (depuis > 0 && m_annonceReprise)
+        m_annonceReprise(local, depuis);
     const qint64 annoncee = Reponse::TailleAnnoncee(premiere.texte);
+    // What a partial file may hold: the size the server gave. Past it, a
+    // resumed download is not the file it continues, and a new one is not
+    // worth keeping (a file that grows, or a server that never stops).
+    const qint64 limite = origine.connue() ? origine.taille : -1;
+    const qint64 total = limite >= 0 ? limite : annoncee >= 0 ? depuis + annoncee : -1;
     QByteArray tampon(TamponTransfert, Qt::Uninitialized);
     const int fd = fichier.fd();
     const SansSigpipe sansSigpipe;
@@ -694,6 +762,14 @@ bool FtpSession::Telecharge(const QString &distant, const QString &local, Cible 
             break;
         if (n < 0)
             return perdue(canal.Erreur());
+        if (limite >= 0 && depuis + recu + n > limite) {
+            fichier.jettePartiel();
+            if (depuis > 0)
+                return perdue(QStringLiteral("reprise de %1 refusée : le serveur envoie plus que "
+                                             "les %2 octets annoncés")
+                                  .arg(distant)
+                                  .arg(limite));
+        }
         for (qint64 ecrit = 0; ecrit < n;) {
             const ssize_t e = ::write(fd, tampon.constData() + ecrit, size_t(n - ecrit));
             if (e < 0 && errno == EINTR)
@@ -707,21 +783,38 @@ bool FtpSession::Telecharge(const QString &distant, const QString &local, Cible 
             ecrit += e;
         }
         recu += n;
-        signaleProgression(recu, annoncee);
+        signaleProgression(depuis + recu, total);
+        if (m_interrompre) {
+            // The server's answer to the closed data connection (426, or
+            // 226 when it had sent everything) keeps the session in step.
+            canal.Ferme();
+            Reponse::Complete fin = premiere;
+            if (premiere.preliminaire() && !litFinale(fin, QDeadlineTimer(m_delaiMs)))
+                return false;
+            return echec(QStringLiteral("téléchargement de %1 interrompu").arg(distant));
+        }
     }
-    signaleProgression(recu, annoncee, true);
-    if (!termineReception(canal, premiere, recu, distant))
+    signaleProgression(depuis + recu, total, true);
+    if (!termineReception(canal, premiere, recu, distant, depuis))
         return false;
-    if (annoncee >= 0 && recu != annoncee)
+    if (annoncee >= 0 && recu != annoncee && depuis + recu != annoncee)
         return echec(QStringLiteral("transfert incomplet : %1 octets reçus sur %2 annoncés")
                          .arg(recu)
                          .arg(annoncee));
+    // A resumed file is whole only at the size it had when it was cut.
+    if (depuis > 0 && depuis + recu != limite) {
+        fichier.jettePartiel();
+        return echec(QStringLiteral("reprise de %1 incomplète : %2 octets sur %3")
+                         .arg(distant)
+                         .arg(depuis + recu)
+                         .arg(limite));
+    }
     if (!fichier.termine(erreur))
         return echec(erreur);
     return true;
 }
 
-bool FtpSession::Envoie(const QString &local, const QString &distant) {
+bool FtpSession::Envoie(const QString &local, const QString &distant, bool reprendre) {
     if (!Connectee())
         return echec(QStringLiteral("pas de connexion"));
     QFile fichier(local);
@@ -729,15 +822,39 @@ bool FtpSession::Envoie(const QString &local, const QString &distant) {
         return echec(QStringLiteral("%1 : %2").arg(local, fichier.errorString()));
     // A pipe or a device has no size: it is sent until its end.
     const qint64 taille = fichier.isSequential() ? -1 : fichier.size();
+    // What the server holds already is taken as the file's start. A server
+    // that gives no size (or no file) gets the whole file.
+    qint64 depuis = 0;
+    if (reprendre && taille >= 0) {
+        depuis = std::max<qint64>(Taille(distant), 0);
+        if (!Connectee())
+            return false;
+        EffaceErreur();
+        if (depuis > taille)
+            return echec(QStringLiteral("reprise impossible : %1 a %2 octets sur le serveur, "
+                                        "plus que les %3 de %4")
+                             .arg(distant)
+                             .arg(depuis)
+                             .arg(taille)
+                             .arg(local));
+        if (depuis == taille) {
+            signaleProgression(taille, taille, true);
+            return true;
+        }
+        if (::lseek(fichier.handle(), depuis, SEEK_SET) != depuis)
+            return echec(QStringLiteral("%1 : %2").arg(local, texteErrno()));
+    }
     CanalDonnees canal;
     Reponse::Complete premiere;
-    if (!lanceTransfert("STOR", distant, canal, premiere))
+    // Without REST, APPE adds at the end, which is where the remote file stops.
+    if (!lanceTransfert("STOR", distant, canal, premiere, &depuis, "APPE"))
         return false;
-    qint64 fait = 0;
-    const bool envoye = canal.EnvoieFichier(fichier.handle(), taille, m_delaiMs, [&](qint64 n) {
-        fait = n;
-        signaleProgression(fait, taille);
-    });
+    qint64 fait = depuis;
+    const bool envoye = canal.EnvoieFichier(fichier.handle(), taille < 0 ? -1 : taille - depuis,
+                                            m_delaiMs, [&](qint64 n) {
+                                                fait = depuis + n;
+                                                signaleProgression(fait, taille);
+                                            });
     signaleProgression(fait, taille < 0 ? fait : taille, true);
     if (!envoye) {
         canal.Ferme();

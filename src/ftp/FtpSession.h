@@ -46,7 +46,26 @@ public:
     // which must not be a link either.
     enum class Cible { Choisie, DansDossier, DansCopieDossier };
     bool Telecharge(const QString &distant, const QString &local, Cible cible = Cible::Choisie);
-    bool Envoie(const QString &local, const QString &distant);
+    // With `reprendre`, only what the remote file lacks of the local one is
+    // sent (after REST, or with APPE), the remote bytes taken as its start.
+    bool Envoie(const QString &local, const QString &distant, bool reprendre = false);
+    // The modification time the server gives (MDTM, "YYYYMMDDhhmmss[.f]"),
+    // empty when it gives none.
+    QString DateModification(const QString &chemin);
+
+    // A download whose target is a regular file goes through a partial file
+    // beside it, kept when the download fails (see Destination). The next
+    // download of the same file continues it when this is on (the default)
+    // and the server gives the same size and date as before (SIZE, MDTM; a
+    // server without either starts over), with REST.
+    void setReprise(bool permise) { m_reprise = permise; }
+    // Told the bytes a download continues from, or -1 when it starts over
+    // because the file has changed on the server since the partial one.
+    using AnnonceReprise = std::function<void(const QString &local, qint64 depuis)>;
+    void setAnnonceReprise(AnnonceReprise annonce) { m_annonceReprise = std::move(annonce); }
+    // Asked during a download (from its progress callback): it stops after
+    // the current block and fails, keeping its partial file.
+    void Interromps() { m_interrompre = true; }
     // The listing of the current folder, handed over in blocks of whole lines
     // as it arrives (so that parsing overlaps the server's work); `mlsd` tells
     // whether the lines are MLSD facts. A handler that can hold no more
@@ -137,13 +156,18 @@ private:
     // Sends a transfer command once the data connection is up; false when
     // the server refuses it. `finale` is set when the server already gave
     // its final reply.
+    // With `depuis`, REST is sent first. When the server refuses it, the
+    // command `siRefus` is sent instead, or, without one, `depuis` is set
+    // to 0 and the transfer starts at the beginning.
     bool lanceTransfert(const char *verbe, const QString &argument, CanalDonnees &canal,
-                        Reponse::Complete &premiere);
+                        Reponse::Complete &premiere, qint64 *depuis = nullptr,
+                        const char *siRefus = nullptr);
     bool termineTransfert(CanalDonnees &canal, const Reponse::Complete &premiere);
     // The same after receiving `recu` bytes, which must also be the whole
-    // data; `distant` is the file read (null for a listing).
+    // data (after the `depuis` bytes already there, for a resumed
+    // download); `distant` is the file read (null for a listing).
     bool termineReception(CanalDonnees &canal, const Reponse::Complete &premiere, qint64 recu,
-                          const QString &distant);
+                          const QString &distant, qint64 depuis = 0);
     void signaleProgression(qint64 fait, qint64 total, bool forcer = false);
 
     Prise m_controle;
@@ -166,6 +190,10 @@ private:
     bool m_listeSansOption = false;
     int m_delaiMs = 30000;
     QString m_erreur;
+    QString m_source; // "ftp://user@host:port", naming where downloads come from
+    bool m_reprise = true;
+    bool m_interrompre = false;
+    AnnonceReprise m_annonceReprise;
     Progression m_progression;
     qint64 m_derniereProgression = 0;
 };

@@ -83,6 +83,12 @@ public:
                                              const QString &sCheminLocal,
                                              bool copieDossier = false) = 0;
     virtual short UploadFichier(const QString &sCheminLocal, const QString &sNomSurSite) = 0;
+    // Sends only what the remote file lacks of the local one, the bytes the
+    // server holds taken as its start; 0 when the remote file is larger. A
+    // session that can't resume sends the whole file.
+    virtual short ReprendUpload(const QString &sCheminLocal, const QString &sNomSurSite) {
+        return UploadFichier(sCheminLocal, sNomSurSite);
+    }
     virtual short RenommeFichier(const QString &sAncienNom, const QString &sNouveauNom) = 0;
     virtual short EffaceFichier(const QString &sNomSurSite) = 0;
     // Size of a remote file in bytes, or -1 when it can't be read.
@@ -101,6 +107,19 @@ public:
     // its connection in an unknown state, must only be destroyed.
     using Progression = std::function<void(qint64 fait, qint64 total)>;
     virtual void setProgression(Progression rappel) = 0;
+    // An interrupted download leaves a hidden partial file beside its target;
+    // the next download of the same file continues it when this is on (the
+    // default) and the server shows the file unchanged. A session that can't
+    // resume always starts over.
+    virtual void setReprise(bool permise) { Q_UNUSED(permise); }
+    // Told, before a download's bytes come, those it continues from, or -1
+    // when it starts over because the file has changed on the server since.
+    using AnnonceReprise = std::function<void(const QString &local, qint64 depuis)>;
+    virtual void setAnnonceReprise(AnnonceReprise annonce) { Q_UNUSED(annonce); }
+    // From a progress callback: the running download stops after its current
+    // block and fails, its partial file kept for a later resume. A session
+    // that can't stop a transfer lets it end.
+    virtual void Interromps() {}
     // Limit for connecting, for each reply and for an idle transfer.
     virtual void setDelaiMs(int ms) = 0;
     virtual int delaiMs() const = 0;

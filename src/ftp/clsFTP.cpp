@@ -37,6 +37,18 @@ void clsFTP::setProgression(Progression rappel) {
     m_session->setProgression(std::move(rappel));
 }
 
+void clsFTP::setReprise(bool permise) {
+    m_session->setReprise(permise);
+}
+
+void clsFTP::setAnnonceReprise(AnnonceReprise annonce) {
+    m_session->setAnnonceReprise(std::move(annonce));
+}
+
+void clsFTP::Interromps() {
+    m_session->Interromps();
+}
+
 void clsFTP::setDelaiMs(int ms) {
     m_session->setDelaiMs(ms);
 }
@@ -116,6 +128,11 @@ short clsFTP::AttribueRepertoireCourant(const QString &sRepertoire) {
 short clsFTP::UploadFichier(const QString &sCheminLocal, const QString &sNomSurSite) {
     QUILLON_UNE_OPERATION(0)
     return drapeau(m_session->Envoie(sCheminLocal, sNomSurSite));
+}
+
+short clsFTP::ReprendUpload(const QString &sCheminLocal, const QString &sNomSurSite) {
+    QUILLON_UNE_OPERATION(0)
+    return drapeau(m_session->Envoie(sCheminLocal, sNomSurSite, true));
 }
 
 short clsFTP::RenommeFichier(const QString &sAncienNom, const QString &sNouveauNom) {

@@ -29,12 +29,16 @@ public:
     short DownloadFichierDansDossier(const QString &sNomSurSite, const QString &sCheminLocal,
                                      bool copieDossier = false) override;
     short UploadFichier(const QString &sCheminLocal, const QString &sNomSurSite) override;
+    short ReprendUpload(const QString &sCheminLocal, const QString &sNomSurSite) override;
     short RenommeFichier(const QString &sAncienNom, const QString &sNouveauNom) override;
     short EffaceFichier(const QString &sNomSurSite) override;
     qint64 TailleOctets(const QString &sNomSurSite) override;
     bool hConnexion() const override;
     bool EnCours() const override;
     void setProgression(Progression rappel) override;
+    void setReprise(bool permise) override;
+    void setAnnonceReprise(AnnonceReprise annonce) override;
+    void Interromps() override;
     // Limit for connecting, for each reply and for an idle data connection.
     void setDelaiMs(int ms) override;
     int delaiMs() const override;

@@ -20,6 +20,7 @@
 #include "transfers/ActionsSite.h"
 #include "transfers/GlisserDeposer.h"
 #include "transfers/Progression.h"
+#include "transfers/Reprises.h"
 #include "transfers/TransfertsDossiers.h"
 #include "window/BulleAide.h"
 #include "window/EtatFenetre.h"
@@ -200,6 +201,7 @@ void Form1::CreeSessionFTP() {
         return;
     m_ftp = CreeSession(Protocole::FTP);
     oFTP = m_ftp.get();
+    AnnonceReprises(*m_ftp, *m_journal);
 }
 
 bool Form1::ChangeSession(Protocole protocole, QString &raison) {
@@ -219,6 +221,7 @@ bool Form1::ChangeSession(Protocole protocole, QString &raison) {
     LibereSessionFTP();
     m_ftp = std::move(nouvelle);
     oFTP = m_ftp.get();
+    AnnonceReprises(*m_ftp, *m_journal);
     return true;
 }
 

@@ -350,6 +350,7 @@ bool SessionSftp::Connecte(const QString &hoteTexte, const QString &utilisateur,
     for (const QChar c : hote + utilisateur)
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
             return echec(QStringLiteral("nom refusé : il contient un caractère de contrôle"));
+    m_source = QStringLiteral("sftp://%1@%2:%3").arg(utilisateur, hote).arg(port);
 
     auto etat = std::make_unique<Etat>();
     etat->ssh = ssh_new();
@@ -729,13 +730,15 @@ bool SessionSftp::Telecharge(const QString &distant, const QString &local,
     QUILLON_REQUETE(false, distant)
     Destination fichier(local, cible);
     QString erreur;
-    if (!fichier.ouvre(erreur))
+    if (!fichier.prepare(erreur))
         return echec(erreur);
+    m_interrompre = false;
     sftp_file f = sftp_open(m_etat->sftp, cheminDistant(distant).constData(), O_RDONLY, 0);
     if (f == nullptr)
         return erreurSftp(distant);
     std::unique_ptr<sftp_file_struct, int (*)(sftp_file)> ferme(f, sftp_close);
     qint64 annoncee = -1;
+    QString date;
     if (sftp_attributes a = sftp_fstat(f)) {
         if (a->type == SSH_FILEXFER_TYPE_DIRECTORY) {
             sftp_attributes_free(a);
@@ -744,7 +747,26 @@ bool SessionSftp::Telecharge(const QString &distant, const QString &local,
         if ((a->flags & SSH_FILEXFER_ATTR_SIZE) &&
             a->size <= quint64(std::numeric_limits<qint64>::max()))
             annoncee = qint64(a->size);
+        if (a->flags & SSH_FILEXFER_ATTR_ACMODTIME)
+            date = QString::number(a->mtime);
         sftp_attributes_free(a);
+    }
+    // A partial file is continued only from the same file with the same size
+    // and modification time; nothing past that size is kept.
+    Destination::Origine origine;
+    if (annoncee >= 0 && !date.isEmpty())
+        origine = {m_source + distant, annoncee, date};
+    qint64 depuis = 0;
+    bool change = false;
+    if (!fichier.ouvrePartiel(origine, m_reprise, depuis, change, erreur))
+        return echec(erreur);
+    if (change && m_annonceReprise)
+        m_annonceReprise(local, -1);
+    if (depuis > 0) {
+        if (sftp_seek64(f, quint64(depuis)) != 0)
+            return erreurSftp(distant);
+        if (m_annonceReprise)
+            m_annonceReprise(local, depuis);
     }
     // Reads stay in flight, each for the next 64 KiB; a short reply (a
     // server may send less than asked) leaves a gap, so the requests still
@@ -756,8 +778,8 @@ bool SessionSftp::Telecharge(const QString &distant, const QString &local,
     std::deque<Lecture> enVol;
     QByteArray tampon(TailleLecture, Qt::Uninitialized);
     const int fd = fichier.fd();
-    qint64 recu = 0;
-    qint64 demande = 0;
+    qint64 recu = depuis; // the offset reached in the file
+    qint64 demande = depuis;
     bool fin = false;
     const auto lance = [&]() {
         // Past the announced size, one request is enough to see the end.
@@ -783,7 +805,7 @@ bool SessionSftp::Telecharge(const QString &distant, const QString &local,
         return true;
     };
     const SansSigpipe sansSigpipe;
-    signaleProgression(0, annoncee, true);
+    signaleProgression(recu, annoncee, true);
     while (!(fin && enVol.empty())) {
         if (!lance())
             return erreurSftp(distant);
@@ -813,6 +835,8 @@ bool SessionSftp::Telecharge(const QString &distant, const QString &local,
             ecrit += e;
         }
         recu += n;
+        if (origine.connue() && recu > annoncee)
+            fichier.jettePartiel();
         signaleProgression(recu, annoncee);
         // Past the announced size nothing more is asked for, and the size
         // check below fails such a file anyway: stop here.
@@ -820,6 +844,11 @@ bool SessionSftp::Telecharge(const QString &distant, const QString &local,
             if (!vide())
                 return erreurSftp(distant);
             break;
+        }
+        if (m_interrompre) {
+            if (!vide())
+                return erreurSftp(distant);
+            return echec(QStringLiteral("téléchargement de %1 interrompu").arg(distant));
         }
         if (uint32_t(n) < TailleLecture) {
             if (!vide())

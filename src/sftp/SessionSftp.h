@@ -61,6 +61,14 @@ public:
     bool Telecharge(const QString &distant, const QString &local,
                     FtpSession::Cible cible = FtpSession::Cible::Choisie);
     bool Envoie(const QString &local, const QString &distant);
+    // Resumed downloads, as FtpSession's: the file's size and modification
+    // time tell whether a partial file is continued (from its end, with a
+    // seek on the remote file).
+    void setReprise(bool permise) { m_reprise = permise; }
+    void setAnnonceReprise(FtpSession::AnnonceReprise annonce) {
+        m_annonceReprise = std::move(annonce);
+    }
+    void Interromps() { m_interrompre = true; }
 
     void setJugeCle(JugeCle juge) { m_juge = std::move(juge); }
     // "SHA256:…": from the next Connecte, the one host key accepted, known
@@ -114,4 +122,8 @@ private:
     QString m_erreur;
     Progression m_progression;
     qint64 m_derniereProgression = 0;
+    QString m_source; // "sftp://user@host:port", naming where downloads come from
+    bool m_reprise = true;
+    bool m_interrompre = false;
+    FtpSession::AnnonceReprise m_annonceReprise;
 };

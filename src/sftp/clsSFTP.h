@@ -34,6 +34,11 @@ public:
     bool hConnexion() const override;
     bool EnCours() const override;
     void setProgression(Progression rappel) override;
+    void setReprise(bool permise) override { m_session->setReprise(permise); }
+    void setAnnonceReprise(AnnonceReprise annonce) override {
+        m_session->setAnnonceReprise(std::move(annonce));
+    }
+    void Interromps() override { m_session->Interromps(); }
     void setDelaiMs(int ms) override;
     int delaiMs() const override;
     QString DerniereErreur() const override;

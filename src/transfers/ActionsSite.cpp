@@ -337,7 +337,7 @@ bool ActionsSite::telecharge(const QString &distant, const QString &nom) {
     if (NomSimpleValide(nom)) {
         const QString local = JoindreChemin(m_ui.filLocal->Path(), nom);
         ok = m_progression.Transfert(
-            nom, [&] { return oFTP->DownloadFichierDansDossier(distant, local); });
+            nom, [&] { return oFTP->DownloadFichierDansDossier(distant, local); }, true);
     }
     return RapporteTelechargement(m_journal, m_ui, ok != 0, nom);
 }
@@ -369,7 +369,8 @@ void ActionsSite::telechargeSelection() {
             else
                 cedeur.cedeParfois();
         }
-        if (annule)
+        // "Annuler" during the last file stopped that one.
+        if (annule || m_etat.CnDl() != 0)
             m_journal.Ecrit(LigneAnnulation, "Am");
         m_navigateurSite.RafraichitSite(dossier);
         m_ui.List1->hide();
@@ -395,7 +396,8 @@ void ActionsSite::telechargeSelection() {
                 cedeur.cedeParfois();
             }
         }
-        if (annule)
+        // "Annuler" during the last file stopped that one.
+        if (annule || m_etat.CnDl() != 0)
             m_journal.Ecrit(LigneAnnulation, "Am");
         m_navigateurSite.RafraichitSite(dossier);
     }

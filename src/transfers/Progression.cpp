@@ -196,7 +196,8 @@ void Progression::dessine(double fait, int total) {
 
 // -------------------------------------------------------- bytes in flight
 
-short Progression::Transfert(const QString &nom, const std::function<short()> &operation) {
+short Progression::Transfert(const QString &nom, const std::function<short()> &operation,
+                             bool interruptible) {
     SessionDistante *session = oFTP;
     if (!session)
         return 0;
@@ -206,10 +207,14 @@ short Progression::Transfert(const QString &nom, const std::function<short()> &o
     QLabel *panneau = m_panneau;
     panneau->setText(TexteOctetsEnCours(nom, 0, -1, 0));
     panneau->show();
-    session->setProgression([panneau, &nom, &chrono](qint64 fait, qint64 total) {
-        panneau->setText(TexteOctetsEnCours(nom, fait, total, chrono.nsecsElapsed() / 1e9));
-        QCoreApplication::processEvents();
-    });
+    EtatFenetre &etat = m_etat;
+    session->setProgression(
+        [panneau, &nom, &chrono, &etat, session, interruptible](qint64 fait, qint64 total) {
+            panneau->setText(TexteOctetsEnCours(nom, fait, total, chrono.nsecsElapsed() / 1e9));
+            QCoreApplication::processEvents();
+            if (interruptible && etat.CnDl() != 0)
+                session->Interromps();
+        });
     const short resultat = operation();
     // The callback refers to this frame: back to the plain one before leaving
     // (the guard removes it when it is the outermost).

@@ -67,8 +67,10 @@ public:
 
     // Runs one transfer of the file `nom` (`operation` calls the session)
     // with its bytes shown in the status bar. Returns what the operation
-    // returned; 0 without a session.
-    short Transfert(const QString &nom, const std::function<short()> &operation);
+    // returned; 0 without a session. An `interruptible` download stops when
+    // "Annuler" is pressed, its partial file kept for a later resume.
+    short Transfert(const QString &nom, const std::function<short()> &operation,
+                    bool interruptible = false);
     // The transfer panel of the status bar, shown: `nom` moved `fait` bytes
     // of `total` (-1 when unknown) in `secondes`.
     void AfficheOctets(const QString &nom, qint64 fait, qint64 total, double secondes);

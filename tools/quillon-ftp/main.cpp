@@ -36,6 +36,11 @@ const char Usage[] =
     "  path is absolute from the server's root\n"
     "  ls URL            list folder `path`: one line per entry, key TAB item\n"
     "  get URL FILE      download            put FILE URL    upload\n"
+    "  get --continue URL FILE   resume the download an earlier get left unfinished (in\n"
+    "                    a hidden partial file beside FILE) if the server shows the file\n"
+    "                    with the same size and date (SIZE, MDTM); else start over\n"
+    "  put --continue FILE URL   send only what the remote file lacks, its bytes taken as\n"
+    "                    FILE's start (SIZE, then REST+STOR or APPE)\n"
     "  get -r URL DIR    download folder `path` with all its sub-folders into DIR (made if\n"
     "                    missing)            put -r DIR URL  the same upwards\n"
     "  get -r -P N ...   the same over N connections at once (1 to 10, default 1), each\n"
@@ -519,17 +524,22 @@ bool analyseLigne(const QStringList &args, Options &options, Cible &cible) {
     return analyseUrl(fichierAvant ? args[2] : args[1], cible) && accordeOptions(options, cible);
 }
 
-// "-r" and "-P N" (either order) after get or put, taken off `args`:
-// `connexions` is then the number of connections (1 without -P), 0 without
-// -r. False on a usage error: -P without -r, N not in 1..10.
-bool analyseArbre(QStringList &args, int &connexions) {
+// "-r", "-P N" and "--continue" (any order) after get or put, taken off
+// `args`: `connexions` is then the number of connections (1 without -P), 0
+// without -r. False on a usage error: -P without -r, N not in 1..10,
+// --continue with -r.
+bool analyseTransfert(QStringList &args, int &connexions, bool &suite) {
     connexions = 0;
+    suite = false;
     if (args.isEmpty() || (args[0] != QLatin1String("get") && args[0] != QLatin1String("put")))
         return true;
     bool recursif = false;
     int parallele = 0;
     while (args.size() > 1) {
-        if (args[1] == QLatin1String("-r") && !recursif) {
+        if (args[1] == QLatin1String("--continue") && !suite) {
+            suite = true;
+            args.removeAt(1);
+        } else if (args[1] == QLatin1String("-r") && !recursif) {
             recursif = true;
             args.removeAt(1);
         } else if (args[1] == QLatin1String("-P") && parallele == 0 && args.size() > 2) {
@@ -542,7 +552,8 @@ bool analyseArbre(QStringList &args, int &connexions) {
             break;
         }
     }
-    if (parallele > 0 && !recursif)
+    // A tree is not resumed: each of its files starts over.
+    if ((parallele > 0 && !recursif) || (suite && recursif))
         return false;
     if (recursif)
         connexions = parallele > 0 ? parallele : 1;
@@ -766,10 +777,16 @@ int envoieArbre(SessionDistante &ftp, const QString &dossier, const Cible &cible
     return finArbre(arbre, bilan, "put");
 }
 
-// Runs the command (args[0]) on a logged-in session.
-// `connexions` is 0 for anything but a tree.
-int execute(SessionDistante &ftp, const QStringList &args, const Cible &cible, int connexions) {
+// Runs the command (args[0]) on a logged-in session. `connexions` is 0 for
+// anything but a tree; `suite` for --continue.
+int execute(SessionDistante &ftp, const QStringList &args, const Cible &cible, int connexions,
+            bool suite) {
     const QString &commande = args[0];
+    // A download without --continue starts over, yet leaves its partial file
+    // when it fails, for a later --continue.
+    ftp.setReprise(suite);
+    if (suite && commande == QLatin1String("put"))
+        return resultat(ftp, ftp.ReprendUpload(args[1], cible.chemin), "put");
     if (connexions > 0)
         return commande == QLatin1String("get") ? rapatrieArbre(ftp, cible, args[2], connexions)
                                                 : envoieArbre(ftp, args[1], cible, connexions);
@@ -801,14 +818,15 @@ int main(int argc, char *argv[]) {
     Cible cible;
     if (!analyseOptions(args, options))
         return usage();
-    // "get -r" and "put -r": the same arguments, a folder tree.
+    // "get -r", "put -r": the same arguments, a folder tree.
     int connexions = 0;
-    if (!analyseArbre(args, connexions) || !analyseLigne(args, options, cible))
+    bool suite = false;
+    if (!analyseTransfert(args, connexions, suite) || !analyseLigne(args, options, cible))
         return usage();
     completeIdentite(cible);
 
     const std::unique_ptr<SessionDistante> ftp = CreeSession(cible.protocole);
     if (!connecte(*ftp, options))
         return echoue(*ftp, "connexion");
-    return execute(*ftp, args, cible, connexions);
+    return execute(*ftp, args, cible, connexions, suite);
 }
