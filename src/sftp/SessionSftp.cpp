@@ -10,11 +10,13 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QSet>
+#include <QtEndian>
 
 #include <libssh/callbacks.h>
 #include <libssh/libssh.h>
 #include <libssh/sftp.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -22,6 +24,7 @@
 #include <mutex>
 #include <sys/socket.h>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -33,9 +36,12 @@ constexpr qsizetype LuesMax = 2 * EntreesMax;
 // Reads in flight during a download, as OpenSSH's client keeps them.
 constexpr int LecturesEnVol = 32;
 constexpr uint32_t TailleLecture = 64 * 1024;
-// libssh 0.10 waits for each write's status: large writes keep the round
-// trips few. Every server takes 32 KiB; OpenSSH's takes up to 256 KiB.
+// Writes in flight during an upload. Every server takes 32 KiB; OpenSSH's
+// takes up to 256 KiB.
+constexpr int EcrituresEnVol = 32;
 constexpr qint64 TailleEcriture = 64 * 1024;
+// A write's status is a code and two short texts.
+constexpr uint32_t StatutMax = 64 * 1024;
 constexpr int IntervalleProgressionMs = 20;
 constexpr int ToursClavierMax = 8;
 
@@ -825,6 +831,25 @@ bool SessionSftp::Telecharge(const QString &distant, const QString &local,
     return true;
 }
 
+namespace {
+
+// Exactly n bytes from the channel, or false: an error, the channel's end, or
+// the deadline (the watchdog shuts the socket down).
+bool litCanal(ssh_channel canal, char *p, uint32_t n) {
+    while (n > 0) {
+        const int r = ssh_channel_read(canal, p, n, 0);
+        if (r < 0)
+            return false;
+        if (r == 0 && (ssh_channel_is_eof(canal) || ssh_channel_is_closed(canal)))
+            return false;
+        p += r;
+        n -= uint32_t(r);
+    }
+    return true;
+}
+
+} // namespace
+
 bool SessionSftp::Envoie(const QString &local, const QString &distant) {
     QUILLON_REQUETE(false, distant)
     QFile fichier(local);
@@ -836,28 +861,105 @@ bool SessionSftp::Envoie(const QString &local, const QString &distant) {
     if (f == nullptr)
         return erreurSftp(distant);
     std::unique_ptr<sftp_file_struct, int (*)(sftp_file)> ferme(f, sftp_close);
-    QByteArray tampon(TailleEcriture, Qt::Uninitialized);
+
+    // libssh 0.10 waits for each write's status before sending the next one.
+    // The writes go out from here instead, many in flight on the session's
+    // channel with ids from its counter, and every status is read back here:
+    // when the loop ends the channel holds nothing libssh would not expect.
+    ssh_channel canal = m_etat->sftp->channel;
+    const uint32_t longueurPoignee = ssh_string_len(f->handle);
+    // WRITE: length, type, id, handle, offset, data length, data.
+    const qsizetype entete = 4 + 1 + 4 + 4 + qsizetype(longueurPoignee) + 8 + 4;
+    QByteArray paquet(entete + TailleEcriture, Qt::Uninitialized);
+    char *const p = paquet.data();
+    p[4] = char(SSH_FXP_WRITE);
+    qToBigEndian(longueurPoignee, p + 9);
+    memcpy(p + 13, ssh_string_data(f->handle), longueurPoignee);
+    char *const position = p + 13 + longueurPoignee;
+    struct Ecriture {
+        uint32_t id;
+        qint64 taille;
+    };
+    std::vector<Ecriture> enVol;
+    enVol.reserve(EcrituresEnVol);
+    QByteArray reponse;
+    uint32_t refus = SSH_FX_OK; // the first status that was not OK
+    qint64 confirme = 0;
+    // One status off the channel; false when the stream can't be trusted.
+    const auto litStatut = [&]() {
+        char l[4];
+        if (!litCanal(canal, l, 4))
+            return false;
+        const uint32_t longueur = qFromBigEndian<uint32_t>(l);
+        if (longueur < 9 || longueur > StatutMax)
+            return false;
+        reponse.resize(qsizetype(longueur));
+        if (!litCanal(canal, reponse.data(), longueur))
+            return false;
+        const auto *r = reinterpret_cast<const uchar *>(reponse.constData());
+        const uint32_t id = qFromBigEndian<uint32_t>(r + 1);
+        const auto e = std::find_if(enVol.begin(), enVol.end(),
+                                    [id](const Ecriture &x) { return x.id == id; });
+        if (r[0] != SSH_FXP_STATUS || e == enVol.end())
+            return false;
+        confirme += e->taille;
+        enVol.erase(e);
+        const uint32_t code = qFromBigEndian<uint32_t>(r + 5);
+        if (code != SSH_FX_OK && refus == SSH_FX_OK)
+            refus = code;
+        m_minuterie->relance(m_delaiMs);
+        return true;
+    };
+    const auto perdu = [&]() {
+        const QString raison = QString::fromUtf8(ssh_get_error(m_etat->ssh));
+        // Whatever the server sends next can't be matched to a request: the
+        // connection goes, and the close below fails at once.
+        ::shutdown(m_etat->fd, SHUT_RDWR);
+        return perdue(QStringLiteral("connexion interrompue : %1").arg(raison));
+    };
+
     const SansSigpipe sansSigpipe;
-    qint64 fait = 0;
+    qint64 envoye = 0;
+    bool finLocale = false;
+    QString erreurLocale;
     signaleProgression(0, taille, true);
     for (;;) {
-        const qint64 n = fichier.read(tampon.data(), tampon.size());
-        if (n < 0)
-            return echec(
-                QStringLiteral("lecture du fichier local : %1").arg(fichier.errorString()));
-        if (n == 0)
+        // After a refusal or a local error nothing more is sent; what is out
+        // is still read back.
+        while (!finLocale && refus == SSH_FX_OK && int(enVol.size()) < EcrituresEnVol) {
+            const qint64 n = fichier.read(p + entete, TailleEcriture);
+            if (n <= 0) {
+                if (n < 0)
+                    erreurLocale =
+                        QStringLiteral("lecture du fichier local : %1").arg(fichier.errorString());
+                finLocale = true;
+                break;
+            }
+            const uint32_t id = ++m_etat->sftp->id_counter;
+            qToBigEndian(uint32_t(entete - 4 + n), p);
+            qToBigEndian(id, p + 5);
+            qToBigEndian(quint64(envoye), position);
+            qToBigEndian(uint32_t(n), position + 8);
+            if (ssh_channel_write(canal, p, uint32_t(entete + n)) != int(entete + n))
+                return perdu();
+            enVol.push_back({id, n});
+            envoye += n;
+        }
+        if (enVol.empty())
             break;
-        if (sftp_write(f, tampon.constData(), size_t(n)) != ssize_t(n))
-            return erreurSftp(distant);
-        m_minuterie->relance(m_delaiMs);
-        fait += n;
-        signaleProgression(fait, taille);
+        if (!litStatut())
+            return perdu();
+        signaleProgression(confirme, taille);
     }
-    signaleProgression(fait, taille < 0 ? fait : taille, true);
+    if (!erreurLocale.isEmpty())
+        return echec(erreurLocale);
+    if (refus != SSH_FX_OK)
+        return echec(QStringLiteral("%1 : %2").arg(distant, texteSftp(int(refus))));
+    signaleProgression(confirme, taille < 0 ? confirme : taille, true);
     // The server's status of the close says whether the file was stored.
     if (sftp_close(ferme.release()) != SSH_OK)
         return erreurSftp(distant);
-    if (taille >= 0 && fait != taille)
+    if (taille >= 0 && envoye != taille)
         return echec(QStringLiteral("le fichier local a changé pendant l'envoi"));
     return true;
 }
