@@ -258,6 +258,31 @@ private slots:
         QCOMPARE(LitFichierLocal(dossier + "encore"), OctetsTest(4 << 20));
     }
 
+    // A folder whose names come in many replies, several asked at once:
+    // every entry once, and the session in step afterwards.
+    void listeEnVol() {
+        SessionSftp s;
+        prepare(s, m_info["known_hosts"]);
+        QVERIFY2(s.Connecte(site(), m_info["user"], m_info["password"]), qPrintable(s.Erreur()));
+        const QString dossier = nouveauDossier("grand");
+        QStringList attendues;
+        for (int i = 0; i < 1234; ++i) {
+            const QString nom = QStringLiteral("fichier-%1.txt").arg(i);
+            QVERIFY(EcritFichierLocal(dossier + nom, {}));
+            attendues << dossier + nom;
+        }
+        for (int i = 0; i < 7; ++i) {
+            QVERIFY(QDir().mkdir(dossier + QStringLiteral("d%1").arg(i)));
+            attendues << QStringLiteral("?%1d%2/").arg(dossier).arg(i);
+        }
+        attendues.sort();
+        Dictionnaire dic;
+        QVERIFY2(s.Liste(dic, dossier), qPrintable(s.Erreur()));
+        QCOMPARE(clesTriees(dic), attendues);
+        QVERIFY(EcritFichierLocal(dossier + "d0/x", "abc"));
+        QCOMPARE(s.Taille("d0/x"), qint64(3));
+    }
+
     // Unknown key: the judge decides; always accepted: written to
     // known_hosts; changed: refused without asking, naming both
     // fingerprints; a pinned fingerprint replaces known_hosts.

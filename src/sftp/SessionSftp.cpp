@@ -33,6 +33,11 @@ namespace {
 constexpr qsizetype EntreesMax = 5'000'000;
 constexpr qsizetype TexteMax = 128LL << 20;
 constexpr qsizetype LuesMax = 2 * EntreesMax;
+// Folder reads in flight during a listing: the server reads the next names
+// while the last ones are sorted out. A name reply is at most NomsMax long
+// (OpenSSH's are 256 KiB at most).
+constexpr int LecturesDossierEnVol = 4;
+constexpr uint32_t NomsMax = 8 << 20;
 // Reads in flight during a download, as OpenSSH's client keeps them.
 constexpr int LecturesEnVol = 32;
 constexpr uint32_t TailleLecture = 64 * 1024;
@@ -443,6 +448,15 @@ bool SessionSftp::Connecte(const QString &hoteTexte, const QString &utilisateur,
     return perdue(m_erreur);
 }
 
+// A reply that matches no request, or a channel that fails under a request
+// sent by hand: the stream can't be read any further. The connection goes,
+// and closing the open file or folder fails at once.
+bool SessionSftp::desaccordee() {
+    const QString raison = QString::fromUtf8(ssh_get_error(m_etat->ssh));
+    ::shutdown(m_etat->fd, SHUT_RDWR);
+    return perdue(QStringLiteral("connexion interrompue : %1").arg(raison));
+}
+
 bool SessionSftp::verifieCle(const QString &hote, quint16 port) {
     ssh_session s = m_etat->ssh;
     ssh_key cle = nullptr;
@@ -613,32 +627,202 @@ bool SessionSftp::ChangeDossier(const QString &chemin) {
     return true;
 }
 
+namespace {
+
+// libssh 0.10 sends one request at a time and waits for its reply. Listings
+// and uploads put many requests in flight on the session's channel instead,
+// with ids from libssh's counter, and read every reply back themselves
+// before libssh reads the channel again.
+
+// Exactly n bytes from the channel, or false: an error, the channel's end, or
+// the deadline (the watchdog shuts the socket down).
+bool litCanal(ssh_channel canal, char *p, uint32_t n) {
+    while (n > 0) {
+        const int r = ssh_channel_read(canal, p, n, 0);
+        if (r < 0)
+            return false;
+        if (r == 0 && (ssh_channel_is_eof(canal) || ssh_channel_is_closed(canal)))
+            return false;
+        p += r;
+        n -= uint32_t(r);
+    }
+    return true;
+}
+
+// The fields of one reply, each checked against what is left of it.
+class Champs {
+public:
+    explicit Champs(QByteArrayView octets) : m_octets(octets) {}
+    bool u8(uint8_t &v) {
+        if (reste() < 1)
+            return false;
+        v = uint8_t(m_octets[m_pos++]);
+        return true;
+    }
+    bool u32(uint32_t &v) {
+        if (reste() < 4)
+            return false;
+        v = qFromBigEndian<uint32_t>(m_octets.data() + m_pos);
+        m_pos += 4;
+        return true;
+    }
+    bool chaine(QByteArrayView &v) {
+        uint32_t n = 0;
+        if (!u32(n) || n > quint64(reste()))
+            return false;
+        v = m_octets.sliced(m_pos, n);
+        m_pos += n;
+        return true;
+    }
+    bool saute(qsizetype n) {
+        if (reste() < n)
+            return false;
+        m_pos += n;
+        return true;
+    }
+
+private:
+    qsizetype reste() const { return m_octets.size() - m_pos; }
+    QByteArrayView m_octets;
+    qsizetype m_pos = 0;
+};
+
+// One reply, from its type on; false on a broken channel or a length out of
+// bounds (type and id at least, at most max).
+bool litReponse(ssh_channel canal, QByteArray &reponse, uint32_t max) {
+    char l[4];
+    if (!litCanal(canal, l, 4))
+        return false;
+    const uint32_t longueur = qFromBigEndian<uint32_t>(l);
+    if (longueur < 5 || longueur > max)
+        return false;
+    reponse.resize(qsizetype(longueur));
+    return litCanal(canal, reponse.data(), longueur);
+}
+
+// Where the reply's id is among those in flight; -1 when it is not one of them.
+qsizetype rang(const std::vector<uint32_t> &enVol, uint32_t id) {
+    const auto e = std::find(enVol.begin(), enVol.end(), id);
+    return e == enVol.end() ? -1 : qsizetype(e - enVol.begin());
+}
+
+// The attributes of a version 3 name: false when they run past the reply.
+bool litAttributs(Champs &c, bool &dossier) {
+    uint32_t drapeaux = 0;
+    if (!c.u32(drapeaux))
+        return false;
+    dossier = false;
+    if ((drapeaux & SSH_FILEXFER_ATTR_SIZE) && !c.saute(8))
+        return false;
+    if ((drapeaux & SSH_FILEXFER_ATTR_UIDGID) && !c.saute(8))
+        return false;
+    if (drapeaux & SSH_FILEXFER_ATTR_PERMISSIONS) {
+        uint32_t permissions = 0;
+        if (!c.u32(permissions))
+            return false;
+        dossier = (permissions & 0170000) == 0040000;
+    }
+    if ((drapeaux & SSH_FILEXFER_ATTR_ACMODTIME) && !c.saute(8))
+        return false;
+    if (drapeaux & SSH_FILEXFER_ATTR_EXTENDED) {
+        uint32_t n = 0;
+        if (!c.u32(n))
+            return false;
+        // Each pair takes 8 bytes at least: the reply's length bounds the loop.
+        QByteArrayView type, donnees;
+        for (uint32_t i = 0; i < n; ++i)
+            if (!c.chaine(type) || !c.chaine(donnees))
+                return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool SessionSftp::Liste(Dictionnaire &dic, const QString &dossier) {
     if (!ChangeDossier(dossier))
         return false;
     QUILLON_REQUETE(false, dossier)
-    sftp_dir d = sftp_opendir(m_etat->sftp, FtpSession::NomEnOctets(m_courant).constData());
+    sftp_session sftp = m_etat->sftp;
+    // Attributes are read in the layout of version 3, the one libssh asks for.
+    if (sftp->version != 3)
+        return echec(QStringLiteral("version SFTP %1 non prise en charge").arg(sftp->version));
+    sftp_dir d = sftp_opendir(sftp, FtpSession::NomEnOctets(m_courant).constData());
     if (d == nullptr)
         return erreurSftp(dossier);
+    std::unique_ptr<sftp_dir_struct, int (*)(sftp_dir)> ferme(d, sftp_closedir);
+    ssh_channel canal = sftp->channel;
+    const uint32_t longueurPoignee = ssh_string_len(d->handle);
+    // READDIR: length, type, id, handle.
+    QByteArray lecture(4 + 1 + 4 + 4 + qsizetype(longueurPoignee), Qt::Uninitialized);
+    qToBigEndian(uint32_t(lecture.size() - 4), lecture.data());
+    lecture[4] = char(SSH_FXP_READDIR);
+    qToBigEndian(longueurPoignee, lecture.data() + 9);
+    memcpy(lecture.data() + 13, ssh_string_data(d->handle), longueurPoignee);
+
     // Entries are gathered aside: a listing that fails half-way adds nothing.
     Dictionnaire lus;
     Remplisseur remplisseur(lus);
     const QString prefixeDossier = u'?' + dossier;
     qsizetype lues = 0;
     bool plein = false;
-    while (!plein) {
-        sftp_attributes a = sftp_readdir(m_etat->sftp, d);
-        if (a == nullptr)
+    bool fin = false;
+    uint32_t refus = SSH_FX_OK;
+    std::vector<uint32_t> enVol;
+    QByteArray reponse;
+    const auto perdu = [this]() { return desaccordee(); };
+    const SansSigpipe sansSigpipe;
+    for (;;) {
+        // The server reads the next names while these are sorted out.
+        while (!fin && !plein && refus == SSH_FX_OK && int(enVol.size()) < LecturesDossierEnVol) {
+            const uint32_t id = ++sftp->id_counter;
+            qToBigEndian(id, lecture.data() + 5);
+            if (ssh_channel_write(canal, lecture.constData(), uint32_t(lecture.size())) !=
+                int(lecture.size()))
+                return perdu();
+            enVol.push_back(id);
+        }
+        if (enVol.empty())
             break;
+        if (!litReponse(canal, reponse, NomsMax))
+            return perdu();
+        Champs c(reponse);
+        uint8_t type = 0;
+        uint32_t id = 0;
+        c.u8(type);
+        c.u32(id);
+        const qsizetype r = rang(enVol, id);
+        if (r < 0)
+            return perdu();
+        enVol.erase(enVol.begin() + r);
         m_minuterie->relance(m_delaiMs);
-        if (++lues > LuesMax || remplisseur.EntreesDonnees() >= EntreesMax ||
-            remplisseur.TexteDonne() >= TexteMax) {
-            plein = true;
-        } else if (a->name != nullptr) {
+        if (type == SSH_FXP_STATUS) {
+            uint32_t code = 0;
+            if (!c.u32(code))
+                return perdu();
+            if (code == SSH_FX_EOF)
+                fin = true;
+            else if (refus == SSH_FX_OK)
+                refus = code;
+            continue;
+        }
+        uint32_t n = 0;
+        if (type != SSH_FXP_NAME || !c.u32(n))
+            return perdu();
+        // Each name takes 12 bytes at least: the reply's length bounds the loop.
+        for (uint32_t i = 0; i < n; ++i) {
+            QByteArrayView octets, ligne;
+            bool estDossier = false;
+            if (!c.chaine(octets) || !c.chaine(ligne) || !litAttributs(c, estDossier))
+                return perdu();
+            if (plein || ++lues > LuesMax || remplisseur.EntreesDonnees() >= EntreesMax ||
+                remplisseur.TexteDonne() >= TexteMax) {
+                plein = true;
+                continue;
+            }
             // The attributes tell a folder; a link is listed as a file, as
             // in an FTP listing.
-            const bool estDossier = a->type == SSH_FILEXFER_TYPE_DIRECTORY;
-            const QString nom = FtpSession::NomDepuisOctets(a->name);
+            const QString nom = FtpSession::NomDepuisOctets(octets);
             // A name that is not one plain path component never reaches
             // the caller, which builds local paths from it.
             if (ListingParser::NomAcceptable(nom) && !(estDossier && nom.startsWith(u'.'))) {
@@ -648,18 +832,11 @@ bool SessionSftp::Liste(Dictionnaire &dic, const QString &dossier) {
                     remplisseur.Ajoute(dossier, nom, {});
             }
         }
-        sftp_attributes_free(a);
     }
-    if (plein) {
-        sftp_closedir(d);
+    if (plein)
         return echec(QStringLiteral("liste du dossier démesurée"));
-    }
-    const bool fin = sftp_dir_eof(d) != 0;
-    if (!fin) {
-        sftp_closedir(d);
-        return erreurSftp(dossier);
-    }
-    sftp_closedir(d);
+    if (refus != SSH_FX_OK)
+        return echec(QStringLiteral("%1 : %2").arg(dossier, texteSftp(int(refus))));
     remplisseur.Termine();
     dic.Fusionne(std::move(lus));
     return true;
@@ -831,25 +1008,6 @@ bool SessionSftp::Telecharge(const QString &distant, const QString &local,
     return true;
 }
 
-namespace {
-
-// Exactly n bytes from the channel, or false: an error, the channel's end, or
-// the deadline (the watchdog shuts the socket down).
-bool litCanal(ssh_channel canal, char *p, uint32_t n) {
-    while (n > 0) {
-        const int r = ssh_channel_read(canal, p, n, 0);
-        if (r < 0)
-            return false;
-        if (r == 0 && (ssh_channel_is_eof(canal) || ssh_channel_is_closed(canal)))
-            return false;
-        p += r;
-        n -= uint32_t(r);
-    }
-    return true;
-}
-
-} // namespace
-
 bool SessionSftp::Envoie(const QString &local, const QString &distant) {
     QUILLON_REQUETE(false, distant)
     QFile fichier(local);
@@ -876,47 +1034,35 @@ bool SessionSftp::Envoie(const QString &local, const QString &distant) {
     qToBigEndian(longueurPoignee, p + 9);
     memcpy(p + 13, ssh_string_data(f->handle), longueurPoignee);
     char *const position = p + 13 + longueurPoignee;
-    struct Ecriture {
-        uint32_t id;
-        qint64 taille;
-    };
-    std::vector<Ecriture> enVol;
+    std::vector<uint32_t> enVol; // ids
+    std::vector<qint64> tailles; // and the size each one writes
     enVol.reserve(EcrituresEnVol);
+    tailles.reserve(EcrituresEnVol);
     QByteArray reponse;
     uint32_t refus = SSH_FX_OK; // the first status that was not OK
     qint64 confirme = 0;
     // One status off the channel; false when the stream can't be trusted.
     const auto litStatut = [&]() {
-        char l[4];
-        if (!litCanal(canal, l, 4))
+        if (!litReponse(canal, reponse, StatutMax))
             return false;
-        const uint32_t longueur = qFromBigEndian<uint32_t>(l);
-        if (longueur < 9 || longueur > StatutMax)
+        Champs c(reponse);
+        uint8_t type = 0;
+        uint32_t id = 0;
+        uint32_t code = 0;
+        c.u8(type);
+        c.u32(id);
+        const qsizetype r = rang(enVol, id);
+        if (type != SSH_FXP_STATUS || r < 0 || !c.u32(code))
             return false;
-        reponse.resize(qsizetype(longueur));
-        if (!litCanal(canal, reponse.data(), longueur))
-            return false;
-        const auto *r = reinterpret_cast<const uchar *>(reponse.constData());
-        const uint32_t id = qFromBigEndian<uint32_t>(r + 1);
-        const auto e = std::find_if(enVol.begin(), enVol.end(),
-                                    [id](const Ecriture &x) { return x.id == id; });
-        if (r[0] != SSH_FXP_STATUS || e == enVol.end())
-            return false;
-        confirme += e->taille;
-        enVol.erase(e);
-        const uint32_t code = qFromBigEndian<uint32_t>(r + 5);
+        confirme += tailles[size_t(r)];
+        enVol.erase(enVol.begin() + r);
+        tailles.erase(tailles.begin() + r);
         if (code != SSH_FX_OK && refus == SSH_FX_OK)
             refus = code;
         m_minuterie->relance(m_delaiMs);
         return true;
     };
-    const auto perdu = [&]() {
-        const QString raison = QString::fromUtf8(ssh_get_error(m_etat->ssh));
-        // Whatever the server sends next can't be matched to a request: the
-        // connection goes, and the close below fails at once.
-        ::shutdown(m_etat->fd, SHUT_RDWR);
-        return perdue(QStringLiteral("connexion interrompue : %1").arg(raison));
-    };
+    const auto perdu = [this]() { return desaccordee(); };
 
     const SansSigpipe sansSigpipe;
     qint64 envoye = 0;
@@ -942,7 +1088,8 @@ bool SessionSftp::Envoie(const QString &local, const QString &distant) {
             qToBigEndian(uint32_t(n), position + 8);
             if (ssh_channel_write(canal, p, uint32_t(entete + n)) != int(entete + n))
                 return perdu();
-            enVol.push_back({id, n});
+            enVol.push_back(id);
+            tailles.push_back(n);
             envoye += n;
         }
         if (enVol.empty())
