@@ -38,6 +38,7 @@ constexpr qsizetype LuesMax = 2 * EntreesMax;
 // (OpenSSH's are 256 KiB at most).
 constexpr int LecturesDossierEnVol = 4;
 constexpr uint32_t NomsMax = 8 << 20;
+constexpr int VidesMax = 100;
 // Reads in flight during a download, as OpenSSH's client keeps them.
 constexpr int LecturesEnVol = 32;
 constexpr uint32_t TailleLecture = 64 * 1024;
@@ -767,6 +768,7 @@ bool SessionSftp::Liste(Dictionnaire &dic, const QString &dossier) {
     qsizetype lues = 0;
     bool plein = false;
     bool fin = false;
+    int vides = 0;
     uint32_t refus = SSH_FX_OK;
     std::vector<uint32_t> enVol;
     QByteArray reponse;
@@ -809,6 +811,10 @@ bool SessionSftp::Liste(Dictionnaire &dic, const QString &dossier) {
         uint32_t n = 0;
         if (type != SSH_FXP_NAME || !c.u32(n))
             return perdu();
+        // Empty replies that never end would keep the loop going for ever.
+        vides = n == 0 ? vides + 1 : 0;
+        if (vides > VidesMax)
+            plein = true;
         // Each name takes 12 bytes at least: the reply's length bounds the loop.
         for (uint32_t i = 0; i < n; ++i) {
             QByteArrayView octets, ligne;
