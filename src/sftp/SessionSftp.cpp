@@ -35,7 +35,7 @@ constexpr qsizetype TexteMax = 128LL << 20;
 constexpr qsizetype LuesMax = 2 * EntreesMax;
 // Folder reads in flight during a listing: the server reads the next names
 // while the last ones are sorted out. A name reply is at most NomsMax long
-// (OpenSSH's are 256 KiB at most).
+// (OpenSSH's are 256 KiB at most), and at most VidesMax in a row are empty.
 constexpr int LecturesDossierEnVol = 4;
 constexpr uint32_t NomsMax = 8 << 20;
 constexpr int VidesMax = 100;
