@@ -227,6 +227,62 @@ private slots:
         QCOMPARE(s.Erreur(), QStringLiteral("pas de connexion"));
     }
 
+    // Uploads keep many writes in flight: the file arrives byte for byte
+    // whatever its size, and a server that refuses them leaves the session
+    // usable once every reply has been read back.
+    void envoisEnVol() {
+        SessionSftp s;
+        prepare(s, m_info["known_hosts"]);
+        QVERIFY2(s.Connecte(site(), m_info["user"], m_info["password"]), qPrintable(s.Erreur()));
+        const QString dossier = nouveauDossier("envois");
+        QTemporaryDir local;
+        // Empty, one whole window and more, several windows and a tail.
+        for (const qsizetype taille :
+             {qsizetype(0), qsizetype(4 << 20), qsizetype(9 << 20) + 333}) {
+            const QByteArray contenu = OctetsTest(taille);
+            const QString nom = QStringLiteral("f%1").arg(taille);
+            QVERIFY(EcritFichierLocal(local.filePath(nom), contenu));
+            QVERIFY(EcritFichierLocal(dossier + nom, "ancien contenu, plus long que rien"));
+            QFile::setPermissions(dossier + nom, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ReadOther |
+                                                     QFileDevice::WriteOther);
+            QVERIFY2(s.Envoie(local.filePath(nom), dossier + nom), qPrintable(s.Erreur()));
+            QCOMPARE(LitFichierLocal(dossier + nom), contenu);
+        }
+        // Every write fails on /dev/full.
+        QVERIFY(!s.Envoie(local.filePath(QStringLiteral("f%1").arg((9 << 20) + 333)), "/dev/full"));
+        QCOMPARE(s.Erreur(), QStringLiteral("/dev/full : échec de l'opération"));
+        QVERIFY(s.Connectee());
+        QCOMPARE(s.Taille(dossier + "f4194304"), qint64(4 << 20));
+        QVERIFY2(s.Envoie(local.filePath("f4194304"), dossier + "encore"), qPrintable(s.Erreur()));
+        QCOMPARE(LitFichierLocal(dossier + "encore"), OctetsTest(4 << 20));
+    }
+
+    // A folder whose names come in many replies, several asked at once:
+    // every entry once, and the session in step afterwards.
+    void listeEnVol() {
+        SessionSftp s;
+        prepare(s, m_info["known_hosts"]);
+        QVERIFY2(s.Connecte(site(), m_info["user"], m_info["password"]), qPrintable(s.Erreur()));
+        const QString dossier = nouveauDossier("grand");
+        QStringList attendues;
+        for (int i = 0; i < 1234; ++i) {
+            const QString nom = QStringLiteral("fichier-%1.txt").arg(i);
+            QVERIFY(EcritFichierLocal(dossier + nom, {}));
+            attendues << dossier + nom;
+        }
+        for (int i = 0; i < 7; ++i) {
+            QVERIFY(QDir().mkdir(dossier + QStringLiteral("d%1").arg(i)));
+            attendues << QStringLiteral("?%1d%2/").arg(dossier).arg(i);
+        }
+        attendues.sort();
+        Dictionnaire dic;
+        QVERIFY2(s.Liste(dic, dossier), qPrintable(s.Erreur()));
+        QCOMPARE(clesTriees(dic), attendues);
+        QVERIFY(EcritFichierLocal(dossier + "d0/x", "abc"));
+        QCOMPARE(s.Taille("d0/x"), qint64(3));
+    }
+
     // Unknown key: the judge decides; always accepted: written to
     // known_hosts; changed: refused without asking, naming both
     // fingerprints; a pinned fingerprint replaces known_hosts.

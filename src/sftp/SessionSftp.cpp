@@ -10,11 +10,13 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QSet>
+#include <QtEndian>
 
 #include <libssh/callbacks.h>
 #include <libssh/libssh.h>
 #include <libssh/sftp.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -22,6 +24,7 @@
 #include <mutex>
 #include <sys/socket.h>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -30,12 +33,21 @@ namespace {
 constexpr qsizetype EntreesMax = 5'000'000;
 constexpr qsizetype TexteMax = 128LL << 20;
 constexpr qsizetype LuesMax = 2 * EntreesMax;
+// Folder reads in flight during a listing: the server reads the next names
+// while the last ones are sorted out. A name reply is at most NomsMax long
+// (OpenSSH's are 256 KiB at most), and at most VidesMax in a row are empty.
+constexpr int LecturesDossierEnVol = 4;
+constexpr uint32_t NomsMax = 8 << 20;
+constexpr int VidesMax = 100;
 // Reads in flight during a download, as OpenSSH's client keeps them.
 constexpr int LecturesEnVol = 32;
 constexpr uint32_t TailleLecture = 64 * 1024;
-// libssh 0.10 waits for each write's status: large writes keep the round
-// trips few. Every server takes 32 KiB; OpenSSH's takes up to 256 KiB.
+// Writes in flight during an upload. Every server takes 32 KiB; OpenSSH's
+// takes up to 256 KiB.
+constexpr int EcrituresEnVol = 32;
 constexpr qint64 TailleEcriture = 64 * 1024;
+// A write's status is a code and two short texts.
+constexpr uint32_t StatutMax = 64 * 1024;
 constexpr int IntervalleProgressionMs = 20;
 constexpr int ToursClavierMax = 8;
 
@@ -450,6 +462,15 @@ bool SessionSftp::Connecte(const QString &hoteTexte, const QString &utilisateur,
     return perdue(m_erreur);
 }
 
+// A reply that matches no request, or a channel that fails under a request
+// sent by hand: the stream can't be read any further. The connection goes,
+// and closing the open file or folder fails at once.
+bool SessionSftp::desaccordee() {
+    const QString raison = QString::fromUtf8(ssh_get_error(m_etat->ssh));
+    ::shutdown(m_etat->fd, SHUT_RDWR);
+    return perdue(QStringLiteral("connexion interrompue : %1").arg(raison));
+}
+
 bool SessionSftp::verifieCle(const QString &hote, quint16 port) {
     ssh_session s = m_etat->ssh;
     ssh_key cle = nullptr;
@@ -615,32 +636,207 @@ bool SessionSftp::ChangeDossier(const QString &chemin) {
     return true;
 }
 
+namespace {
+
+// libssh 0.10 sends one request at a time and waits for its reply. Listings
+// and uploads put many requests in flight on the session's channel instead,
+// with ids from libssh's counter, and read every reply back themselves
+// before libssh reads the channel again.
+
+// Exactly n bytes from the channel, or false: an error, the channel's end, or
+// the deadline (the watchdog shuts the socket down).
+bool litCanal(ssh_channel canal, char *p, uint32_t n) {
+    while (n > 0) {
+        const int r = ssh_channel_read(canal, p, n, 0);
+        if (r < 0)
+            return false;
+        if (r == 0 && (ssh_channel_is_eof(canal) || ssh_channel_is_closed(canal)))
+            return false;
+        p += r;
+        n -= uint32_t(r);
+    }
+    return true;
+}
+
+// The fields of one reply, each checked against what is left of it.
+class Champs {
+public:
+    explicit Champs(QByteArrayView octets) : m_octets(octets) {}
+    bool u8(uint8_t &v) {
+        if (reste() < 1)
+            return false;
+        v = uint8_t(m_octets[m_pos++]);
+        return true;
+    }
+    bool u32(uint32_t &v) {
+        if (reste() < 4)
+            return false;
+        v = qFromBigEndian<uint32_t>(m_octets.data() + m_pos);
+        m_pos += 4;
+        return true;
+    }
+    bool chaine(QByteArrayView &v) {
+        uint32_t n = 0;
+        if (!u32(n) || n > quint64(reste()))
+            return false;
+        v = m_octets.sliced(m_pos, n);
+        m_pos += n;
+        return true;
+    }
+    bool saute(qsizetype n) {
+        if (reste() < n)
+            return false;
+        m_pos += n;
+        return true;
+    }
+
+private:
+    qsizetype reste() const { return m_octets.size() - m_pos; }
+    QByteArrayView m_octets;
+    qsizetype m_pos = 0;
+};
+
+// One reply, from its type on; false on a broken channel or a length out of
+// bounds (type and id at least, at most max).
+bool litReponse(ssh_channel canal, QByteArray &reponse, uint32_t max) {
+    char l[4];
+    if (!litCanal(canal, l, 4))
+        return false;
+    const uint32_t longueur = qFromBigEndian<uint32_t>(l);
+    if (longueur < 5 || longueur > max)
+        return false;
+    reponse.resize(qsizetype(longueur));
+    return litCanal(canal, reponse.data(), longueur);
+}
+
+// Where the reply's id is among those in flight; -1 when it is not one of them.
+qsizetype rang(const std::vector<uint32_t> &enVol, uint32_t id) {
+    const auto e = std::find(enVol.begin(), enVol.end(), id);
+    return e == enVol.end() ? -1 : qsizetype(e - enVol.begin());
+}
+
+// The attributes of a version 3 name: false when they run past the reply.
+bool litAttributs(Champs &c, bool &dossier) {
+    uint32_t drapeaux = 0;
+    if (!c.u32(drapeaux))
+        return false;
+    dossier = false;
+    if ((drapeaux & SSH_FILEXFER_ATTR_SIZE) && !c.saute(8))
+        return false;
+    if ((drapeaux & SSH_FILEXFER_ATTR_UIDGID) && !c.saute(8))
+        return false;
+    if (drapeaux & SSH_FILEXFER_ATTR_PERMISSIONS) {
+        uint32_t permissions = 0;
+        if (!c.u32(permissions))
+            return false;
+        dossier = (permissions & 0170000) == 0040000;
+    }
+    if ((drapeaux & SSH_FILEXFER_ATTR_ACMODTIME) && !c.saute(8))
+        return false;
+    if (drapeaux & SSH_FILEXFER_ATTR_EXTENDED) {
+        uint32_t n = 0;
+        if (!c.u32(n))
+            return false;
+        // Each pair takes 8 bytes at least: the reply's length bounds the loop.
+        QByteArrayView type, donnees;
+        for (uint32_t i = 0; i < n; ++i)
+            if (!c.chaine(type) || !c.chaine(donnees))
+                return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool SessionSftp::Liste(Dictionnaire &dic, const QString &dossier) {
     if (!ChangeDossier(dossier))
         return false;
     QUILLON_REQUETE(false, dossier)
-    sftp_dir d = sftp_opendir(m_etat->sftp, FtpSession::NomEnOctets(m_courant).constData());
+    sftp_session sftp = m_etat->sftp;
+    // Attributes are read in the layout of version 3, the one libssh asks for.
+    if (sftp->version != 3)
+        return echec(QStringLiteral("version SFTP %1 non prise en charge").arg(sftp->version));
+    sftp_dir d = sftp_opendir(sftp, FtpSession::NomEnOctets(m_courant).constData());
     if (d == nullptr)
         return erreurSftp(dossier);
+    std::unique_ptr<sftp_dir_struct, int (*)(sftp_dir)> ferme(d, sftp_closedir);
+    ssh_channel canal = sftp->channel;
+    const uint32_t longueurPoignee = ssh_string_len(d->handle);
+    // READDIR: length, type, id, handle.
+    QByteArray lecture(4 + 1 + 4 + 4 + qsizetype(longueurPoignee), Qt::Uninitialized);
+    qToBigEndian(uint32_t(lecture.size() - 4), lecture.data());
+    lecture[4] = char(SSH_FXP_READDIR);
+    qToBigEndian(longueurPoignee, lecture.data() + 9);
+    memcpy(lecture.data() + 13, ssh_string_data(d->handle), longueurPoignee);
+
     // Entries are gathered aside: a listing that fails half-way adds nothing.
     Dictionnaire lus;
     Remplisseur remplisseur(lus);
     const QString prefixeDossier = u'?' + dossier;
     qsizetype lues = 0;
     bool plein = false;
-    while (!plein) {
-        sftp_attributes a = sftp_readdir(m_etat->sftp, d);
-        if (a == nullptr)
+    bool fin = false;
+    int vides = 0;
+    uint32_t refus = SSH_FX_OK;
+    std::vector<uint32_t> enVol;
+    QByteArray reponse;
+    const auto perdu = [this]() { return desaccordee(); };
+    const SansSigpipe sansSigpipe;
+    for (;;) {
+        // The server reads the next names while these are sorted out.
+        while (!fin && !plein && refus == SSH_FX_OK && int(enVol.size()) < LecturesDossierEnVol) {
+            const uint32_t id = ++sftp->id_counter;
+            qToBigEndian(id, lecture.data() + 5);
+            if (ssh_channel_write(canal, lecture.constData(), uint32_t(lecture.size())) !=
+                int(lecture.size()))
+                return perdu();
+            enVol.push_back(id);
+        }
+        if (enVol.empty())
             break;
+        if (!litReponse(canal, reponse, NomsMax))
+            return perdu();
+        Champs c(reponse);
+        uint8_t type = 0;
+        uint32_t id = 0;
+        c.u8(type);
+        c.u32(id);
+        const qsizetype r = rang(enVol, id);
+        if (r < 0)
+            return perdu();
+        enVol.erase(enVol.begin() + r);
         m_minuterie->relance(m_delaiMs);
-        if (++lues > LuesMax || remplisseur.EntreesDonnees() >= EntreesMax ||
-            remplisseur.TexteDonne() >= TexteMax) {
+        if (type == SSH_FXP_STATUS) {
+            uint32_t code = 0;
+            if (!c.u32(code))
+                return perdu();
+            if (code == SSH_FX_EOF)
+                fin = true;
+            else if (refus == SSH_FX_OK)
+                refus = code;
+            continue;
+        }
+        uint32_t n = 0;
+        if (type != SSH_FXP_NAME || !c.u32(n))
+            return perdu();
+        // Empty replies that never end would keep the loop going for ever.
+        vides = n == 0 ? vides + 1 : 0;
+        if (vides > VidesMax)
             plein = true;
-        } else if (a->name != nullptr) {
+        // Each name takes 12 bytes at least: the reply's length bounds the loop.
+        for (uint32_t i = 0; i < n; ++i) {
+            QByteArrayView octets, ligne;
+            bool estDossier = false;
+            if (!c.chaine(octets) || !c.chaine(ligne) || !litAttributs(c, estDossier))
+                return perdu();
+            if (plein || ++lues > LuesMax || remplisseur.EntreesDonnees() >= EntreesMax ||
+                remplisseur.TexteDonne() >= TexteMax) {
+                plein = true;
+                continue;
+            }
             // The attributes tell a folder; a link is listed as a file, as
             // in an FTP listing.
-            const bool estDossier = a->type == SSH_FILEXFER_TYPE_DIRECTORY;
-            const QString nom = FtpSession::NomDepuisOctets(a->name);
+            const QString nom = FtpSession::NomDepuisOctets(octets);
             // A name that is not one plain path component never reaches
             // the caller, which builds local paths from it.
             if (ListingParser::NomAcceptable(nom) && !(estDossier && nom.startsWith(u'.'))) {
@@ -650,18 +846,11 @@ bool SessionSftp::Liste(Dictionnaire &dic, const QString &dossier) {
                     remplisseur.Ajoute(dossier, nom, {});
             }
         }
-        sftp_attributes_free(a);
     }
-    if (plein) {
-        sftp_closedir(d);
+    if (plein)
         return echec(QStringLiteral("liste du dossier démesurée"));
-    }
-    const bool fin = sftp_dir_eof(d) != 0;
-    if (!fin) {
-        sftp_closedir(d);
-        return erreurSftp(dossier);
-    }
-    sftp_closedir(d);
+    if (refus != SSH_FX_OK)
+        return echec(QStringLiteral("%1 : %2").arg(dossier, texteSftp(int(refus))));
     remplisseur.Termine();
     dic.Fusionne(std::move(lus));
     return true;
@@ -879,28 +1068,94 @@ bool SessionSftp::Envoie(const QString &local, const QString &distant) {
     if (f == nullptr)
         return erreurSftp(distant);
     std::unique_ptr<sftp_file_struct, int (*)(sftp_file)> ferme(f, sftp_close);
-    QByteArray tampon(TailleEcriture, Qt::Uninitialized);
+
+    // libssh 0.10 waits for each write's status before sending the next one.
+    // The writes go out from here instead, many in flight on the session's
+    // channel with ids from its counter, and every status is read back here:
+    // when the loop ends the channel holds nothing libssh would not expect.
+    ssh_channel canal = m_etat->sftp->channel;
+    const uint32_t longueurPoignee = ssh_string_len(f->handle);
+    // WRITE: length, type, id, handle, offset, data length, data.
+    const qsizetype entete = 4 + 1 + 4 + 4 + qsizetype(longueurPoignee) + 8 + 4;
+    QByteArray paquet(entete + TailleEcriture, Qt::Uninitialized);
+    char *const p = paquet.data();
+    p[4] = char(SSH_FXP_WRITE);
+    qToBigEndian(longueurPoignee, p + 9);
+    memcpy(p + 13, ssh_string_data(f->handle), longueurPoignee);
+    char *const position = p + 13 + longueurPoignee;
+    std::vector<uint32_t> enVol; // ids
+    std::vector<qint64> tailles; // and the size each one writes
+    enVol.reserve(EcrituresEnVol);
+    tailles.reserve(EcrituresEnVol);
+    QByteArray reponse;
+    uint32_t refus = SSH_FX_OK; // the first status that was not OK
+    qint64 confirme = 0;
+    // One status off the channel; false when the stream can't be trusted.
+    const auto litStatut = [&]() {
+        if (!litReponse(canal, reponse, StatutMax))
+            return false;
+        Champs c(reponse);
+        uint8_t type = 0;
+        uint32_t id = 0;
+        uint32_t code = 0;
+        c.u8(type);
+        c.u32(id);
+        const qsizetype r = rang(enVol, id);
+        if (type != SSH_FXP_STATUS || r < 0 || !c.u32(code))
+            return false;
+        confirme += tailles[size_t(r)];
+        enVol.erase(enVol.begin() + r);
+        tailles.erase(tailles.begin() + r);
+        if (code != SSH_FX_OK && refus == SSH_FX_OK)
+            refus = code;
+        m_minuterie->relance(m_delaiMs);
+        return true;
+    };
+    const auto perdu = [this]() { return desaccordee(); };
+
     const SansSigpipe sansSigpipe;
-    qint64 fait = 0;
+    qint64 envoye = 0;
+    bool finLocale = false;
+    QString erreurLocale;
     signaleProgression(0, taille, true);
     for (;;) {
-        const qint64 n = fichier.read(tampon.data(), tampon.size());
-        if (n < 0)
-            return echec(
-                QStringLiteral("lecture du fichier local : %1").arg(fichier.errorString()));
-        if (n == 0)
+        // After a refusal or a local error nothing more is sent; what is out
+        // is still read back.
+        while (!finLocale && refus == SSH_FX_OK && int(enVol.size()) < EcrituresEnVol) {
+            const qint64 n = fichier.read(p + entete, TailleEcriture);
+            if (n <= 0) {
+                if (n < 0)
+                    erreurLocale =
+                        QStringLiteral("lecture du fichier local : %1").arg(fichier.errorString());
+                finLocale = true;
+                break;
+            }
+            const uint32_t id = ++m_etat->sftp->id_counter;
+            qToBigEndian(uint32_t(entete - 4 + n), p);
+            qToBigEndian(id, p + 5);
+            qToBigEndian(quint64(envoye), position);
+            qToBigEndian(uint32_t(n), position + 8);
+            if (ssh_channel_write(canal, p, uint32_t(entete + n)) != int(entete + n))
+                return perdu();
+            enVol.push_back(id);
+            tailles.push_back(n);
+            envoye += n;
+        }
+        if (enVol.empty())
             break;
-        if (sftp_write(f, tampon.constData(), size_t(n)) != ssize_t(n))
-            return erreurSftp(distant);
-        m_minuterie->relance(m_delaiMs);
-        fait += n;
-        signaleProgression(fait, taille);
+        if (!litStatut())
+            return perdu();
+        signaleProgression(confirme, taille);
     }
-    signaleProgression(fait, taille < 0 ? fait : taille, true);
+    if (!erreurLocale.isEmpty())
+        return echec(erreurLocale);
+    if (refus != SSH_FX_OK)
+        return echec(QStringLiteral("%1 : %2").arg(distant, texteSftp(int(refus))));
+    signaleProgression(confirme, taille < 0 ? confirme : taille, true);
     // The server's status of the close says whether the file was stored.
     if (sftp_close(ferme.release()) != SSH_OK)
         return erreurSftp(distant);
-    if (taille >= 0 && fait != taille)
+    if (taille >= 0 && envoye != taille)
         return echec(QStringLiteral("le fichier local a changé pendant l'envoi"));
     return true;
 }

@@ -102,6 +102,7 @@ private:
     bool echec(const QString &raison);
     bool perdue(const QString &raison);
     bool erreurSftp(const QString &chemin);
+    bool desaccordee();
     bool verifieCle(const QString &hote, quint16 port);
     bool authentifie(const QString &motDePasse);
     QByteArray cheminDistant(const QString &chemin) const;
