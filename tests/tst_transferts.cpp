@@ -595,6 +595,9 @@ void TstTransferts::arbreDansLesDeuxSens() {
     QVERIFY(QFile::link(QStringLiteral("../../../x.txt"),
                         local + QStringLiteral("/p1/p2/p3/lien.txt")));
     QVERIFY(QFile::link(QStringLiteral("../.."), local + QStringLiteral("/p1/p2/boucle")));
+    // What a cut download of this program left is no file of the user's.
+    QVERIFY(EcritFichierLocal(local + QStringLiteral("/p1/.v.txt.quillon-partiel"), "moitié"));
+    QVERIFY(EcritFichierLocal(local + QStringLiteral("/p1/.v.txt.quillon-reprise"), "origine"));
     dossierLocal(QStringLiteral("montee"), {});
     QCOMPARE(envoie(), (Lignes{{" > Création du répertoire montee", Orange},
                                {" > Téléchargement vers site du dossier montee", Vert},
@@ -606,6 +609,7 @@ void TstTransferts::arbreDansLesDeuxSens() {
     QCOMPARE(m_srv.litFichier(cible + QStringLiteral("p1/p2/p3/lien.txt")), OctetsTest(3));
     QVERIFY(!QFileInfo(m_srv.disque(cible + QStringLiteral("p1/p2/p3/lien.txt"))).isSymLink());
     QCOMPARE(m_srv.contenu(cible + QStringLiteral("p1/p2")), (QStringList{"p3", "z.bin"}));
+    QCOMPARE(m_srv.contenu(cible + QStringLiteral("p1")), (QStringList{"p2", "y.txt"}));
 }
 
 void TstTransferts::arbreHostileEtSansFin() {

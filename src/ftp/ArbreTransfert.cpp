@@ -1,5 +1,6 @@
 #include "ftp/ArbreTransfert.h"
 
+#include "ftp/Destination.h"
 #include "ftp/Dictionnaire.h"
 #include "ftp/ListingParser.h"
 
@@ -185,6 +186,9 @@ bool ArbreTransfert::ParcoursLocal(const QString &racine) {
                 if (!entreDossier(relatif, courant.profondeur + 1))
                     return false;
                 aLister.push_back({relatif, courant.profondeur + 1});
+            } else if (fi.isFile() && !fi.isSymLink() &&
+                       Destination::EstFichierDeReprise(fi.fileName())) {
+                continue; // an unfinished download of this program's
             } else if (fi.isFile() || fi.isSymLink()) {
                 // A link to a file is sent as the file; a dangling one fails
                 // when it is read, and is named then.

@@ -41,6 +41,13 @@
 // While a download writes the partial file it holds a lock on it.
 class Destination {
 public:
+    // A partial download or its description, by name: what a folder sent
+    // upwards leaves out, being no file of the user's.
+    static bool EstFichierDeReprise(const QString &nom) {
+        return nom.startsWith(u'.') && (nom.endsWith(QLatin1String(".quillon-partiel")) ||
+                                        nom.endsWith(QLatin1String(".quillon-reprise")));
+    }
+
     // Where a download's bytes come from, and the file's state on the server.
     struct Origine {
         QString source; // protocol, user, host, port and path
