@@ -110,6 +110,37 @@ bool TransfertsDossiers::confirme(const QString &source, const QString &destinat
                                      Prompts::Choix::OuiNon) == Prompts::Bouton::Oui;
 }
 
+bool TransfertsDossiers::copieUnFichier(CopieParallele::Sens sens,
+                                        const CopieParallele::Fichier &f) {
+    return m_progression.Transfert(f.relatif, [&] {
+        // Every download through the folder copy's: a link in the
+        // local tree is never written through.
+        return sens == CopieParallele::Sens::Rapatrie
+                   ? oFTP->DownloadFichierDansDossier(f.distant, f.local, true)
+                   : oFTP->UploadFichier(f.local, f.distant);
+    }) != 0;
+}
+
+ArbreTransfert::Bilan TransfertsDossiers::copieArbre(
+    ArbreTransfert &arbre, CopieParallele::Sens sens, const QString &distant, const QString &local,
+    const std::function<bool(const QString &relatif)> &creeDossier, const QString &ligneEchec,
+    const std::function<void(int index, int total, const QString &relatif)> &apresFichier) {
+    const int connexions = Reglages::ConnexionsSimultanees();
+    if (connexions > 1)
+        return arbre.CopieLot(
+            creeDossier,
+            [&](const QStringList &fichiers, const ArbreTransfert::FinFichier &fin) {
+                return copieParallele(sens, connexions, fichiers, distant, local, fin);
+            },
+            ligneEchec, apresFichier);
+    return arbre.Copie(
+        creeDossier,
+        [&](const QString &relatif) {
+            return copieUnFichier(sens, {relatif, distant + relatif, local + relatif});
+        },
+        ligneEchec, apresFichier);
+}
+
 bool TransfertsDossiers::copieParallele(CopieParallele::Sens sens, int connexions,
                                         const QStringList &fichiers, const QString &distant,
                                         const QString &local,
@@ -137,11 +168,7 @@ bool TransfertsDossiers::copieParallele(CopieParallele::Sens sens, int connexion
         m_progression.AfficheOctets(nom, octets, -1, secondesDepuis(chrono));
     };
     rappels.surLaSessionCourante = [this, sens](const CopieParallele::Fichier &f) {
-        return m_progression.Transfert(f.relatif, [&] {
-            return sens == CopieParallele::Sens::Rapatrie
-                       ? oFTP->DownloadFichierDansDossier(f.distant, f.local, true)
-                       : oFTP->UploadFichier(f.local, f.distant);
-        }) != 0;
+        return copieUnFichier(sens, f);
     };
     m_progression.DefinitTransfertsParalleles(true);
     const bool complet = copie.Execute(sens, liste, rappels);
@@ -263,27 +290,8 @@ void TransfertsDossiers::rapatrie() {
         m_ui.filLocal->Refresh();
         m_ui.AfficheNombreLocal();
     };
-    const int connexions = Reglages::ConnexionsSimultanees();
-    const ArbreTransfert::Bilan bilan =
-        connexions > 1
-            ? arbre.CopieLot(
-                  creeDossier,
-                  [&](const QStringList &fichiers, const ArbreTransfert::FinFichier &fin) {
-                      return copieParallele(CopieParallele::Sens::Rapatrie, connexions, fichiers,
-                                            cle, base, fin);
-                  },
-                  ligneEchec, apresFichier)
-            : arbre.Copie(
-                  creeDossier,
-                  [&](const QString &relatif) {
-                      // Every file through the folder copy's download: a link
-                      // in the local tree is never written through.
-                      return m_progression.Transfert(relatif, [&] {
-                          return oFTP->DownloadFichierDansDossier(cle + relatif, base + relatif,
-                                                                  true);
-                      }) != 0;
-                  },
-                  ligneEchec, apresFichier);
+    const ArbreTransfert::Bilan bilan = copieArbre(arbre, CopieParallele::Sens::Rapatrie, cle, base,
+                                                   creeDossier, ligneEchec, apresFichier);
     resume(bilan.annule, bilan.erreur, bilan.copies, source);
     m_progression.CacheCadre();
 }
@@ -367,24 +375,8 @@ void TransfertsDossiers::envoie() {
         octets += double(QFileInfo(base + relatif).size());
         m_progression.AfficheProgression(i, total, octets, secondesDepuis(chrono));
     };
-    const int connexions = Reglages::ConnexionsSimultanees();
-    const ArbreTransfert::Bilan bilan =
-        connexions > 1
-            ? arbre.CopieLot(
-                  creeDossier,
-                  [&](const QStringList &fichiers, const ArbreTransfert::FinFichier &fin) {
-                      return copieParallele(CopieParallele::Sens::Envoie, connexions, fichiers,
-                                            cible, base, fin);
-                  },
-                  ligneEchec, apresFichier)
-            : arbre.Copie(
-                  creeDossier,
-                  [&](const QString &relatif) {
-                      return m_progression.Transfert(relatif, [&] {
-                          return oFTP->UploadFichier(base + relatif, cible + relatif);
-                      }) != 0;
-                  },
-                  ligneEchec, apresFichier);
+    const ArbreTransfert::Bilan bilan = copieArbre(arbre, CopieParallele::Sens::Envoie, cible, base,
+                                                   creeDossier, ligneEchec, apresFichier);
     m_navigateurSite.RafraichitSite(cible);
     m_progression.CacheCadre();
     resume(bilan.annule, bilan.erreur, bilan.copies, source);

@@ -67,6 +67,15 @@ private:
     QString creeDossierSite(const QString &cle, const QString &source);
     // The walk with the window's log and cancel request.
     ArbreTransfert nouvelArbre();
+    // The tree's folders, then its files: over the connections the setting
+    // asks for, or one by one on the browsing session.
+    ArbreTransfert::Bilan copieArbre(
+        ArbreTransfert &arbre, CopieParallele::Sens sens, const QString &distant,
+        const QString &local, const std::function<bool(const QString &relatif)> &creeDossier,
+        const QString &ligneEchec,
+        const std::function<void(int index, int total, const QString &relatif)> &apresFichier);
+    // One file of a folder copy on the browsing session.
+    bool copieUnFichier(CopieParallele::Sens sens, const CopieParallele::Fichier &f);
     // The files of the tree over `connexions` connections; false when
     // "Annuler" stopped them.
     bool copieParallele(CopieParallele::Sens sens, int connexions, const QStringList &fichiers,
