@@ -78,16 +78,6 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     }
     trap cleanup EXIT
     trap 'exit 130' INT TERM
-    seconds() {
-        local start end
-        start=$(date +%s%N)
-        "$@" >/dev/null || die "failed: $*"
-        end=$(date +%s%N)
-        echo "$(((end - start) / 1000))e-6"
-    }
-    median() {
-        python3 -c 'import statistics, sys; print("%.3f" % statistics.median(float(x) for x in sys.argv[1:]))' "$@"
-    }
     start_vsftpd "$WORK/root"
     log "creating a $SIZE_MIB MiB file"
     head -c "$((SIZE_MIB * 1024 * 1024))" /dev/urandom >"$WORK/source.bin"

@@ -50,19 +50,6 @@ for i in range(count):
 EOF
 chown -R "$(stat -c %U "$PUB")" "$PUB"
 
-# Seconds taken by a command, its output discarded; fails the run if it fails.
-seconds() {
-    local start end
-    start=$(date +%s%N)
-    "$@" >/dev/null || die "failed: $*"
-    end=$(date +%s%N)
-    echo "$(((end - start) / 1000))e-6"
-}
-
-median() {
-    python3 -c 'import statistics, sys; print("%.3f" % statistics.median(float(x) for x in sys.argv[1:]))' "$@"
-}
-
 # measure NAME PREPARE QUILLON_CMD CURL_CMD: PREPARE runs before every timed run.
 measure() {
     local name=$1 prepare=$2 qcmd=$3 ccmd=$4

@@ -16,6 +16,19 @@
 SERVER_PIDS=()
 
 log() { printf '%s\n' "$*" >&2; }
+
+# Seconds taken by a command, its output discarded; fails the run if it fails.
+seconds() {
+    local start end
+    start=$(date +%s%N)
+    "$@" >/dev/null || die "failed: $*"
+    end=$(date +%s%N)
+    echo "$(((end - start) / 1000))e-6"
+}
+
+median() {
+    python3 -c 'import statistics, sys; print("%.3f" % statistics.median(float(x) for x in sys.argv[1:]))' "$@"
+}
 die() {
     log "error: $*"
     exit 1

@@ -136,18 +136,6 @@ ccurl() {
         --hostpubsha256 "${FP#SHA256:}" "$@"
 }
 
-seconds() {
-    local start end
-    start=$(date +%s%N)
-    "$@" >/dev/null || die "failed: $*"
-    end=$(date +%s%N)
-    echo "$(((end - start) / 1000))e-6"
-}
-
-median() {
-    python3 -c 'import statistics, sys; print("%.3f" % statistics.median(float(x) for x in sys.argv[1:]))' "$@"
-}
-
 # measure NAME PREPARE QUILLON_CMD SFTP_CMD CURL_CMD: PREPARE runs before every timed run.
 measure() {
     local name=$1 prepare=$2 qcmd=$3 scmd=$4 ccmd=$5
