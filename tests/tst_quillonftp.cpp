@@ -737,6 +737,11 @@ void TstQuillonFtp::sftpHostile_data() {
         << "ls"
         << "/d/" + QString(3000, u'x') + u'/' << 1 << QByteArray()
         << QByteArray("quillon-ftp: ls: liste du dossier démesurée\n") << 0;
+    QTest::newRow("endless folder of empty replies")
+        << "endless-empty"
+        << "ls"
+        << "/d/" << 1 << QByteArray() << QByteArray("quillon-ftp: ls: liste du dossier démesurée\n")
+        << 0;
     QTest::newRow("file shorter than announced")
         << "short-read"
         << "get"
