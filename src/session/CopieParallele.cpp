@@ -181,7 +181,10 @@ bool CopieParallele::Execute(Sens sens, const QList<Fichier> &fichiers, const Ra
         }
         if (rappels.octets)
             rappels.octets(p.octets);
-        if (!p.arret && rappels.attente && rappels.attente())
+        // Still asked once stopped: the caller's thread keeps turning (the
+        // window repaints) while a connection stuck on a silent server waits
+        // for its deadline.
+        if (rappels.attente && rappels.attente())
             p.arret = true;
     }
     for (std::thread &f : fils)
