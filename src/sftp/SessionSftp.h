@@ -105,6 +105,9 @@ private:
     bool desaccordee();
     bool verifieCle(const QString &hote, quint16 port);
     bool authentifie(const QString &motDePasse);
+    // Logs in with the first key of the SSH folder that needs no passphrase
+    // and that the server takes; libssh's SSH_AUTH_* result.
+    int clesSansPhrase() const;
     QByteArray cheminDistant(const QString &chemin) const;
     void signaleProgression(qint64 fait, qint64 total, bool forcer = false);
 
