@@ -543,7 +543,8 @@ bool SessionSftp::verifieCle(const QString &hote, quint16 port) {
     return false;
 }
 
-int SessionSftp::clesSansPhrase() const {
+int SessionSftp::clesSansPhrase(bool &resteAEssayer) const {
+    resteAEssayer = true;
     QString dossier = m_dossierSsh;
     if (dossier.isEmpty()) {
         // The account's home, as libssh takes it (HOME may be another's).
@@ -554,15 +555,20 @@ int SessionSftp::clesSansPhrase() const {
             return SSH_AUTH_DENIED;
         dossier = QFile::decodeName(trouve->pw_dir) + QStringLiteral("/.ssh");
     }
+    resteAEssayer = false;
     for (const char *nom : {"id_ed25519", "id_ecdsa", "id_rsa"}) {
-        const QByteArray chemin =
-            QFile::encodeName(dossier + QLatin1Char('/') + QLatin1String(nom));
-        ssh_key cle = nullptr;
-        // No passphrase and no callback: a key under a passphrase does not
-        // load here, and is left to the loop that asks for it.
-        if (ssh_pki_import_privkey_file(chemin.constData(), nullptr, nullptr, nullptr, &cle) !=
-            SSH_OK)
+        const QString fichier = dossier + QLatin1Char('/') + QLatin1String(nom);
+        if (!QFileInfo::exists(fichier))
             continue;
+        ssh_key cle = nullptr;
+        // No passphrase and no callback: a key under a passphrase (or one
+        // that can't be read here) does not load, and is left to the loop
+        // that asks for it.
+        if (ssh_pki_import_privkey_file(QFile::encodeName(fichier).constData(), nullptr, nullptr,
+                                        nullptr, &cle) != SSH_OK) {
+            resteAEssayer = true;
+            continue;
+        }
         const int r = ssh_userauth_publickey(m_etat->ssh, nullptr, cle);
         ssh_key_free(cle);
         if (r != SSH_AUTH_DENIED)
@@ -586,8 +592,13 @@ bool SessionSftp::authentifie(const QString &motDePasse) {
         // Without an agent to ask first, the keys under no passphrase are
         // signed with at once (libssh's own loop first asks whether the
         // server would take each key: one more round trip per login).
-        r = qEnvironmentVariableIsEmpty("SSH_AUTH_SOCK") ? clesSansPhrase() : SSH_AUTH_DENIED;
-        if (r != SSH_AUTH_SUCCESS && r != SSH_AUTH_ERROR)
+        // A key tried twice would count twice against the server's limit
+        // of attempts (6 for OpenSSH): the loop runs only when there is
+        // something left to try.
+        bool resteAEssayer = true;
+        r = qEnvironmentVariableIsEmpty("SSH_AUTH_SOCK") ? clesSansPhrase(resteAEssayer)
+                                                         : SSH_AUTH_DENIED;
+        if (r != SSH_AUTH_SUCCESS && r != SSH_AUTH_ERROR && resteAEssayer)
             r = ssh_userauth_publickey_auto(s, nullptr, nullptr);
         if (r == SSH_AUTH_SUCCESS)
             return true;

@@ -106,8 +106,9 @@ private:
     bool verifieCle(const QString &hote, quint16 port);
     bool authentifie(const QString &motDePasse);
     // Logs in with the first key of the SSH folder that needs no passphrase
-    // and that the server takes; libssh's SSH_AUTH_* result.
-    int clesSansPhrase() const;
+    // and that the server takes; libssh's SSH_AUTH_* result. `resteAEssayer`
+    // tells whether a key was left out (under a passphrase, unreadable).
+    int clesSansPhrase(bool &resteAEssayer) const;
     QByteArray cheminDistant(const QString &chemin) const;
     void signaleProgression(qint64 fait, qint64 total, bool forcer = false);
 
