@@ -1468,7 +1468,9 @@ void TstTransferts::localEnvoiEtAnnulation() {
     QVERIFY(u->filLocal->selectedItems().isEmpty());
     QVERIFY(u->Frame1->isHidden());
 
-    // "Annuler" stops both selection transfers before the next file.
+    // "Annuler" stops both selection transfers: a download in the file it
+    // is in (what came waits in its partial file), an upload before the
+    // next file.
     QString enCours;
     Espion espion([&] {
         if (!enCours.isEmpty() &&
@@ -1481,7 +1483,9 @@ void TstTransferts::localEnvoiEtAnnulation() {
     choisis(u->List4, ordre);
     enCours = ordre[1];
     QCOMPARE(clicSite(10).last(), Annule);
-    QVERIFY(QFileInfo::exists(m_banc.Local(ordre[1])));
+    QVERIFY(QFileInfo::exists(m_banc.Local(ordre[0])));
+    QVERIFY(!QFileInfo::exists(m_banc.Local(ordre[1])));
+    QVERIFY(QFileInfo::exists(m_banc.Local("." + ordre[1] + ".quillon-partiel")));
     QVERIFY(!QFileInfo::exists(m_banc.Local(ordre[2])));
     choisis(u->filLocal, {"l1.txt", "l2.txt", "l3.txt"});
     enCours = QStringLiteral("l2.txt");

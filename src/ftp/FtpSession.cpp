@@ -719,6 +719,10 @@ bool FtpSession::Telecharge(const QString &distant, const QString &local, Cible 
     if (!fichier.prepare(erreur))
         return echec(erreur);
     m_interrompre = false;
+    // The first block is always reported, however recent the last report of
+    // another operation: a file that comes in a few milliseconds can still
+    // be shown and stopped.
+    m_derniereProgression = 0;
     // The file's state on the server, which a partial file must match. A
     // folder copy asks only where a partial file waits: two more replies
     // per file would weigh on a tree of small ones.
