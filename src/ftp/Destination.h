@@ -43,9 +43,11 @@ class Destination {
 public:
     // A partial download or its description, by name: what a folder sent
     // upwards leaves out, being no file of the user's.
+    static constexpr char SuffixePartiel[] = ".quillon-partiel";
+    static constexpr char SuffixeInfo[] = ".quillon-reprise";
     static bool EstFichierDeReprise(const QString &nom) {
-        return nom.startsWith(u'.') && (nom.endsWith(QLatin1String(".quillon-partiel")) ||
-                                        nom.endsWith(QLatin1String(".quillon-reprise")));
+        return nom.startsWith(u'.') && (nom.endsWith(QLatin1String(SuffixePartiel)) ||
+                                        nom.endsWith(QLatin1String(SuffixeInfo)));
     }
 
     // Where a download's bytes come from, and the file's state on the server.
@@ -348,8 +350,8 @@ private:
         if (base.size() + 16 > 255)
             base = ".quillon-" +
                    QCryptographicHash::hash(m_nom, QCryptographicHash::Sha256).toHex().left(32);
-        m_nomPartiel = base + ".quillon-partiel";
-        m_nomInfo = base + ".quillon-reprise";
+        m_nomPartiel = base + SuffixePartiel;
+        m_nomInfo = base + SuffixeInfo;
         return true;
     }
 
